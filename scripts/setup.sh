@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what building and testing needs on a fresh Debian 12 machine:
+# the MinGW-w64 cross compilers, CMake, Ninja, Wine (64-bit and 32-bit),
+# Xvfb for tests that need a display, and GoogleTest's sources.
+# Fast when everything is already present.
+set -euo pipefail
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+need=()
+have_cmd() { command -v "$1" >/dev/null 2>&1; }
+have_pkg() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+
+have_cmd i686-w64-mingw32-g++-posix || need+=(mingw-w64)
+have_cmd x86_64-w64-mingw32-g++-posix || need+=(mingw-w64)
+have_cmd cmake || need+=(cmake)
+have_cmd ninja || need+=(ninja-build)
+have_cmd xvfb-run || need+=(xvfb)
+have_cmd xauth || need+=(xauth)
+have_pkg googletest || need+=(googletest)
+have_pkg wine64 || need+=(wine64 wine)
+have_pkg wine32:i386 || need+=(wine32:i386)
+
+if [ ${#need[@]} -eq 0 ]; then
+  exit 0
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
+$SUDO apt-get update -qq
+# shellcheck disable=SC2068
+$SUDO apt-get install -y -qq --no-install-recommends $(printf '%s\n' "${need[@]}" | sort -u) >/dev/null

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds both architectures and runs the whole test suite under Wine.
+# Usage: scripts/test.sh            (exits non-zero on any failure)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/scripts/setup.sh"
+source "$root/scripts/wine-env.sh"
+
+status=0
+for arch in i686 x86_64; do
+  build="$root/build/$arch"
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" >/dev/null
+  cmake --build "$build"
+done
+for arch in i686 x86_64; do
+  build="$root/build/$arch"
+  echo "== tests ($arch) =="
+  if ! can_run_arch "$arch"; then
+    echo "!! $arch: this machine cannot start $arch Wine programs; tests not run"
+    status=1
+    continue
+  fi
+  wine_prefix_ready "$arch" "$build/wineprefix"
+  export WINEPREFIX="$build/wineprefix"
+  if ! ctest --test-dir "$build" --output-on-failure; then status=1; fi
+  wineserver -k 2>/dev/null || true
+done
+exit $status

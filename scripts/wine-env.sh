@@ -1,0 +1,38 @@
+# Sourced by the scripts: quiet Wine, the loader per architecture, and a
+# prefix per architecture.
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
+
+# wine_loader ARCH: the Wine loader that runs programs of that architecture.
+# Debian's `wine` script always starts the 32-bit loader when wine32 is
+# installed; 64-bit programs go straight to wine64.
+wine_loader() {
+  if [ "$1" = x86_64 ] && [ -x /usr/lib/wine/wine64 ]; then
+    echo /usr/lib/wine/wine64
+  else
+    echo wine
+  fi
+}
+
+# can_run_arch ARCH: whether this machine can start that architecture's
+# Wine at all (some kernels are built or booted without 32-bit support).
+can_run_arch() {
+  if [ "$1" = i686 ]; then
+    /usr/lib/wine/wine --version >/dev/null 2>&1
+  else
+    "$(wine_loader "$1")" --version >/dev/null 2>&1
+  fi
+}
+
+# wine_prefix_ready ARCH PREFIX: creates the prefix once (a 32-bit prefix for
+# i686, so the 32-bit build runs on a pure 32-bit Windows as it targets).
+wine_prefix_ready() {
+  local arch=$1 prefix=$2 winearch=win64
+  [ "$arch" = i686 ] && winearch=win32
+  if [ ! -f "$prefix/system.reg" ]; then
+    mkdir -p "$prefix"
+    WINEARCH=$winearch WINEPREFIX="$prefix" "$(wine_loader "$arch")" wineboot -i >/dev/null 2>&1 || true
+    WINEPREFIX="$prefix" wineserver -w || true
+  fi
+  [ -f "$prefix/system.reg" ]
+}

@@ -1,0 +1,85 @@
+// The diagnostic trace log carried by every deliverable.
+//
+// Code anywhere calls Trace with a level word (low byte = level, higher bits
+// = line options) and a printf-style format with the Microsoft conventions.
+// StartTracing reads the deliverable's registry settings and decides the
+// configured level word and the log file; StopTracing ends logging.
+//
+// The writer is compiled twice from the same sources: wide (trace_w, for the
+// libraries and ZELKadmin.EXE) and narrow (trace_a, for ZELK.EXE, built
+// without UNICODE). Both use the TCHAR names below.
+#pragma once
+
+#include <windows.h>
+#include <tchar.h>
+
+namespace fx
+{
+class CException;
+}
+
+// What differs between the deliverables that carry a copy of the log. Each
+// deliverable defines `g_traceProfile` once.
+struct TraceProfile
+{
+    LPCTSTR registryKey;        // under HKEY_CURRENT_USER, e.g. "Software\Veltrac\Ferrovane"
+    LPCTSTR defaultFileName;    // placed on the Desktop, e.g. "Ferrovane.log"
+    bool expandTokens;          // date/time tokens in the file name
+    bool processorFromRegistry; // processor description from the registry first
+};
+extern TraceProfile g_traceProfile;
+
+// Level word bits.
+enum : DWORD
+{
+    TRACE_LEVEL_MASK = 0x000000FF,
+    TRACE_MILLISECONDS = 0x00000100,  // with TRACE_STAMP_OPTIONS
+    TRACE_COUNTER = 0x00000200,       // with TRACE_STAMP_OPTIONS
+    TRACE_STAMP_OPTIONS = 0x00001000, // stamp even without identifiers; admits the two above
+    TRACE_STAMP = 0x00002000,         // stamp even without identifiers
+    TRACE_NO_PREFIX = 0x00004000,     // no identifier prefix, no stamp unless 0x1000/0x2000
+    TRACE_HELD = 0x00008000,          // held file, no debugger output
+    TRACE_ELAPSED = 0x00010000,       // elapsed-time prefix
+    TRACE_RELATIVE = 0x00020000,      // with TRACE_ELAPSED: time since the previous timed line
+    TRACE_RESTART = 0x00040000,       // with ELAPSED|RELATIVE: restart the base first
+    TRACE_PUSH = 0x00100000,          // with ELAPSED|RELATIVE: open a timing scope after printing
+    TRACE_POP = 0x00200000,           // with ELAPSED|RELATIVE: close the innermost scope first
+    TRACE_BANNER = 0x00003001,        // START and STOP banners
+};
+
+// Writes one line when the level admits it. A null format writes only the
+// prefixes. Always returns TRUE; never changes the thread's last-error value.
+BOOL Trace(DWORD level, LPCTSTR format, ...);
+BOOL IsTraceEnabled(DWORD level);
+
+#ifdef UNICODE
+// Trace a system error code / COM result with its text and the caller's
+// text; the code is returned unchanged so check and trace are one expression.
+DWORD LogWinErr(DWORD level, DWORD code, LPCWSTR format = nullptr, ...);
+HRESULT LogComErr(DWORD level, HRESULT result, LPCWSTR format = nullptr, ...);
+#endif
+
+// Records the source file and line of the call whose result is traced next.
+void SetTraceLocation(const char *sourcePath, int line);
+#define TRACE_HERE() SetTraceLocation(__FILE__, __LINE__)
+
+// "Exception [%hs] [%s] at %hs %d" for a caught framework exception.
+void TraceException(DWORD level, const fx::CException &e, const char *sourcePath, int line);
+
+// Start-up and configuration.
+DWORD StartTracing(BOOL truncate = FALSE, LPCTSTR fileName = nullptr, DWORD level = 0);
+void StopTracing(DWORD level);
+void ReadTraceSettings(LPTSTR fileName /* 520 characters */, DWORD &level);
+void ExpandLogFileTokens(LPTSTR fileName /* 520 characters */);
+
+// Current state, for callers that need to compare or restore it.
+LPCTSTR GetTraceFileName();
+DWORD GetTraceLevel();
+void SetTraceLevel(DWORD level);
+void SetTraceFileName(LPCTSTR fileName);
+
+enum : size_t
+{
+    TRACE_FILE_NAME_CHARS = 520,
+    TRACE_LINE_CHARS = 8192,
+};

@@ -1,0 +1,2 @@
+#include "Trace.h"
+BOOL IsTraceEnabled(DWORD) { return FALSE; }
