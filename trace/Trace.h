@@ -61,7 +61,37 @@ HRESULT LogComErr(DWORD level, HRESULT result, LPCWSTR format = nullptr, ...);
 
 // Records the source file and line of the call whose result is traced next.
 void SetTraceLocation(const char *sourcePath, int line);
-#define TRACE_HERE() SetTraceLocation(__FILE__, __LINE__)
+
+// Each source file names itself in traces ("Taskel\\TaskelExec") by defining
+// TRACE_SOURCE before it includes this header; otherwise __FILE__ is used.
+#ifndef TRACE_SOURCE
+#define TRACE_SOURCE __FILE__
+#endif
+#define TRACE_HERE() SetTraceLocation(TRACE_SOURCE, __LINE__)
+
+#ifdef UNICODE
+// A call whose failure matters: location, the call, then its result traced.
+#define TRACE_HR(level, expr) (TRACE_HERE(), LogComErr((level), (expr)))
+#define TRACE_WIN(level, expr) (TRACE_HERE(), LogWinErr((level), (expr)))
+#define RETURN_IF_FAILED(level, expr)                                                                                  \
+    do                                                                                                                 \
+    {                                                                                                                  \
+        HRESULT hrTraced_ = TRACE_HR(level, expr);                                                                     \
+        if (FAILED(hrTraced_)) return hrTraced_;                                                                       \
+    } while (0)
+#endif
+
+// The two catch shapes every boundary uses: framework exceptions through
+// TraceException at `level`, anything else at level 2.
+#define TRACE_CATCH_ALL(level)                                                                                         \
+    catch (const fx::CException &e_)                                                                                   \
+    {                                                                                                                  \
+        TraceException((level), e_, TRACE_SOURCE, __LINE__);                                                           \
+    }                                                                                                                  \
+    catch (...)                                                                                                        \
+    {                                                                                                                  \
+        Trace(2, _T("*** Exception *** at %hs %d"), TRACE_SOURCE, __LINE__);                                          \
+    }
 
 // "Exception [%hs] [%s] at %hs %d" for a caught framework exception.
 void TraceException(DWORD level, const fx::CException &e, const char *sourcePath, int line);
