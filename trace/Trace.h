@@ -102,6 +102,14 @@ void StopTracing(DWORD level);
 void ReadTraceSettings(LPTSTR fileName /* 520 characters */, DWORD &level);
 void ExpandLogFileTokens(LPTSTR fileName /* 520 characters */);
 
+// The text the trace log keeps for a restart: the message of the last START
+// banner ("START Logging [...] From [...] Version [...] to [...]"). A caller
+// that restarts the log on another file without a new banner (a restart
+// whose level byte is unchanged) traces it once more with TraceRestartLine,
+// so the new file still tells which module, version and original log it
+// continues. Writes nothing before the first banner.
+void TraceRestartLine(DWORD level);
+
 // Current state, for callers that need to compare or restore it.
 LPCTSTR GetTraceFileName();
 DWORD GetTraceLevel();

@@ -1,2 +1,0 @@
-#include "Trace.h"
-BOOL IsTraceEnabled(DWORD) { return FALSE; }
