@@ -17,8 +17,11 @@ for arch in i686 x86_64; do
   build="$root/build/$arch"
   echo "== tests ($arch) =="
   if ! can_run_arch "$arch"; then
-    echo "!! $arch: this machine cannot start $arch Wine programs; tests not run"
-    status=1
+    # Some machines (kernels without 32-bit support) cannot start 32-bit
+    # Wine at all: the build is still checked, and only the checks that
+    # need no Wine run.
+    echo "!! $arch: this machine cannot start $arch programs under Wine; running only the checks that need no Wine"
+    if ! ctest --test-dir "$build" --output-on-failure -L native; then status=1; fi
     continue
   fi
   wine_prefix_ready "$arch" "$build/wineprefix"
