@@ -1,0 +1,167 @@
+// Taskel.dll's entry: DllMain and the six exported command functions (the
+// UTF-16 ones and their ANSI twins), each inside the exception traps that
+// keep every exception inside the library.
+#define TRACE_SOURCE "Taskel\\Taskel"
+#define TASKEL_BUILDING_LIBRARY
+#include "TaskelExports.h"
+
+#include "FxException.h"
+#include "TaskelApp.h"
+#include "TaskelFlows.h"
+#include "TaskelMessage.h"
+#include "TaskelParams.h"
+#include "TaskelPath.h"
+#include "Trace.h"
+#include "UniqueHandle.h"
+
+namespace
+{
+
+// A framework exception is traced and its message shown to the caller.
+void ReportException(HWND owner, const fx::CException &e, int line)
+{
+    TraceException(2, e, TRACE_SOURCE, line);
+    wchar_t message[1024];
+    if (e.GetErrorMessage(message, ARRAYSIZE(message))) ShowTaskelMessage(owner, 0, message);
+}
+
+#define TASKEL_CATCH(owner)                                                                        \
+    catch (const fx::CException &e_)                                                               \
+    {                                                                                              \
+        ReportException((owner), e_, __LINE__);                                                    \
+    }                                                                                              \
+    catch (...)                                                                                    \
+    {                                                                                              \
+        Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, __LINE__);                          \
+    }
+
+// The wide copy of an ANSI parameter string (active code page), in COM task
+// memory for the length of the call; null stays null.
+class CWideParams
+{
+  public:
+    explicit CWideParams(LPCSTR text)
+    {
+        if (!text) return;
+        int bytes = lstrlenA(text);
+        m_text.reset(::CoTaskMemAlloc((bytes + 1) * sizeof(wchar_t)));
+        if (!m_text) throw fx::CMemoryException();
+        wchar_t *wide = static_cast<wchar_t *>(m_text.get());
+        int length = ::MultiByteToWideChar(CP_ACP, 0, text, bytes, wide, bytes + 1);
+        wide[length > 0 ? length : 0] = L'\0';
+    }
+    LPCWSTR get() const { return static_cast<LPCWSTR>(m_text.get()); }
+
+  private:
+    fx::unique_cotaskmem m_text;
+};
+
+} // namespace
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH)
+    {
+        ::DisableThreadLibraryCalls(instance);
+        TaskelApp().SetInstance(instance);
+        SetTaskelResourceModule(instance);
+    }
+    else if (reason == DLL_PROCESS_DETACH)
+    {
+        TaskelApp().ProcessDetach();
+    }
+    return TRUE;
+}
+
+extern "C" void WINAPI NewCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
+{
+    try
+    {
+        TaskelEnsureInitialized();
+        CMainWindowScope mainWindow(owner);
+        LoadDisplayPreferences();
+        TaskelApp().InitHelp();
+        ParsedParameters parsed = ParseParameters(params);
+        try
+        {
+            NewCommandFlow(owner, NormalizeCommandPath(parsed.commandFile, true, true),
+                           parsed.params);
+        }
+        TASKEL_CATCH(owner)
+        SaveDisplayPreferences();
+    }
+    TASKEL_CATCH(owner)
+}
+
+extern "C" void WINAPI RunCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
+{
+    try
+    {
+        TaskelEnsureInitialized();
+        CMainWindowScope mainWindow(owner);
+        LoadDisplayPreferences();
+        ParsedParameters parsed = ParseParameters(params);
+        try
+        {
+            DispatchRun(parsed.params,
+                        [owner](const std::wstring &path, const SwitchSet &switches) {
+                            RunCommandFlow(owner, path, switches);
+                        });
+        }
+        TASKEL_CATCH(owner)
+    }
+    TASKEL_CATCH(owner)
+}
+
+extern "C" void WINAPI EditCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
+{
+    try
+    {
+        TaskelEnsureInitialized();
+        CMainWindowScope mainWindow(owner);
+        LoadDisplayPreferences();
+        TaskelApp().InitHelp();
+        ParsedParameters parsed = ParseParameters(params);
+        try
+        {
+            EditCommandFlow(owner, NormalizeCommandPath(parsed.commandFile, true, false),
+                            parsed.params);
+        }
+        TASKEL_CATCH(owner)
+        SaveDisplayPreferences();
+    }
+    TASKEL_CATCH(owner)
+}
+
+extern "C" void WINAPI NewCommand(HWND owner, HINSTANCE instance, LPCSTR params, int show)
+{
+    try
+    {
+        TaskelEnsureInitialized();
+        CWideParams wide(params);
+        NewCommandW(owner, instance, wide.get(), show);
+    }
+    TASKEL_CATCH(owner)
+}
+
+extern "C" void WINAPI EditCommand(HWND owner, HINSTANCE instance, LPCSTR params, int show)
+{
+    try
+    {
+        TaskelEnsureInitialized();
+        CWideParams wide(params);
+        EditCommandW(owner, instance, wide.get(), show);
+    }
+    TASKEL_CATCH(owner)
+}
+
+extern "C" void WINAPI RunCommand(HWND owner, HINSTANCE instance, LPCSTR params, int show)
+{
+    try
+    {
+        TaskelEnsureInitialized();
+        CWideParams wide(params);
+        RunCommandW(owner, instance, wide.get(), show);
+    }
+    TASKEL_CATCH(owner)
+}

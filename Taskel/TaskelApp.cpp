@@ -1,0 +1,233 @@
+// The library's application object: once-per-process initialisation on the
+// first entry into the library, termination split by where it is safe, and
+// context help set-up.
+//
+// Nothing here runs inside DllMain except what is safe under the loader
+// lock: OLE, COM, window and registry work need other libraries and may
+// wait on other threads. So initialisation runs on the first call into the
+// library (an export or DllGetClassObject), on the calling thread; the
+// COM-level termination runs from DllCanUnloadNow (TaskelPrepareUnload);
+// process detach only traces and frees what is the library's own memory and
+// kernel objects; the destructor stops the trace log.
+#define TRACE_SOURCE "Taskel\\Taskel"
+#include "TaskelApp.h"
+
+#include "ClassObjects.h"
+#include "TaskelMessage.h"
+#include "TaskelSecurity.h"
+#include "Trace.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+#include <shlwapi.h>
+#include <uxtheme.h>
+
+TraceProfile g_traceProfile = {L"Software\\Veltrac\\Ferrovane", L"Ferrovane.log", true, true};
+
+namespace
+{
+
+CTaskelApp g_app;
+
+bool IsWindows6OrLater()
+{
+    return LOBYTE(LOWORD(::GetVersion())) >= 6;
+}
+
+bool FileExists(const std::wstring &path)
+{
+    DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring ModulePath(HINSTANCE module)
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;)
+    {
+        DWORD length = ::GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0) return std::wstring();
+        if (length < path.size())
+        {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+// Activates an activation context for a scope.
+class CActCtxScope
+{
+  public:
+    explicit CActCtxScope(HANDLE actCtx)
+    {
+        if (actCtx != INVALID_HANDLE_VALUE && !::ActivateActCtx(actCtx, &m_cookie)) m_cookie = 0;
+    }
+    ~CActCtxScope()
+    {
+        if (m_cookie) ::DeactivateActCtx(0, m_cookie);
+    }
+    CActCtxScope(const CActCtxScope &) = delete;
+    CActCtxScope &operator=(const CActCtxScope &) = delete;
+
+  private:
+    ULONG_PTR m_cookie = 0;
+};
+
+} // namespace
+
+CTaskelApp &TaskelApp()
+{
+    return g_app;
+}
+
+void TaskelEnsureInitialized()
+{
+    g_app.EnsureInitialized();
+}
+
+void TaskelPrepareUnload()
+{
+    g_app.PrepareUnload();
+}
+
+// The UI component library keeps no shell display preferences yet; these are
+// the points where the application profile is read and written.
+void LoadDisplayPreferences() {}
+void SaveDisplayPreferences() {}
+
+// Construction runs at library load under the loader lock: names only.
+CTaskelApp::CTaskelApp() = default;
+
+CTaskelApp::~CTaskelApp()
+{
+    m_help.reset();
+    StopTracing(4);
+}
+
+BOOL CALLBACK CTaskelApp::InitOnce(PINIT_ONCE, PVOID app, PVOID *)
+{
+    static_cast<CTaskelApp *>(app)->InitInstance();
+    return TRUE;
+}
+
+void CTaskelApp::EnsureInitialized()
+{
+    ::InitOnceExecuteOnce(&m_initOnce, InitOnce, this, nullptr);
+}
+
+void CTaskelApp::InitInstance()
+{
+    m_companyKey = L"Veltrac";
+    m_profileName = L"Ferrovane";
+    m_initThread = ::GetCurrentThreadId();
+
+    HRESULT hr = ::OleInitialize(nullptr);
+    m_oleInitialized = SUCCEEDED(hr);
+    StartTracing();
+    if (IsTraceEnabled(1)) Trace(4, L"CTaskelApp::InitInstance");
+
+    InitCommonControlsInContext();
+
+    if (IsTraceEnabled(1))
+    {
+        ::IsThemeActive();
+        Trace(2, L"  AdminUser [%u] CanRegister [%u]", IsAdministratorsMember() ? 1u : 0u, 1u);
+    }
+    LoadDisplayPreferences();
+    fx::RegisterAllClassObjects();
+    m_initialized = true;
+}
+
+// Windows the library creates use version 6 common controls and themes
+// whatever the host process uses: the library's own manifest (resource 2)
+// gives the activation context they are created in.
+void CTaskelApp::InitCommonControlsInContext()
+{
+    ACTCTXW context = {};
+    context.cbSize = sizeof(context);
+    context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.hModule = m_instance;
+    context.lpResourceName = ISOLATIONAWARE_MANIFEST_RESOURCE_ID;
+    std::wstring modulePath = ModulePath(m_instance);
+    context.lpSource = modulePath.c_str();
+    m_actCtx = ::CreateActCtxW(&context);
+    if (m_actCtx == INVALID_HANDLE_VALUE)
+    {
+        TRACE_HERE();
+        LogWinErr(2, ::GetLastError(), L"CreateActCtx");
+    }
+
+    CActCtxScope scope(m_actCtx);
+    INITCOMMONCONTROLSEX controls = {8, 0x1FF};
+    ::InitCommonControlsEx(&controls);
+}
+
+void CTaskelApp::TraceExitInstance()
+{
+    if (m_exitTraced) return;
+    m_exitTraced = true;
+    if (IsTraceEnabled(1)) Trace(4, L"CTaskelApp::ExitInstance");
+}
+
+// Termination in order. Runs on a normal thread (DllCanUnloadNow), never
+// under the loader lock; OLE is uninitialised only on the thread that
+// initialised it.
+void CTaskelApp::PrepareUnload()
+{
+    if (!m_initialized || m_comTerminated) return;
+    m_comTerminated = true;
+    TraceExitInstance();
+    fx::RevokeAllClassObjects();
+    SaveDisplayPreferences();
+    ReleaseLoaderSafe();
+    if (m_oleInitialized && ::GetCurrentThreadId() == m_initThread)
+    {
+        m_oleInitialized = false;
+        ::OleUninitialize();
+    }
+}
+
+// Process detach: only the steps that need no other library. When the
+// process ends without an unload, COM and OLE go with it.
+void CTaskelApp::ProcessDetach()
+{
+    if (!m_initialized) return;
+    TraceExitInstance();
+    ReleaseLoaderSafe();
+}
+
+void CTaskelApp::ReleaseLoaderSafe()
+{
+    m_help.reset();
+    if (m_actCtx != INVALID_HANDLE_VALUE)
+    {
+        ::ReleaseActCtx(m_actCtx);
+        m_actCtx = INVALID_HANDLE_VALUE;
+    }
+}
+
+void CTaskelApp::InitHelp()
+{
+    if (m_help) return;
+    std::wstring modulePath = ModulePath(m_instance);
+    if (!IsWindows6OrLater())
+    {
+        size_t dot = ::PathFindExtensionW(modulePath.c_str()) - modulePath.c_str();
+        if (FileExists(modulePath.substr(0, dot) + L".hlp")) return;
+    }
+
+    size_t slash = modulePath.find_last_of(L'\\');
+    std::wstring helpFile =
+        (slash == std::wstring::npos ? std::wstring() : modulePath.substr(0, slash + 1)) +
+        L"Taskel.chm";
+    if (!FileExists(helpFile))
+    {
+        m_help.reset();
+        m_helpFilePath.clear();
+        return;
+    }
+    m_helpFilePath = helpFile;
+    m_help.reset(new HelpObject{helpFile, L"TextPopups.txt"});
+}

@@ -1,0 +1,117 @@
+// ZELK.EXE / ZELKadmin.EXE: the windowless launcher that turns its command
+// line into calls of Taskel.dll's command functions. Built twice from this
+// source: ANSI without a manifest (ZELK.EXE), and UTF-16 with a manifest
+// requesting administrator rights and "/Admin" handling (ZELKadmin.EXE,
+// ZELK_ADMIN defined).
+#define TRACE_SOURCE "Taskel\\TaskelRun"
+#include "FxException.h"
+#include "TaskelExports.h"
+#include "TaskelRunPlan.h"
+#include "TaskelSecurity.h"
+#include "Trace.h"
+#include "resource.h"
+
+#include <ole2.h>
+#include <stdlib.h>
+#include <tchar.h>
+
+using tstring = std::basic_string<TCHAR>;
+
+#ifdef ZELK_ADMIN
+TraceProfile g_traceProfile = {_T("Software\\Veltrac\\Ferrovane"), _T("Ferrovane.log"), true, true};
+#define TASKEL_RUN RunCommandW
+#define TASKEL_EDIT EditCommandW
+#define TASKEL_NEW NewCommandW
+#define ARGV __wargv
+#else
+TraceProfile g_traceProfile = {_T("Software\\Veltrac\\Ferrovane"), _T("Ferrovane.log"), false,
+                               false};
+#define TASKEL_RUN RunCommand
+#define TASKEL_EDIT EditCommand
+#define TASKEL_NEW NewCommand
+#define ARGV __argv
+#endif
+
+namespace
+{
+
+LaunchBuild ThisBuild()
+{
+#ifdef ZELK_ADMIN
+    return {true, LOBYTE(LOWORD(::GetVersion())) >= 6};
+#else
+    return {false, LOBYTE(LOWORD(::GetVersion())) >= 6};
+#endif
+}
+
+void ShowUsage(HINSTANCE instance)
+{
+    TCHAR text[2048] = {};
+    TCHAR caption[128] = {};
+    ::LoadString(instance, IDS_USAGE, text, ARRAYSIZE(text));
+    ::LoadString(instance, IDS_APP_TITLE, caption, ARRAYSIZE(caption));
+    MSGBOXPARAMS params = {};
+    params.cbSize = sizeof(params);
+    params.hInstance = instance;
+    params.lpszText = text;
+    params.lpszCaption = caption;
+    params.dwStyle = MB_ICONINFORMATION | MB_SETFOREGROUND;
+    params.dwContextHelpId = IDS_USAGE;
+    ::MessageBoxIndirect(&params);
+}
+
+void Launch(HINSTANCE instance, int show)
+{
+    std::vector<tstring> args;
+    for (int i = 1; i < __argc && ARGV; ++i)
+        args.push_back(ARGV[i] ? ARGV[i] : _T(""));
+
+    LaunchPlan<TCHAR> plan = PlanLaunch(args, ThisBuild());
+    switch (plan.mode)
+    {
+    case LaunchMode::Usage:
+        ShowUsage(instance);
+        break;
+    case LaunchMode::New:
+        TASKEL_NEW(nullptr, instance, plan.parameterStrings.front().c_str(), show);
+        break;
+    case LaunchMode::Edit:
+        TASKEL_EDIT(nullptr, instance, plan.parameterStrings.front().c_str(), show);
+        break;
+    case LaunchMode::Run:
+        for (const tstring &params : plan.parameterStrings)
+        {
+            // One file's failure does not stop the next.
+            try
+            {
+                TASKEL_RUN(nullptr, instance, params.c_str(), show);
+            }
+            TRACE_CATCH_ALL(4)
+        }
+        break;
+    }
+}
+
+} // namespace
+
+int WINAPI _tWinMain(HINSTANCE instance, HINSTANCE, LPTSTR, int show)
+{
+    HRESULT ole = ::OleInitialize(nullptr);
+    StartTracing();
+    if (IsTraceEnabled(1))
+    {
+#ifdef ZELK_ADMIN
+        Trace(2, _T("  AdminUser [%u] CanRegister [%u]"), IsAdministratorsMember() ? 1u : 0u, 1u);
+#else
+        Trace(2, _T("  AdminUser [%u] CanRegister [%u]"), 1u, 1u);
+#endif
+    }
+    try
+    {
+        Launch(instance, show);
+    }
+    TRACE_CATCH_ALL(4)
+    if (SUCCEEDED(ole)) ::OleUninitialize();
+    StopTracing(1);
+    return 0;
+}

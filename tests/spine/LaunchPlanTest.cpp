@@ -1,0 +1,112 @@
+// The launcher's decisions, for both builds: plain (ANSI) and elevated
+// (UTF-16, "/Admin").
+#include "TaskelRunPlan.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+const LaunchBuild PLAIN = {false, true};
+const LaunchBuild ADMIN = {true, true};
+const LaunchBuild ADMIN_XP = {true, false};
+
+LaunchPlan<char> Plain(std::vector<std::string> args)
+{
+    return PlanLaunch(std::move(args), PLAIN);
+}
+
+LaunchPlan<wchar_t> Admin(std::vector<std::wstring> args, LaunchBuild build = ADMIN)
+{
+    return PlanLaunch(std::move(args), build);
+}
+
+using Strings = std::vector<std::string>;
+using WStrings = std::vector<std::wstring>;
+
+} // namespace
+
+TEST(LaunchPlan, NoArgumentsShowsUsage)
+{
+    EXPECT_EQ(LaunchMode::Usage, Plain({}).mode);
+    EXPECT_EQ(LaunchMode::Usage, Admin({}).mode);
+}
+
+TEST(LaunchPlan, RunCallsPerFileWithTheirOwnSwitches)
+{
+    auto plan = Plain({"/s", "a.Taskel", "/ne", "b.Taskel"});
+    ASSERT_EQ(LaunchMode::Run, plan.mode);
+    EXPECT_EQ((Strings{"/s a.Taskel", "/ne b.Taskel"}), plan.parameterStrings);
+
+    auto admin = Admin({L"/s", L"a.Taskel", L"/ne", L"b.Taskel"});
+    EXPECT_EQ((WStrings{L"/Admin /s a.Taskel", L"/Admin /ne b.Taskel"}), admin.parameterStrings);
+}
+
+TEST(LaunchPlan, DashSwitchAndFileWithoutSwitches)
+{
+    EXPECT_EQ((Strings{"/q report"}), Plain({"-q", "report"}).parameterStrings);
+    EXPECT_EQ((WStrings{L"/Admin /q report"}), Admin({L"-q", L"report"}).parameterStrings);
+    // A file without switches gets a leading space, which the library ignores.
+    EXPECT_EQ((Strings{" a", " b"}), Plain({"/run", "a", "b"}).parameterStrings);
+    EXPECT_EQ((WStrings{L"/Admin  a"}), Admin({L"a"}).parameterStrings);
+}
+
+TEST(LaunchPlan, QuotingHasNoLengthLimit)
+{
+    std::string longFolder = "C:\\" + std::string(300, 'x') + " y\\run.log";
+    auto plan = Plain({"/lf" + longFolder, "/esc2", "\"C:\\My Jobs\\a.Taskel\""});
+    ASSERT_EQ(LaunchMode::Run, plan.mode);
+    EXPECT_EQ((Strings{"\"/lf" + longFolder + "\" /esc2 \"C:\\My Jobs\\a.Taskel\""}),
+              plan.parameterStrings);
+}
+
+TEST(LaunchPlan, LeftoverArgumentsRunNothing)
+{
+    EXPECT_EQ(LaunchMode::Usage, Plain({"a.Taskel", "/s"}).mode);        // trailing switch
+    EXPECT_EQ(LaunchMode::Usage, Plain({"/x", "a.Taskel"}).mode);        // unknown switch
+    EXPECT_EQ(LaunchMode::Usage, Plain({"a.Taskel", "/x", "b"}).mode);   // nothing run at all
+    EXPECT_EQ(LaunchMode::Usage, Plain({"a.Taskel", "/run", "b"}).mode); // mode word only first
+    EXPECT_EQ(LaunchMode::Usage, Plain({"/run"}).mode);                  // nothing to run
+    EXPECT_EQ(LaunchMode::Usage, Plain({"-"}).mode);
+}
+
+TEST(LaunchPlan, KnownRunSwitchesAreCaseInsensitive)
+{
+    auto plan = Plain({"/S+", "/Q-", "/T", "/NE-", "/L+", "/V-", "/LFx", "/ESC", "a"});
+    ASSERT_EQ(LaunchMode::Run, plan.mode);
+    EXPECT_EQ((Strings{"/S+ /Q- /T /NE- /L+ /V- /LFx /ESC a"}), plan.parameterStrings);
+}
+
+TEST(LaunchPlan, NewAndEdit)
+{
+    auto plain = Plain({"/NEW"});
+    EXPECT_EQ(LaunchMode::New, plain.mode);
+    EXPECT_EQ((Strings{""}), plain.parameterStrings);
+    EXPECT_EQ((WStrings{L"/Admin"}), Admin({L"/new"}).parameterStrings);
+
+    EXPECT_EQ((Strings{"\"My Job\""}), Plain({"/new", "My Job"}).parameterStrings);
+    EXPECT_EQ((WStrings{L"/Admin a.Taskel"}), Admin({L"/edit", L"a.Taskel"}).parameterStrings);
+    EXPECT_EQ(LaunchMode::Edit, Plain({"/Edit", "a"}).mode);
+
+    EXPECT_EQ(LaunchMode::Usage, Plain({"/edit"}).mode);
+    EXPECT_EQ(LaunchMode::Usage, Plain({"/edit", "a", "b"}).mode);
+    EXPECT_EQ(LaunchMode::Usage, Plain({"/edit", "/s"}).mode);
+    EXPECT_EQ(LaunchMode::Usage, Plain({"/edit", "-s"}).mode);
+    EXPECT_EQ(LaunchMode::Usage, Plain({"/new", "a", "b"}).mode);
+    EXPECT_EQ(LaunchMode::Usage, Plain({"/new", "/q"}).mode);
+}
+
+TEST(LaunchPlan, AdminArgumentByBuildAndWindowsVersion)
+{
+    auto edit = Admin({L"/Admin", L"/edit", L"a.Taskel"});
+    ASSERT_EQ(LaunchMode::Edit, edit.mode);
+    EXPECT_EQ((WStrings{L"/Admin a.Taskel"}), edit.parameterStrings);
+    EXPECT_EQ((WStrings{L"/Admin /s a"}), Admin({L"/s", L"-admin", L"a"}).parameterStrings);
+
+    EXPECT_EQ(LaunchMode::Usage, Admin({L"/Admin", L"/edit", L"a.Taskel"}, ADMIN_XP).mode);
+    EXPECT_EQ(LaunchMode::Usage, Admin({L"/Admin", L"a.Taskel"}, ADMIN_XP).mode);
+
+    EXPECT_EQ(LaunchMode::Usage, Plain({"/Admin", "a.Taskel"}).mode);
+    EXPECT_EQ(LaunchMode::Usage, Plain({"/Admin", "/edit", "a.Taskel"}).mode);
+    EXPECT_EQ(LaunchMode::Usage, Plain({"/new", "/Admin"}).mode);
+}

@@ -1,0 +1,81 @@
+// Command file name normalisation: extension, absolute path, disk case.
+#include "TaskelPath.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+namespace
+{
+
+std::wstring CurrentDirectory()
+{
+    wchar_t dir[MAX_PATH];
+    DWORD n = ::GetCurrentDirectoryW(MAX_PATH, dir);
+    std::wstring s(dir, n);
+    if (!s.empty() && s.back() != L'\\') s += L'\\';
+    return s;
+}
+
+// A scratch folder below the temporary folder, removed at the end.
+class PathNormalization : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        wchar_t temp[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, temp);
+        m_root = ApplyDiskCase(std::wstring(temp)) + L"SpineCase" +
+                 std::to_wstring(::GetCurrentProcessId()) + L"\\";
+        ASSERT_TRUE(::CreateDirectoryW(m_root.c_str(), nullptr));
+        ASSERT_TRUE(::CreateDirectoryW((m_root + L"MixedDir").c_str(), nullptr));
+        HANDLE h = ::CreateFileW((m_root + L"MixedDir\\Report.Taskel").c_str(), GENERIC_WRITE, 0,
+                                 nullptr, CREATE_NEW, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, h);
+        ::CloseHandle(h);
+    }
+    void TearDown() override
+    {
+        ::DeleteFileW((m_root + L"MixedDir\\Report.Taskel").c_str());
+        ::RemoveDirectoryW((m_root + L"MixedDir").c_str());
+        ::RemoveDirectoryW(m_root.c_str());
+    }
+    std::wstring m_root;
+};
+
+} // namespace
+
+TEST(PathNormalizationRules, ExtensionRules)
+{
+    const std::wstring cwd = CurrentDirectory();
+    EXPECT_EQ(cwd + L"a.Taskel", NormalizeCommandPath(L"a", true, false));
+    EXPECT_EQ(cwd + L"A.Taskel", NormalizeCommandPath(L"A.TASKEL", true, false));
+    EXPECT_EQ(cwd + L"a.txt", NormalizeCommandPath(L"a.txt", true, false));
+    EXPECT_EQ(cwd + L"a.txt.Taskel", NormalizeCommandPath(L"a.txt", true, true));
+    EXPECT_EQ(cwd + L"a", NormalizeCommandPath(L"a", false, false));
+    EXPECT_EQ(cwd + L"a.Taskel", NormalizeCommandPath(L"\"a\"", true, true));
+}
+
+TEST(PathNormalizationRules, EmptyAndRootsGiveNothing)
+{
+    EXPECT_EQ(L"", NormalizeCommandPath(L"", true, true));
+    EXPECT_EQ(L"", NormalizeCommandPath(L"\"\"", true, true));
+    EXPECT_EQ(L"", NormalizeCommandPath(L"C:\\", true, true));
+    EXPECT_EQ(L"", NormalizeCommandPath(L"C:", true, false));
+}
+
+TEST(PathNormalizationRules, ExtensionOfAFolderPartDoesNotCount)
+{
+    EXPECT_EQ(L"C:\\No.Such\\job.Taskel", NormalizeCommandPath(L"C:\\No.Such\\job", true, false));
+}
+
+TEST_F(PathNormalization, ExistingComponentsTakeTheirDiskCase)
+{
+    std::wstring lower = m_root + L"mixeddir\\report.taskel";
+    EXPECT_EQ(m_root + L"MixedDir\\Report.Taskel", NormalizeCommandPath(lower, true, false));
+    // A missing file keeps its own case below an existing folder.
+    EXPECT_EQ(m_root + L"MixedDir\\newOne.Taskel",
+              NormalizeCommandPath(m_root + L"MIXEDDIR\\newOne", true, true));
+    // A folder's trailing backslash remains.
+    EXPECT_EQ(m_root + L"MixedDir\\", NormalizeCommandPath(m_root + L"mixedDIR\\", false, false));
+}
