@@ -1,0 +1,169 @@
+// Line assembly: the gate, the prefixes and their option bits, the message
+// cut, the ANSI conversion and the caller's last-error value.
+#include "TraceTestSupport.h"
+
+#include "WinFormat.h"
+
+using namespace tracetest;
+
+TraceProfile g_traceProfile = {L"Software\\Veltrac\\FerrovaneTraceTest", L"FerrovaneTraceTest.log",
+                               true, true};
+
+namespace
+{
+class TraceLine : public TraceFixture
+{
+};
+} // namespace
+
+TEST_F(TraceLine, EmptyFileNameWritesNothing)
+{
+    EXPECT_FALSE(IsTraceEnabled(0));
+    EXPECT_TRUE(Trace(0, L"nothing"));
+    EXPECT_FALSE(FileExists(m_log));
+}
+
+TEST_F(TraceLine, GateComparesLowBytes)
+{
+    Start(0x4002);
+    EXPECT_TRUE(IsTraceEnabled(2));
+    EXPECT_FALSE(IsTraceEnabled(3));
+    EXPECT_TRUE(IsTraceEnabled(0x8002)); // option bits do not count
+    Trace(3, L"three");
+    Trace(2, L"two");
+    Trace(0, L"zero");
+    Trace(0x10001, nullptr);
+    std::vector<std::string> body = BodyLines();
+    ASSERT_EQ(body.size(), 3u);
+    EXPECT_EQ(body[0], "two");
+    EXPECT_EQ(body[1], "zero");
+    EXPECT_TRUE(Matches(body[2], R"(\[\d+\] )")); // a null format writes the prefixes alone
+}
+
+TEST_F(TraceLine, LevelZeroConfiguredAdmitsOnlyLevelZero)
+{
+    // No LogLevel in the registry: tracing is off but the name is kept.
+    EXPECT_EQ(StartTracing(FALSE, m_log.c_str(), 0), 0u);
+    Trace(1, L"one");
+    Trace(0x4000, L"zero");
+    EXPECT_EQ(ReadAll(m_log), "zero\r\n");
+}
+
+TEST_F(TraceLine, StampAndIdentifiers)
+{
+    Start(0x0004);
+    Trace(4, L"plain");
+    Trace(0x4001, L"bare");
+    Trace(0x5001, L"stamp options");
+    Trace(0x6001, L"stamp");
+    std::vector<std::string> body = BodyLines();
+    ASSERT_EQ(body.size(), 4u);
+    EXPECT_TRUE(Matches(body[0], Pattern(STAMP, IDS, "plain").c_str())) << body[0];
+    EXPECT_EQ(body[1], "bare");
+    EXPECT_TRUE(Matches(body[2], Pattern(STAMP, "stamp options").c_str())) << body[2];
+    EXPECT_TRUE(Matches(body[3], Pattern(STAMP, "stamp").c_str())) << body[3];
+
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    std::string ids =
+        fx::Format("[%2.2u %4.4u %4.4u] ", session, GetCurrentProcessId(), GetCurrentThreadId());
+    EXPECT_NE(body[0].find(ids), std::string::npos) << body[0];
+}
+
+TEST_F(TraceLine, ConfiguredOptionsApplyToEveryLine)
+{
+    Start(0x4104); // milliseconds asked for, but without 0x1000 only the banners get them
+    Trace(1, L"ordinary");
+    std::vector<std::string> lines = LogLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(
+        Matches(lines[0], R"(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d\.\d{3} START Logging \[4104\] .*)"))
+        << lines[0];
+    EXPECT_EQ(lines[2], "ordinary");
+    StopTracing(0);
+
+    Start(0x5104);
+    Trace(1, L"ordinary");
+    EXPECT_TRUE(Matches(BodyLines().at(0),
+                        Pattern(R"(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d\.\d{3} )", "ordinary").c_str()))
+        << BodyLines().at(0);
+    StopTracing(0);
+
+    Start(0x5204);
+    Trace(1, L"counter");
+    EXPECT_TRUE(
+        Matches(BodyLines().at(0), R"(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d \(\d{6,}\.\d{6}\) counter)"))
+        << BodyLines().at(0);
+}
+
+TEST_F(TraceLine, LongMessageIsCut)
+{
+    Start(0x4001);
+    std::wstring big(9000, L'x');
+    Trace(1, L"%s", big.c_str());
+    EXPECT_EQ(BodyLines().at(0), std::string(8189, 'x'));
+    EXPECT_EQ(ReadAll(m_log).substr(ReadAll(m_log).size() - 2), "\r\n");
+    StopTracing(0);
+
+    // With prefixes the line keeps 8191 characters and loses its line break.
+    Start(0x0001);
+    std::string before = ReadAll(m_log);
+    Trace(1, L"%s", big.c_str());
+    std::string line = ReadAll(m_log).substr(before.size());
+    EXPECT_EQ(line.size(), 8191u);
+    EXPECT_EQ(line.back(), 'x');
+}
+
+TEST_F(TraceLine, TextGoesOutInTheAnsiCodePage)
+{
+    Start(0x4001);
+    Trace(1, L"caf\u00e9 %hs %I64d", "narrow", 1ll << 40);
+    std::string expected = fx::Narrow(L"caf\u00e9 narrow 1099511627776\r\n");
+    EXPECT_EQ(ReadAll(m_log).substr(ReadAll(m_log).size() - expected.size()), expected);
+    EXPECT_NE(ReadAll(m_log).substr(0, 3), "\xEF\xBB\xBF");
+}
+
+TEST_F(TraceLine, LastErrorIsKept)
+{
+    Start(0x0004);
+    SetLastError(1234);
+    Trace(1, L"line");
+    Trace(0x8001, L"held line");
+    Trace(9, L"dropped");
+    LogWinErr(2, 5, L"x");
+    LogComErr(2, E_FAIL, L"x");
+    SetTraceLocation("a\\b", 1);
+    StartTracing(FALSE, m_log.c_str(), 2);
+    StopTracing(1);
+    EXPECT_EQ(GetLastError(), 1234u);
+}
+
+TEST(TracePrefix, IdentifierPrefixPadsWithZeros)
+{
+    wchar_t out[64];
+    tracelog::FormatIdentifierPrefix(out, 64, 1, 612, 3092);
+    EXPECT_STREQ(out, L"[01 0612 3092] ");
+    tracelog::FormatIdentifierPrefix(out, 64, 12, 123456, 7);
+    EXPECT_STREQ(out, L"[12 123456 0007] ");
+}
+
+TEST(TracePrefix, TimeStampOptions)
+{
+    SYSTEMTIME t = {2008, 5, 3, 14, 13, 45, 7, 42};
+    LARGE_INTEGER counter;
+    counter.QuadPart = 12345678901ll; // 1234.5678901 s at 10 MHz
+    wchar_t out[80];
+    tracelog::FormatTimeStamp(out, 80, 0x0001, t, &counter, 10000000);
+    EXPECT_STREQ(out, L"2008/05/14 13:45:07 ");
+    tracelog::FormatTimeStamp(out, 80, 0x0101, t, &counter, 10000000); // 0x100 needs 0x1000
+    EXPECT_STREQ(out, L"2008/05/14 13:45:07 ");
+    tracelog::FormatTimeStamp(out, 80, 0x1301, t, &counter, 10000000);
+    EXPECT_STREQ(out, L"2008/05/14 13:45:07.042 (001234.567890) ");
+    tracelog::FormatTimeStamp(out, 80, 0x1201, t, nullptr, 10000000); // counter unreadable
+    EXPECT_STREQ(out, L"2008/05/14 13:45:07 ");
+
+    // A long uptime whose product with 1000000 would overflow 64 bits.
+    counter.QuadPart = 40000000000000000ll + 5;
+    tracelog::FormatTimeStamp(out, 80, 0x1201, t, &counter, 10000000);
+    EXPECT_STREQ(out, L"2008/05/14 13:45:07 (4000000000.000000) ");
+}
