@@ -1,12 +1,76 @@
 // The process-wide class-object list: one class object per creatable class,
-// registered with COM while the library's application runs and answering
-// DllGetClassObject / DllCanUnloadNow.
+// built when the library loads, that answers DllGetClassObject and
+// DllCanUnloadNow and can be registered with the running process.
 #pragma once
+
+#include <windows.h>
+#include <unknwn.h>
 
 namespace fx
 {
+
+// A class object (class factory) of one creatable class. Instances are
+// static objects that link themselves into the list at construction.
+class COleObjectFactoryExEx : public IClassFactory
+{
+  public:
+    using CreateFunction = HRESULT (*)(REFIID iid, void **out);
+
+    COleObjectFactoryExEx(REFCLSID clsid, const char *className, bool singleUse,
+                          const wchar_t *progId, CreateFunction create) noexcept;
+    virtual ~COleObjectFactoryExEx();
+    COleObjectFactoryExEx(const COleObjectFactoryExEx &) = delete;
+    COleObjectFactoryExEx &operator=(const COleObjectFactoryExEx &) = delete;
+
+    // IUnknown: the object is static; the count tells whether clients hold it.
+    STDMETHODIMP QueryInterface(REFIID iid, void **out) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+    // IClassFactory
+    STDMETHODIMP CreateInstance(IUnknown *outer, REFIID iid, void **out) override;
+    STDMETHODIMP LockServer(BOOL lock) override;
+
+    // Registration of the class in the registry (the classes override it).
+    virtual BOOL UpdateRegistry(BOOL registering);
+
+    const CLSID &ClassId() const noexcept { return m_clsid; }
+    const char *ClassName() const noexcept { return m_className; }
+    const wchar_t *ProgId() const noexcept { return m_progId; }
+    bool IsSingleUse() const noexcept { return m_singleUse; }
+    // True while a client (other than the process registration) holds it.
+    bool IsInUse() const noexcept { return m_refs > m_registrationRefs; }
+
+    HRESULT Register() noexcept;
+    void Revoke() noexcept;
+
+    static COleObjectFactoryExEx *First() noexcept;
+    COleObjectFactoryExEx *Next() const noexcept { return m_next; }
+
+  private:
+    CLSID m_clsid;
+    const char *m_className;
+    bool m_singleUse;
+    const wchar_t *m_progId;
+    CreateFunction m_create;
+    LONG m_refs = 0;
+    LONG m_registrationRefs = 0;
+    DWORD m_cookie = 0;
+    COleObjectFactoryExEx *m_next = nullptr;
+};
+
+// The class object for `clsid` asked for `iid`; CLASS_E_CLASSNOTAVAILABLE
+// when no class of the list has that identifier.
+HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void **out) noexcept;
+
+// True when no object holds a module lock ("can exit").
+bool CanExitApp() noexcept;
+// S_OK when nothing holds the module: no lock and no client holding a
+// class object; otherwise S_FALSE.
+HRESULT CanUnloadNow() noexcept;
+
 // Registers / revokes every class object of the list with the running
 // process (CoRegisterClassObject); both are harmless when called twice.
 void RegisterAllClassObjects();
 void RevokeAllClassObjects();
+
 } // namespace fx

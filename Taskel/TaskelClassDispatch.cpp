@@ -1,0 +1,237 @@
+// CTaskel's automation interface: a hand-written IDispatch over the command
+// operations, with the member names and dispatch identifiers scripts use.
+#define TRACE_SOURCE "Taskel\\TaskelClass"
+#include "TaskelClass.h"
+
+#include <new>
+
+#include "FxException.h"
+#include "Trace.h"
+#include "UniqueHandle.h"
+
+namespace
+{
+enum : DISPID
+{
+    DISPID_ACTION = 1,
+    DISPID_OPTIONS = 2,
+    DISPID_TOFILE = 4,
+    DISPID_FROMFILECOUNT = 5,
+    DISPID_FROMFILE = 6,
+    DISPID_OPTIONMASK = 7,
+    DISPID_RUN = 8,
+};
+
+struct Member
+{
+    const wchar_t *name;
+    DISPID id;
+};
+const Member kMembers[] = {
+    {L"Action", DISPID_ACTION},     {L"Options", DISPID_OPTIONS},
+    {L"ToFile", DISPID_TOFILE},     {L"FromFileCount", DISPID_FROMFILECOUNT},
+    {L"FromFile", DISPID_FROMFILE}, {L"OptionMask", DISPID_OPTIONMASK},
+    {L"Run", DISPID_RUN},
+};
+
+const WORD kGet = DISPATCH_PROPERTYGET | DISPATCH_METHOD;
+
+// Positional argument `position` (0 = first) converted to `type`; `value`
+// receives the converted copy.
+HRESULT Argument(const DISPPARAMS *params, UINT position, VARTYPE type, VARIANT &value,
+                 UINT *argError)
+{
+    UINT index = params->cArgs - 1 - position;
+    VARIANT *arg = &params->rgvarg[index];
+    HRESULT hr = ::VariantChangeType(&value, arg, 0, type);
+    if (FAILED(hr) && argError) *argError = index;
+    return FAILED(hr) ? DISP_E_TYPEMISMATCH : S_OK;
+}
+
+// A string argument that may be "none" (empty, null or a null string).
+HRESULT OptionalString(const DISPPARAMS *params, UINT position, fx::unique_bstr &text,
+                       bool &present, UINT *argError)
+{
+    VARIANT *arg = &params->rgvarg[params->cArgs - 1 - position];
+    VARTYPE type = V_VT(arg) & ~VT_BYREF;
+    present = !(type == VT_EMPTY || type == VT_NULL || type == VT_ERROR);
+    if (!present) return S_OK;
+    VARIANT value;
+    ::VariantInit(&value);
+    HRESULT hr = Argument(params, position, VT_BSTR, value, argError);
+    if (FAILED(hr)) return hr;
+    present = V_BSTR(&value) != nullptr;
+    text.reset(V_BSTR(&value));
+    return S_OK;
+}
+
+HRESULT ReturnString(VARIANT *result, const std::wstring &text, bool none)
+{
+    if (!result) return S_OK;
+    V_VT(result) = VT_BSTR;
+    V_BSTR(result) = nullptr;
+    if (none) return S_OK;
+    V_BSTR(result) = ::SysAllocStringLen(text.c_str(), static_cast<UINT>(text.size()));
+    return V_BSTR(result) ? S_OK : E_OUTOFMEMORY;
+}
+
+void ReturnLong(VARIANT *result, LONG value)
+{
+    if (!result) return;
+    V_VT(result) = VT_I4;
+    V_I4(result) = value;
+}
+} // namespace
+
+HRESULT CTaskel::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT *result, UINT *argError)
+{
+    const bool get = (flags & kGet) != 0;
+    const bool put = (flags & DISPATCH_PROPERTYPUT) != 0;
+    const UINT args = params->cArgs;
+    VARIANT value;
+    ::VariantInit(&value);
+    HRESULT hr;
+
+    switch (id)
+    {
+    case DISPID_ACTION:
+        if (!get) return DISP_E_MEMBERNOTFOUND;
+        if (args != 0) return DISP_E_BADPARAMCOUNT;
+        if (result)
+        {
+            V_VT(result) = VT_I2;
+            V_I2(result) = static_cast<SHORT>(GetAction());
+        }
+        return S_OK;
+
+    case DISPID_OPTIONS:
+        if (put)
+        {
+            if (args != 1) return DISP_E_BADPARAMCOUNT;
+            if (FAILED(hr = Argument(params, 0, VT_I4, value, argError))) return hr;
+            SetOptions(static_cast<uint32_t>(V_I4(&value)));
+            return S_OK;
+        }
+        if (args != 0) return DISP_E_BADPARAMCOUNT;
+        ReturnLong(result, static_cast<LONG>(GetOptions()));
+        return S_OK;
+
+    case DISPID_TOFILE:
+        if (put)
+        {
+            if (args != 1) return DISP_E_BADPARAMCOUNT;
+            fx::unique_bstr text;
+            bool present;
+            if (FAILED(hr = OptionalString(params, 0, text, present, argError))) return hr;
+            SetTarget(present ? std::wstring(text.get(), ::SysStringLen(text.get()))
+                              : std::wstring());
+            return S_OK;
+        }
+        if (args != 0) return DISP_E_BADPARAMCOUNT;
+        return ReturnString(result, m_target, m_target.empty());
+
+    case DISPID_FROMFILECOUNT:
+    case DISPID_OPTIONMASK:
+        if (!get) return DISP_E_MEMBERNOTFOUND;
+        if (args != 0) return DISP_E_BADPARAMCOUNT;
+        ReturnLong(result,
+                   static_cast<LONG>(id == DISPID_OPTIONMASK ? GetOptionMask() : GetSourceCount()));
+        return S_OK;
+
+    case DISPID_FROMFILE: {
+        if (args != (put ? 2u : 1u)) return DISP_E_BADPARAMCOUNT;
+        if (FAILED(hr = Argument(params, 0, VT_I4, value, argError))) return hr;
+        const LONG index = V_I4(&value);
+        if (put)
+        {
+            fx::unique_bstr text;
+            bool present;
+            if (FAILED(hr = OptionalString(params, 1, text, present, argError))) return hr;
+            std::wstring source =
+                present ? std::wstring(text.get(), ::SysStringLen(text.get())) : std::wstring();
+            SetSource(index, present ? source.c_str() : nullptr);
+            return S_OK;
+        }
+        std::wstring source;
+        bool found = GetSource(index, source);
+        return ReturnString(result, source, !found);
+    }
+
+    case DISPID_RUN: {
+        if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+        if (args != 2) return DISP_E_BADPARAMCOUNT;
+        fx::unique_bstr folder;
+        bool present;
+        if (FAILED(hr = OptionalString(params, 0, folder, present, argError))) return hr;
+        if (FAILED(hr = Argument(params, 1, VT_I4, value, argError))) return hr;
+        HWND owner = reinterpret_cast<HWND>(static_cast<LONG_PTR>(V_I4(&value)));
+        bool succeeded =
+            Run(present ? std::wstring(folder.get(), ::SysStringLen(folder.get())) : std::wstring(),
+                owner);
+        if (result)
+        {
+            V_VT(result) = VT_BOOL;
+            V_BOOL(result) = succeeded ? VARIANT_TRUE : VARIANT_FALSE;
+        }
+        return S_OK;
+    }
+
+    default:
+        return DISP_E_MEMBERNOTFOUND;
+    }
+}
+
+STDMETHODIMP CTaskel::XDispatch::GetTypeInfoCount(UINT *count)
+{
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+STDMETHODIMP CTaskel::XDispatch::GetTypeInfo(UINT, LCID, ITypeInfo **info)
+{
+    if (info) *info = nullptr;
+    return TYPE_E_ELEMENTNOTFOUND;
+}
+
+STDMETHODIMP CTaskel::XDispatch::GetIDsOfNames(REFIID, LPOLESTR *names, UINT count, LCID,
+                                               DISPID *ids)
+{
+    if (!names || !ids || count == 0) return E_INVALIDARG;
+    HRESULT hr = S_OK;
+    ids[0] = DISPID_UNKNOWN;
+    for (const Member &member : kMembers)
+        if (names[0] && ::lstrcmpiW(names[0], member.name) == 0) ids[0] = member.id;
+    if (ids[0] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
+    // No member has named parameters.
+    for (UINT i = 1; i < count; ++i)
+    {
+        ids[i] = DISPID_UNKNOWN;
+        hr = DISP_E_UNKNOWNNAME;
+    }
+    return hr;
+}
+
+STDMETHODIMP CTaskel::XDispatch::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS *params,
+                                        VARIANT *result, EXCEPINFO *, UINT *argError)
+{
+    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    if (!params || (params->cArgs > 0 && !params->rgvarg)) return E_INVALIDARG;
+    // Only a property put may name its argument (DISPID_PROPERTYPUT).
+    const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+    if (params->cNamedArgs > (put ? 1u : 0u)) return DISP_E_NONAMEDARGS;
+    if (put && (params->cNamedArgs != 1 || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT))
+        return DISP_E_PARAMNOTOPTIONAL;
+    if (result) ::VariantInit(result);
+    try
+    {
+        return Owner()->Invoke(id, put ? static_cast<WORD>(DISPATCH_PROPERTYPUT) : flags, params,
+                               result, argError);
+    }
+    catch (const std::bad_alloc &)
+    {
+        return E_OUTOFMEMORY;
+    }
+    TRACE_CATCH_ALL(2)
+    return DISP_E_EXCEPTION;
+}
