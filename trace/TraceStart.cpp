@@ -27,8 +27,8 @@ bool ReadPathValue(HKEY key, LPCTSTR name, DWORD maxBytes, LPTSTR out, size_t co
     if (RegQueryValueEx(key, name, nullptr, &type, reinterpret_cast<BYTE *>(raw), &size) !=
         ERROR_SUCCESS)
         return false;
-    raw[size / sizeof(TCHAR) < TRACE_FILE_NAME_CHARS ? size / sizeof(TCHAR)
-                                                     : TRACE_FILE_NAME_CHARS] = 0;
+    size_t chars = size / sizeof(TCHAR);
+    raw[chars < TRACE_FILE_NAME_CHARS ? chars : static_cast<size_t>(TRACE_FILE_NAME_CHARS)] = 0;
     if (type == REG_SZ)
     {
         CopyText(out, count, raw);

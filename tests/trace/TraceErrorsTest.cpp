@@ -29,6 +29,11 @@ class TraceErrors : public TraceFixture
     size_t Count() const { return BodyLines().size(); }
 };
 
+DWORD WINAPI TraceFromNewThread(LPVOID)
+{
+    return LogWinErr(2, 5);
+}
+
 std::string SystemText(DWORD code)
 {
     return fx::Narrow(fx::SystemMessage(code).c_str());
@@ -121,8 +126,7 @@ TEST_F(TraceErrors, MacrosTraceTheCallSite)
 TEST_F(TraceErrors, LocationBelongsToTheThread)
 {
     SetTraceLocation("Taskel\\Main", 10);
-    HANDLE thread = CreateThread(
-        nullptr, 0, [](LPVOID) -> DWORD { return LogWinErr(2, 5); }, nullptr, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, TraceFromNewThread, nullptr, 0, nullptr);
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
     EXPECT_EQ(Last(), "Error [5 (00000005)] " + SystemText(5));

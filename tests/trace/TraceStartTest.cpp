@@ -256,20 +256,8 @@ TEST(TracePlacement, DesktopDecision)
     EXPECT_STREQ(name, L"Default.log");
 }
 
-TEST(TracePlacement, BannerDueRules)
+TEST(TraceSystem, FileVersions)
 {
-    EXPECT_TRUE(tracelog::BannerDue(true, false, 4, 4));
-    EXPECT_TRUE(tracelog::BannerDue(false, true, 4, 4));
-    EXPECT_TRUE(tracelog::BannerDue(false, false, 4, 2));
-    EXPECT_FALSE(tracelog::BannerDue(false, false, 0x1104, 0x0004));
-}
-
-TEST(TraceSystem, Descriptions)
-{
-    EXPECT_EQ(tracelog::ProcessorTypeName(386), L"I386");
-    EXPECT_EQ(tracelog::ProcessorTypeName(486), L"I486");
-    EXPECT_EQ(tracelog::ProcessorTypeName(586), L"Pentium");
-    EXPECT_EQ(tracelog::ProcessorTypeName(8664), L"Unknown");
     EXPECT_EQ(tracelog::ExecutableVersion(), L""); // the test program has no version resource
     TCHAR system[MAX_PATH];
     GetSystemDirectory(system, MAX_PATH);
