@@ -26,6 +26,18 @@ size_t RootLength(const std::wstring &path)
     return 0;
 }
 
+// The absolute form of a path, of any length; empty when it has none.
+std::wstring FullPath(const std::wstring &path)
+{
+    DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return std::wstring();
+    std::wstring full(needed, L'\0');
+    DWORD length = ::GetFullPathNameW(path.c_str(), needed, &full[0], nullptr);
+    if (length == 0 || length >= needed) return std::wstring();
+    full.resize(length);
+    return full;
+}
+
 } // namespace
 
 std::wstring ApplyDiskCase(const std::wstring &path)
@@ -71,7 +83,9 @@ std::wstring NormalizeCommandPath(const std::wstring &path, bool addExtension, b
             name += extension;
     }
 
-    wchar_t qualified[MAX_PATH];
-    if (::PathSearchAndQualifyW(name.c_str(), qualified, MAX_PATH)) name = qualified;
-    return ApplyDiskCase(name);
+    // Relative names are taken relative to the current directory only. A
+    // search along the program's folder, the system folders and PATH could
+    // pick a same-named command file elsewhere and run it instead.
+    std::wstring qualified = FullPath(name);
+    return ApplyDiskCase(qualified.empty() ? name : qualified);
 }

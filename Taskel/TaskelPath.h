@@ -1,6 +1,7 @@
 // Normalisation of command file names given by the user: quotes removed,
-// the command file extension added, the path made absolute and the letter
-// case of the parts that exist taken from the disk.
+// the command file extension added, the path made absolute against the
+// current directory and the letter case of the parts that exist taken from
+// the disk.
 #pragma once
 
 #include <string>

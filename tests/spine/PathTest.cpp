@@ -79,3 +79,32 @@ TEST_F(PathNormalization, ExistingComponentsTakeTheirDiskCase)
     // A folder's trailing backslash remains.
     EXPECT_EQ(m_root + L"MixedDir\\", NormalizeCommandPath(m_root + L"mixedDIR\\", false, false));
 }
+
+TEST_F(PathNormalization, RelativeNamesResolveAgainstTheCurrentDirectoryOnly)
+{
+    // A command file of the same name beside the program must not be picked
+    // up instead of the one in the current directory.
+    wchar_t exe[MAX_PATH];
+    DWORD n = ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring exeDir(exe, n);
+    exeDir.resize(exeDir.find_last_of(L'\\') + 1);
+    std::wstring decoy = exeDir + L"spine-decoy.Taskel";
+    HANDLE h = ::CreateFileW(decoy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    ::CloseHandle(h);
+
+    wchar_t saved[MAX_PATH];
+    ::GetCurrentDirectoryW(MAX_PATH, saved);
+    ASSERT_TRUE(::SetCurrentDirectoryW((m_root + L"MixedDir").c_str()));
+    std::wstring normalized = NormalizeCommandPath(L"spine-decoy", true, false);
+    ::SetCurrentDirectoryW(saved);
+    ::DeleteFileW(decoy.c_str());
+    EXPECT_EQ(m_root + L"MixedDir\\spine-decoy.Taskel", normalized);
+}
+
+TEST(PathNormalizationRules, LongRelativePathIsQualifiedWhole)
+{
+    std::wstring longName = std::wstring(300, L'n');
+    std::wstring normalized = NormalizeCommandPath(L"sub\\" + longName, true, false);
+    EXPECT_EQ(CurrentDirectory() + L"sub\\" + longName + L".Taskel", normalized);
+}
