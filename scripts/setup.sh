@@ -19,6 +19,9 @@ have_cmd ninja || need+=(ninja-build)
 have_cmd xvfb-run || need+=(xvfb)
 have_cmd xauth || need+=(xauth)
 have_pkg googletest || need+=(googletest)
+# clang with libFuzzer and the sanitizers, for scripts/fuzz.sh
+have_cmd clang++ || need+=(clang)
+have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)
 have_pkg wine64 || need+=(wine64 wine)
 have_pkg wine32:i386 || need+=(wine32:i386)
 
