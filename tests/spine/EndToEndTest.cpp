@@ -152,6 +152,12 @@ bool EndsWith(const std::string &text, const std::string &tail)
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
+// An exported function by name; void (*)() is the generic function type.
+template <typename Fn> Fn Export(HMODULE module, const char *name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
 } // namespace
 
 TEST_F(Launcher, OneRunCallPerFileWithItsOwnSwitches)
@@ -227,4 +233,37 @@ TEST_F(Launcher, UsageRunsNothingAndEnds)
     EXPECT_TRUE(After(log, "CmdLine [").empty());
     log = Run(L"ZELK.exe", L"/Admin a.Taskel");
     EXPECT_TRUE(After(log, "CmdLine [").empty());
+}
+
+TEST_F(Launcher, AnsiTwinsMatchTheWideFunctionsInProcess)
+{
+    ::DeleteFileW(s_logPath.c_str());
+    HMODULE library = ::LoadLibraryW((BinaryDir() + L"Taskel.dll").c_str());
+    ASSERT_NE(nullptr, library);
+    using AnsiFn = void(WINAPI *)(HWND, HINSTANCE, LPCSTR, int);
+    using WideFn = void(WINAPI *)(HWND, HINSTANCE, LPCWSTR, int);
+    using CanUnloadFn = HRESULT(WINAPI *)();
+    auto run = Export<AnsiFn>(library, "RunCommand");
+    auto runW = Export<WideFn>(library, "RunCommandW");
+    auto canUnload = Export<CanUnloadFn>(library, "DllCanUnloadNow");
+    ASSERT_TRUE(run && runW && canUnload);
+
+    const char ansi[] = "/q \"\xe9t\xe9 job\" -ne";
+    wchar_t wide[64];
+    ASSERT_GT(::MultiByteToWideChar(CP_ACP, 0, ansi, -1, wide, 64), 0);
+    run(nullptr, nullptr, ansi, SW_SHOWNORMAL);
+    runW(nullptr, nullptr, wide, SW_SHOWNORMAL);
+    run(nullptr, nullptr, nullptr, SW_SHOWNORMAL);
+    EXPECT_EQ(S_OK, canUnload());
+    ::FreeLibrary(library);
+
+    std::vector<std::string> lines;
+    std::ifstream log(s_logPath.c_str());
+    for (std::string line; std::getline(log, line);)
+        lines.push_back(line);
+    Lines parms = After(lines, "Parm [");
+    ASSERT_EQ(6u, parms.size());
+    EXPECT_EQ(std::string("Parm [\xe9t\xe9 job]"), parms[1]);
+    EXPECT_EQ((Lines{parms[0], parms[1], parms[2]}), (Lines{parms[3], parms[4], parms[5]}));
+    EXPECT_EQ("CmdLine []", After(lines, "CmdLine [").back().substr(0, 10));
 }
