@@ -13,3 +13,5 @@ set(TASKEL_CORE_SOURCES
 set(TASKEL_DLL_EXTRA_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/TaskelServer.cpp
 )
+include(${CMAKE_CURRENT_LIST_DIR}/TaskelExec.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/TaskelRunner.cmake)
