@@ -18,6 +18,7 @@ have_cmd cmake || need+=(cmake)
 have_cmd ninja || need+=(ninja-build)
 have_cmd xvfb-run || need+=(xvfb)
 have_cmd xauth || need+=(xauth)
+have_cmd python3 || need+=(python3)
 have_pkg googletest || need+=(googletest)
 # clang with libFuzzer and the sanitizers, for scripts/fuzz.sh
 have_cmd clang++ || need+=(clang)
