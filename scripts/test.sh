@@ -29,4 +29,16 @@ for arch in i686 x86_64; do
   if ! ctest --test-dir "$build" --output-on-failure; then status=1; fi
   wineserver -k 2>/dev/null || true
 done
+# The stream codec's fuzz target, natively with the sanitizers, for a short
+# while (FUZZ_SECONDS=0 skips it).
+if [ "${FUZZ_SECONDS:-60}" -gt 0 ]; then
+  echo "== fuzz (stream codec, ${FUZZ_SECONDS:-60} s) =="
+  if bash "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-60}" > "$root/build/fuzz.log" 2>&1; then
+    grep -E '^Done [0-9]+ runs' "$root/build/fuzz.log" || tail -n 1 "$root/build/fuzz.log"
+  else
+    tail -n 40 "$root/build/fuzz.log"
+    echo "fuzz: a finding or a failure (build/fuzz.log)"
+    status=1
+  fi
+fi
 exit $status
