@@ -109,4 +109,9 @@ class CExecPathSpecs
     int m_actionIcon = 0, m_actionTitle = 0;
     DWORD m_expansionLevel;
     DWORD m_operationLevel;
+
+    // The message pump runs at most once per interval while entries are listed.
+    static constexpr DWORD PUMP_INTERVAL_MS = 10;
+    mutable DWORD m_lastPump = 0;
+    mutable bool m_pumped = false;
 };

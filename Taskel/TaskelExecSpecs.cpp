@@ -93,7 +93,14 @@ void CExecPathSpecs::SetFlags(DWORD clear, DWORD set)
 
 void CExecPathSpecs::Pump() const
 {
-    if (!(m_flags & OPT_X_NO_ANIMATION)) fx::PumpAll(100);
+    if (m_flags & OPT_X_NO_ANIMATION) return;
+    // Under Wine every look at the queue is a server round trip that costs
+    // more than listing a file; the tray animation needs far fewer turns.
+    const DWORD now = GetTickCount();
+    if (m_pumped && now - m_lastPump < PUMP_INTERVAL_MS) return;
+    m_pumped = true;
+    m_lastPump = now;
+    fx::PumpAll(100);
 }
 
 void CExecPathSpecs::SetBaseFolder(const std::wstring &folder)

@@ -6,7 +6,7 @@
 # Usage: scripts/bench-expand.sh [build folder] [runs]
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$here/build/engine-x64}"
+build="$(cd "${1:-$here/build/engine-x64}" && pwd)"
 runs="${2:-3}"
 data=/tmp/ferrovane-bench
 cmake --build "$build" --target expand_bench -j2 >/dev/null
