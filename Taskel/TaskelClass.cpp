@@ -7,8 +7,10 @@
 
 #include "ClassObjects.h"
 #include "FxException.h"
+#include "ShellVersion.h"
 #include "TaskelCodec.h"
 #include "TaskelGuids.h"
+#include "TaskelRegister.h"
 #include "Trace.h"
 
 namespace
@@ -22,27 +24,8 @@ void SystemSound(UINT type)
 TaskelSoundFunction g_sound = SystemSound;
 
 // The command class's class object, in the process-wide list.
-fx::COleObjectFactoryExEx g_taskelFactory(CLSID_Taskel, "CTaskel", false, L"Veltrac.Taskel",
-                                          CTaskel::CreateInstance);
-
-// The system shell library's version through its exported version
-// function; zeros when it is missing.
-DLLVERSIONINFO ReadShellVersion()
-{
-    DLLVERSIONINFO version = {};
-    version.cbSize = sizeof(version);
-    HMODULE shell = ::LoadLibraryW(L"shell32.dll");
-    if (!shell) return version;
-    auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(shell, "DllGetVersion")));
-    if (!getVersion || FAILED(getVersion(&version)))
-    {
-        version = {};
-        version.cbSize = sizeof(version);
-    }
-    ::FreeLibrary(shell);
-    return version;
-}
+CTaskelFactory g_taskelFactory(CLSID_Taskel, "CTaskel", false, L"Veltrac.Taskel",
+                               CTaskel::CreateInstance);
 } // namespace
 
 void SetTaskelRunner(const TaskelRunner &runner)
@@ -57,10 +40,7 @@ void SetTaskelSoundSeam(TaskelSoundFunction sound)
 CTaskel::CTaskel()
 {
     Trace(4, L"CTaskel::CTaskel");
-    DLLVERSIONINFO version = ReadShellVersion();
-    m_shellMajor = version.dwMajorVersion;
-    Trace(2, L"ShellVersion %u.%u.%u", version.dwMajorVersion, version.dwMinorVersion,
-          version.dwBuildNumber);
+    m_shellMajor = fx::ProbeShellVersion().dwMajorVersion;
     InitNewFields();
     m_sources.clear();
     m_target.clear();

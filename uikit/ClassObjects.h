@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <unknwn.h>
 
+#include <string>
+
 namespace fx
 {
 
@@ -33,9 +35,23 @@ class COleObjectFactoryExEx : public IClassFactory
     // Registration of the class in the registry (the classes override it).
     virtual BOOL UpdateRegistry(BOOL registering);
 
+    // Registration steps for the overrides (OleObjectFactoryExEx.cpp). They
+    // address the class's CLSID and ProgID, create the keys they write into
+    // and work below HKEY_LOCAL_MACHINE\SOFTWARE\Classes.
+    BOOL UpdateRegistryEx(BOOL registering, const wchar_t *typeName, bool approved);
+    void RegisterCategory(REFGUID category);
+    void RegisterElevation(UINT resourceId);
+    void RegisterLocalizedString(const wchar_t *text);
+    void RegisterServerPath(const wchar_t *threadingModel, bool inProcess,
+                            const wchar_t *handler = nullptr);
+    void RegisterDefaultIcon(int icon, int openIcon);
+    void RegisterPropertySheetHandler(REFCLSID handler, const wchar_t *name);
+    void RegisterInfoTipHandler(REFCLSID handler);
+
     const CLSID &ClassId() const noexcept { return m_clsid; }
     const char *ClassName() const noexcept { return m_className; }
     const wchar_t *ProgId() const noexcept { return m_progId; }
+    std::wstring ClassIdText() const;
     bool IsSingleUse() const noexcept { return m_singleUse; }
     // True while a client (other than the process registration) holds it.
     bool IsInUse() const noexcept { return m_refs > m_registrationRefs; }
@@ -61,6 +77,19 @@ class COleObjectFactoryExEx : public IClassFactory
 // The class object for `clsid` asked for `iid`; CLASS_E_CLASSNOTAVAILABLE
 // when no class of the list has that identifier.
 HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void **out) noexcept;
+
+// Calls every class's registration (register or unregister) under the
+// list's lock; the first class that fails ends the walk. S_OK, or
+// SELFREG_E_CLASS when a class failed.
+HRESULT UpdateAllRegistries(bool registering) noexcept;
+
+// The path of the module that holds this code: as the system reports it,
+// in long form (the reported one when that fails) and in short 8.3 form.
+std::wstring ModulePath();
+std::wstring ModuleLongPath();
+std::wstring ModuleShortPath();
+// A GUID in brace form.
+std::wstring GuidText(REFGUID guid);
 
 // True when no object holds a module lock ("can exit").
 bool CanExitApp() noexcept;

@@ -1,0 +1,76 @@
+// CTaskelInfoTip: the shell's info-tip handler for command files. The shell
+// loads the file through IPersistFile and asks IQueryInfo for the tooltip,
+// which tells the command's action, its sources and, where the action has
+// one, its target.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ComObject.h"
+#include "ComPtr.h"
+
+class CTaskel;
+
+// The tooltip of a command: the title line, the action's prefix and the
+// sources joined by ", " up to the first empty one, then (except for
+// Delete and Rename) the "to" line when the target is not empty. Texts come
+// from `loadString` by their numbers (IDS_INFOTIP_* of resource.h).
+using InfoTipStringLoader = std::wstring (*)(UINT id);
+std::wstring InfoTipText(uint32_t storedAction, const std::vector<std::wstring> &sources,
+                         const std::wstring &target, InfoTipStringLoader loadString);
+
+// Starts the trace log unless it is already running (a handler may be the
+// first code of the library the shell calls).
+void StartTracingIfIdle();
+
+class CTaskelInfoTip : public fx::CComObject
+{
+  public:
+    CTaskelInfoTip();
+
+    static HRESULT CreateInstance(REFIID iid, void **out) noexcept;
+
+    class XPersistFile : public fx::CInterfacePart<CTaskelInfoTip, IPersistFile>
+    {
+      public:
+        using CInterfacePart::CInterfacePart;
+        STDMETHODIMP GetClassID(CLSID *clsid) override;
+        STDMETHODIMP IsDirty() override;
+        STDMETHODIMP Load(LPCOLESTR fileName, DWORD mode) override;
+        STDMETHODIMP Save(LPCOLESTR fileName, BOOL remember) override;
+        STDMETHODIMP SaveCompleted(LPCOLESTR fileName) override;
+        STDMETHODIMP GetCurFile(LPOLESTR *fileName) override;
+    };
+
+    class XQueryInfo : public fx::CInterfacePart<CTaskelInfoTip, IQueryInfo>
+    {
+      public:
+        using CInterfacePart::CInterfacePart;
+        STDMETHODIMP GetInfoTip(DWORD flags, WCHAR **text) override;
+        STDMETHODIMP GetInfoFlags(DWORD *flags) override;
+    };
+
+  protected:
+    ~CTaskelInfoTip() override;
+    void *GetInterface(REFIID iid) noexcept override;
+
+  private:
+    HRESULT LoadFile(LPCOLESTR fileName);
+    HRESULT GetCurFile(LPOLESTR *fileName);
+    HRESULT GetInfoTip(WCHAR **text);
+
+    fx::CModuleLock m_moduleLock;
+    // The held command: the interface keeps the object alive.
+    fx::ComPtr<IPersistStorage> m_commandStorage;
+    CTaskel *m_command = nullptr;
+    bool m_loaded = false;
+    std::wstring m_fileName;
+
+    XPersistFile m_xPersistFile{this};
+    XQueryInfo m_xQueryInfo{this};
+};

@@ -1,0 +1,57 @@
+// CTaskelProp: the shell's property-sheet handler for command files. The
+// shell hands it the selected files (Initialize) and asks it for pages.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "ComObject.h"
+
+class CTaskelProp : public fx::CComObject
+{
+  public:
+    CTaskelProp();
+
+    static HRESULT CreateInstance(REFIID iid, void **out) noexcept;
+
+    // The selected files in the order the shell delivered them.
+    const std::vector<std::wstring> &Files() const noexcept { return m_files; }
+
+    class XShellExtInit : public fx::CInterfacePart<CTaskelProp, IShellExtInit>
+    {
+      public:
+        using CInterfacePart::CInterfacePart;
+        STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE folder, IDataObject *dataObject,
+                                HKEY progIdKey) override;
+    };
+
+    class XShellPropSheetExt : public fx::CInterfacePart<CTaskelProp, IShellPropSheetExt>
+    {
+      public:
+        using CInterfacePart::CInterfacePart;
+        STDMETHODIMP AddPages(LPFNSVADDPROPSHEETPAGE addPage, LPARAM lParam) override;
+        STDMETHODIMP ReplacePage(EXPPS pageId, LPFNSVADDPROPSHEETPAGE replaceWith,
+                                 LPARAM lParam) override;
+    };
+
+  protected:
+    ~CTaskelProp() override;
+    void *GetInterface(REFIID iid) noexcept override;
+    void OnFinalRelease() noexcept override;
+
+  private:
+    void Initialize(IDataObject *dataObject);
+
+    // No module lock of its own: the pages it hands to the shell hold one.
+    std::vector<std::wstring> m_files;
+
+    XShellExtInit m_xShellExtInit{this};
+    XShellPropSheetExt m_xShellPropSheetExt{this};
+};
+
+// The file names of a data object's file-drop format (CF_HDROP), each cut
+// at 260 characters; empty when the object carries none.
+std::vector<std::wstring> DroppedFiles(IDataObject *dataObject);
