@@ -9,13 +9,14 @@
 #include "FxException.h"
 #include "ShellVersion.h"
 #include "TaskelCodec.h"
+#include "TaskelExecRun.h"
 #include "TaskelGuids.h"
 #include "TaskelRegister.h"
 #include "Trace.h"
 
 namespace
 {
-TaskelRunner g_runner;
+TaskelRunner g_runner = {RunMoveCommand, RunCopyCommand, RunDeleteCommand, RunRenameCommand};
 
 void SystemSound(UINT type)
 {

@@ -3,6 +3,10 @@
 # takes them in through TaskelIcons.rc.
 list(APPEND TASKEL_CORE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/TaskelProgress.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TaskelExecRun.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TaskelExecParts.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TaskelExecActions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TaskelExecListing.cpp
 )
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)

@@ -1,0 +1,338 @@
+// The runner's request: preparation, start and request traces, the checks
+// before a call, and the one shell call with its flag rules and results.
+#define TRACE_SOURCE "Taskel\\TaskelExec"
+#include "TaskelExecRun.h"
+
+#include <shlwapi.h>
+#include <uxtheme.h>
+
+#include "MessagePump.h"
+#include "TaskelIcons.h"
+#include "TaskelOptions.h"
+#include "TaskelProgress.h"
+#include "Trace.h"
+
+using namespace execpath;
+using namespace execspec;
+
+namespace
+{
+int SystemFileOperation(SHFILEOPSTRUCTW *request)
+{
+    return SHFileOperationW(request);
+}
+
+void SystemFreeMappings(HANDLE mappings)
+{
+    SHFreeNameMappings(mappings);
+}
+
+const FileOperationSeam SYSTEM_SEAM = {SystemFileOperation, SystemFreeMappings};
+const FileOperationSeam *g_seam = &SYSTEM_SEAM;
+
+enum : DWORD
+{
+    // Added to every request: the shell's FOF_NO_CONNECTED_ELEMENTS and
+    // FOF_NORECURSEREPARSE.
+    RUN_ADDED_FLAGS = 0x2000 | 0x8000,
+    ENTRY_LEVEL_BIT = 0x8000,
+};
+
+bool IsTransfer(DWORD action)
+{
+    return action == ACTION_MOVE || action == ACTION_COPY || action == ACTION_MOVERENAME ||
+           action == ACTION_COPYRENAME;
+}
+
+// A double-null list with spare terminating zeros, as the shell reads it.
+std::wstring ShellBuffer(const std::wstring &list)
+{
+    std::wstring buffer = list;
+    buffer.append(2, L'\0');
+    return buffer;
+}
+} // namespace
+
+void SetFileOperationSeam(const FileOperationSeam *seam)
+{
+    g_seam = seam ? seam : &SYSTEM_SEAM;
+}
+
+void FreeNameMappings(HANDLE mappings)
+{
+    if (mappings) g_seam->freeMappings(mappings);
+}
+
+CExecRunner::CExecRunner(DWORD action, DWORD options)
+    : m_specs(new CExecPathSpecs(action, options | RUN_ADDED_FLAGS)), m_options(options)
+{
+    int iconId, preparingTitle, actionTitle;
+    switch (action)
+    {
+    case ACTION_MOVE:
+    case ACTION_MOVERENAME:
+        iconId = IDA_MOVE, preparingTitle = IDS_PREPARE_MOVE, actionTitle = IDS_MOVING;
+        break;
+    case ACTION_COPY:
+    case ACTION_COPYRENAME:
+        iconId = IDA_COPY, preparingTitle = IDS_PREPARE_COPY, actionTitle = IDS_COPYING;
+        break;
+    case ACTION_DELETE:
+        iconId = IDA_DELETE, preparingTitle = IDS_PREPARE_DELETE, actionTitle = IDS_DELETING;
+        break;
+    default:
+        iconId = IDA_RENAME, preparingTitle = IDS_PREPARE_RENAME, actionTitle = IDS_RENAMING;
+        break;
+    }
+    // Full-colour animations with visual styles, the 16-colour ones without.
+    const int classic = IsThemeActive() ? 0 : 1;
+    m_preparingIcon = IDA_PREPARE + classic;
+    m_preparingTitle = preparingTitle;
+    m_actionIcon = iconId + classic;
+    m_actionTitle = actionTitle;
+}
+
+CExecRunner::CExecRunner(const CExecRunner &parent, std::unique_ptr<CExecPathSpecs> specs)
+    : m_specs(std::move(specs)), m_options(parent.m_options), m_sourceList(parent.m_sourceList),
+      m_target(parent.m_target), m_preparingIcon(parent.m_preparingIcon),
+      m_preparingTitle(parent.m_preparingTitle), m_actionIcon(parent.m_actionIcon),
+      m_actionTitle(parent.m_actionTitle), m_progress(parent.m_progress)
+{
+}
+
+CExecRunner::~CExecRunner() = default;
+
+void CExecRunner::SetSources(const std::wstring &doubleNullList)
+{
+    m_specs->SetSources(doubleNullList);
+    m_sourceList = m_specs->SourceList();
+}
+
+void CExecRunner::SetTarget(const std::wstring &text)
+{
+    m_specs->SetTarget(text);
+    m_target = m_specs->Target();
+}
+
+void CExecRunner::ExpandSources(bool withTargets)
+{
+    m_specs->ExpandSources(withTargets);
+    m_sourceList = m_specs->SourceList();
+}
+
+void CExecRunner::BuildTargets(bool makeTarget)
+{
+    m_specs->BuildTargets(makeTarget);
+    m_target = m_specs->Target();
+}
+
+void CExecRunner::BuildLists()
+{
+    m_specs->BuildLists();
+    m_sourceList = m_specs->SourceList();
+    m_target = m_specs->Target();
+}
+
+std::unique_ptr<CExecRunner> CExecRunner::SplitSource(size_t index) const
+{
+    std::unique_ptr<CExecPathSpecs> specs = m_specs->SplitSource(index);
+    if (!specs) return nullptr;
+    return std::unique_ptr<CExecRunner>(new CExecRunner(*this, std::move(specs)));
+}
+
+std::unique_ptr<CExecRunner> CExecRunner::MakePart(const std::wstring &source,
+                                                   const std::wstring &target) const
+{
+    std::unique_ptr<CExecRunner> part(
+        new CExecRunner(*this, std::unique_ptr<CExecPathSpecs>(new CExecPathSpecs(*m_specs))));
+    part->m_sourceList = source + L'\0';
+    part->m_target = target;
+    part->Request().hNameMappings = nullptr;
+    part->SetFlags(OPT_WANTMAPPINGHANDLE, 0);
+    return part;
+}
+
+void CExecRunner::Pump() const
+{
+    if (!(Flags() & OPT_X_NO_ANIMATION)) fx::PumpAll(100);
+}
+
+void CExecRunner::Prepare(HWND window, const std::wstring &baseFolder)
+{
+    m_specs->SetBaseFolder(baseFolder);
+    if (!(Flags() & OPT_X_NO_ANIMATION))
+    {
+        m_ownedProgress.reset(new CTaskelProgress(window));
+        m_progress = m_ownedProgress.get();
+    }
+    if (m_progress) m_progress->Show(m_preparingIcon, m_preparingTitle);
+    Pump();
+}
+
+void CExecRunner::TraceStart()
+{
+    if (IsTraceEnabled(1))
+    {
+        Trace(1, L"");
+        Trace(1, L">>> Start %s [%s]", ActionName(Action()), OptionNames(Flags()).c_str());
+        if (!Sources().empty()) CExecPathSpecs::TraceSpecs(Sources(), 0x8001, L"Source", L"  ");
+        if (!m_specs->Targets().empty())
+            CExecPathSpecs::TraceSpecs(m_specs->Targets(), 0x8001, L"Target", L"  ");
+        else if (!m_target.empty())
+        {
+            Trace(0x8001, L"  Target");
+            Trace(0x8001, L"    [%s]", m_target.c_str());
+        }
+    }
+    Pump();
+}
+
+void CExecRunner::ShowIcon(bool preparing)
+{
+    if (m_progress)
+        m_progress->Show(preparing ? m_preparingIcon : m_actionIcon,
+                         preparing ? m_preparingTitle : m_actionTitle);
+    Pump();
+}
+
+bool CExecRunner::CheckNothing(const wchar_t *title)
+{
+    if (m_sourceList.empty() || m_sourceList[0] == L'\0')
+    {
+        Trace(1, L"  ==> Nothing to %s", ActionName(Action()));
+        return true;
+    }
+    TraceRequest(title);
+    ShowIcon(false);
+    return false;
+}
+
+bool CExecRunner::CheckSources()
+{
+    if (Sources().empty())
+    {
+        Trace(1, L"  ==> Nothing to %s", ActionName(Action()));
+        return true;
+    }
+    TraceRequest(L"Multi");
+    ShowIcon(false);
+    return false;
+}
+
+bool CExecRunner::ShouldContinue() const
+{
+    const SHFILEOPSTRUCTW &request = m_specs->Request();
+    if (!request.fAnyOperationsAborted) return true;
+    const DWORD flags = Flags();
+    return (flags & (OPT_X_IGNORE_ERRORS | OPT_SILENT)) || !(flags & OPT_NOCONFIRMATION);
+}
+
+bool CExecRunner::RunRequest(bool asPart)
+{
+    SHFILEOPSTRUCTW &request = Request();
+    const UINT action = request.wFunc;
+    const DWORD flags = Flags();
+    if (flags & OPT_TRIAL_RUN) return true;
+    if (m_sourceList.empty() || m_sourceList[0] == L'\0') return false;
+
+    StringArray targets = SplitDoubleNull(m_target);
+    if (IsTransfer(action) && !(flags & OPT_MULTIDESTFILES) && !targets.empty() &&
+        (((flags & OPT_NOCONFIRMMKDIR) && (flags & OPT_NOERRORUI)) ||
+         ((flags & OPT_NOCONFIRMATION) && !(flags & OPT_FILESONLY))))
+    {
+        const std::wstring parent = ParentFolder(targets[0]);
+        Trace(1, L"  ==> Make Target [%s] for [%s]", parent.c_str(),
+              OptionNames(flags & (OPT_NOCONFIRMMKDIR | OPT_NOCONFIRMATION)).c_str());
+        m_specs->MakeTarget(parent);
+    }
+    if (!asPart)
+    {
+        request.hNameMappings = nullptr;
+        request.fFlags = static_cast<FILEOP_FLAGS>(flags & ~OPT_WANTMAPPINGHANDLE & OPT_SHELL_MASK);
+    }
+    const StringArray sources = SplitDoubleNull(m_sourceList);
+    if (IsTransfer(action) && !(request.fFlags & OPT_FILESONLY) && !targets.empty())
+    {
+        const std::wstring name = FileNamePart(sources[0]);
+        if (!HasWildcard(name) && EqualNoCase(name, FileNamePart(targets[0])))
+            request.fFlags |= OPT_MULTIDESTFILES;
+    }
+
+    std::wstring from = ShellBuffer(m_sourceList);
+    std::wstring to = m_target.empty() ? std::wstring() : ShellBuffer(m_target);
+    request.hwnd = nullptr;
+    request.lpszProgressTitle = nullptr;
+    request.pFrom = from.c_str();
+    request.pTo = m_target.empty() ? nullptr : to.c_str();
+    if (action == ACTION_RENAME)
+        request.fFlags |= OPT_FILESONLY;
+    else
+        request.wFunc = action & ~4u;
+    request.fAnyOperationsAborted = FALSE;
+    const int code = g_seam->operate(&request);
+    request.wFunc = action;
+    request.pFrom = nullptr;
+    request.pTo = nullptr;
+
+    if (request.fAnyOperationsAborted)
+    {
+        Trace(1, L"    * %s aborted", ActionName(action));
+        return false;
+    }
+    TRACE_HERE();
+    LogWinErr(2, static_cast<DWORD>(code), L"    SHFileOperation");
+    if (code == 0)
+    {
+        Trace(1, L"    > %s succeeded", ActionName(action));
+        return true;
+    }
+    Trace(1, L"    * %s failed", ActionName(action));
+    request.fAnyOperationsAborted = TRUE;
+    return false;
+}
+
+void CExecRunner::TraceRequest(const wchar_t *title) const
+{
+    if (!IsTraceEnabled(1)) return;
+    const wchar_t *action = ActionName(Action());
+    const std::wstring shown = title ? std::wstring(L" (") + title + L")" : std::wstring();
+    const std::wstring options = OptionNames(m_specs->Request().fFlags);
+    const StringArray sources = SplitDoubleNull(m_sourceList);
+    const StringArray targets = SplitDoubleNull(m_target);
+    if (sources.size() > 1)
+    {
+        Trace(1, L"  ==> %s%s [%s]", action, shown.c_str(), options.c_str());
+        for (const std::wstring &entry : sources)
+            Trace(1 | ENTRY_LEVEL_BIT, L"      [%s]", entry.c_str());
+    }
+    else if (sources.size() == 1)
+    {
+        if (!targets.empty())
+        {
+            Trace(1, L"  ==> %s%s [%s]", action, shown.c_str(), options.c_str());
+            Trace(1 | ENTRY_LEVEL_BIT, L"      [%s]", sources[0].c_str());
+        }
+        else
+            Trace(1, L"  ==> %s%s [%s] [%s]", action, shown.c_str(), sources[0].c_str(),
+                  options.c_str());
+    }
+    if (targets.size() > 1)
+    {
+        if (!sources.empty())
+            Trace(1, L"   to");
+        else
+            Trace(1, L"  ==> %s%s [%s]", action, shown.c_str(), options.c_str());
+        for (const std::wstring &entry : targets)
+            Trace(1 | ENTRY_LEVEL_BIT, L"      [%s]", entry.c_str());
+        Trace(1, L"  ---");
+    }
+    else if (targets.size() == 1)
+    {
+        if (!sources.empty())
+            Trace(1, L"   to [%s]", targets[0].c_str());
+        else
+            Trace(1, L"  ==> %s%s [%s] [%s]", action, shown.c_str(), targets[0].c_str(),
+                  options.c_str());
+    }
+    if (sources.size() > 1 && targets.size() <= 1) Trace(1, L"  ---");
+}
