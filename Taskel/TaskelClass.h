@@ -91,6 +91,8 @@ class CTaskel : public fx::CComObject
     {
       public:
         using CInterfacePart::CInterfacePart;
+        // The object behind an IDispatch that this class handed out.
+        CTaskel *Object() const noexcept { return Owner(); }
         STDMETHODIMP GetTypeInfoCount(UINT *count) override;
         STDMETHODIMP GetTypeInfo(UINT index, LCID lcid, ITypeInfo **info) override;
         STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR *names, UINT count, LCID lcid,

@@ -16,3 +16,4 @@ set(TASKEL_DLL_EXTRA_SOURCES
 include(${CMAKE_CURRENT_LIST_DIR}/TaskelExec.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/TaskelRunner.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/TaskelShell.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/TaskelFlow.cmake)

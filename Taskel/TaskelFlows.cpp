@@ -1,17 +1,10 @@
-// The run, new-command and edit flows. For now each traces its landmark line
-// with what it was handed; opening, running, the wizard and the sheet follow
-// with the command object.
+// The new-command and edit flows. Each traces its landmark line with what
+// it was handed; the wizard and the property sheet follow with the editor.
+// A missing file is reported before an edit.
 #define TRACE_SOURCE "Taskel\\TaskelClass"
 #include "TaskelFlows.h"
 
 #include "Trace.h"
-
-void RunCommandFlow(HWND, const std::wstring &path, const SwitchSet &switches)
-{
-    if (!IsTraceEnabled(1)) return;
-    Trace(1, L">>> Run [%s]", path.c_str());
-    if (!switches.empty()) Trace(1, L"        [%s]", JoinParams(switches).c_str());
-}
 
 void NewCommandFlow(HWND, const std::wstring &path, const ParamList &params)
 {
@@ -19,8 +12,9 @@ void NewCommandFlow(HWND, const std::wstring &path, const ParamList &params)
         Trace(1, L"NewCommand [%s] [%s]", path.c_str(), JoinParams(params).c_str());
 }
 
-void EditCommandFlow(HWND, const std::wstring &path, const ParamList &params)
+void EditCommandFlow(HWND owner, const std::wstring &path, const ParamList &params)
 {
     if (IsTraceEnabled(1))
         Trace(1, L"EditCommand [%s] [%s]", path.c_str(), JoinParams(params).c_str());
+    CheckCommandFileExists(owner, path);
 }

@@ -4,6 +4,16 @@
 
 #include "TaskelParams.h"
 
-void RunCommandFlow(HWND owner, const std::wstring &path, const SwitchSet &switches);
+class CTaskel;
+
+// Runs the command file `path` with the switch set of its run request.
+// Without `command` a command object is made through the class factory for
+// this file and released at the end.
+void RunCommandFlow(HWND owner, const std::wstring &path, const SwitchSet &switches,
+                    CTaskel *command = nullptr);
 void NewCommandFlow(HWND owner, const std::wstring &path, const ParamList &params);
 void EditCommandFlow(HWND owner, const std::wstring &path, const ParamList &params);
+
+// False, after telling the user (message 3069 with the path), when there is
+// no command file at `path`.
+bool CheckCommandFileExists(HWND owner, const std::wstring &path);

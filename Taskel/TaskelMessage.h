@@ -16,6 +16,9 @@ enum : UINT
 void SetTaskelResourceModule(HINSTANCE module);
 std::wstring LoadTaskelString(UINT id);
 
+// The string `id` with every "%1" in it replaced by `arg`.
+std::wstring FormatTaskelString(UINT id, const std::wstring &arg);
+
 // Receives (owner, string number or 0 for a text of other origin, final
 // text, message box flags) and returns the box's result.
 using MessageSink = int (*)(HWND owner, UINT stringId, const std::wstring &text, UINT flags);
@@ -23,5 +26,9 @@ using MessageSink = int (*)(HWND owner, UINT stringId, const std::wstring &text,
 // Installs a sink (null restores the message box); returns the previous one.
 MessageSink SetMessageSink(MessageSink sink);
 
+// When the environment variable FERROVANE_MESSAGE_LOG names a file, every
+// message shown without a sink is also appended to it as one UTF-8 line
+// "<string number>|<text>", so tests of whole processes can read what the
+// user was told.
 int ShowTaskelMessage(HWND owner, UINT stringId, const std::wstring &text,
                       UINT flags = MB_ICONWARNING | MB_SETFOREGROUND);

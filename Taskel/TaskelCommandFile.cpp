@@ -1,0 +1,64 @@
+// Command objects from the class factory and command files loaded or
+// written whole through the container and storage persistence.
+#define TRACE_SOURCE "Taskel\\TaskelClass"
+#include "TaskelCommandFile.h"
+
+#include "ClassObjects.h"
+#include "TaskelGuids.h"
+#include "Trace.h"
+
+HRESULT CreateCommandObject(fx::ComPtr<IDispatch> &dispatch, CTaskel *&object)
+{
+    object = nullptr;
+    fx::ComPtr<IClassFactory> factory;
+    RETURN_IF_FAILED(2, fx::GetClassObject(CLSID_Taskel, IID_IClassFactory, factory.put_void()));
+    RETURN_IF_FAILED(2, factory->CreateInstance(nullptr, IID_IDispatch, dispatch.put_void()));
+    // The command class answers IDispatch with its dispatch part.
+    object = static_cast<CTaskel::XDispatch *>(dispatch.get())->Object();
+    return S_OK;
+}
+
+HRESULT OpenCommandStorage(const std::wstring &path, fx::ComPtr<ITaskelFile> &file,
+                           fx::ComPtr<IStorage> &storage)
+{
+    HRESULT hr = CTaskelFile::CreateInstance(path, IID_ITaskelFile, file.put_void());
+    if (SUCCEEDED(hr)) hr = file->Open(TRUE);
+    if (SUCCEEDED(hr)) hr = file.query(IID_IStorage, storage);
+    return hr;
+}
+
+namespace
+{
+fx::ComPtr<IPersistStorage> StoragePersistence(CTaskel &command)
+{
+    fx::ComPtr<IPersistStorage> persist;
+    command.ExternalQueryInterface(IID_IPersistStorage, persist.put_void());
+    return persist;
+}
+} // namespace
+
+HRESULT LoadCommandFile(const std::wstring &path, CTaskel &command)
+{
+    fx::ComPtr<ITaskelFile> file;
+    fx::ComPtr<IStorage> storage;
+    HRESULT hr = OpenCommandStorage(path, file, storage);
+    if (FAILED(hr)) return hr;
+    fx::ComPtr<IPersistStorage> persist = StoragePersistence(command);
+    return persist ? persist->Load(storage.get()) : E_NOINTERFACE;
+}
+
+HRESULT SaveNewCommandFile(const std::wstring &path, CTaskel &command)
+{
+    fx::ComPtr<IPersistStorage> persist = StoragePersistence(command);
+    if (!persist) return E_NOINTERFACE;
+    fx::ComPtr<ITaskelFile> file;
+    HRESULT hr = CTaskelFile::CreateInstance(path, IID_ITaskelFile, file.put_void());
+    if (SUCCEEDED(hr)) hr = file->Create();
+    fx::ComPtr<IStorage> storage;
+    if (SUCCEEDED(hr)) hr = file.query(IID_IStorage, storage);
+    if (SUCCEEDED(hr)) hr = persist->Save(storage.get(), FALSE);
+    if (SUCCEEDED(hr)) hr = persist->HandsOffStorage();
+    if (SUCCEEDED(hr)) hr = file->Commit();
+    if (SUCCEEDED(hr)) hr = persist->SaveCompleted(storage.get());
+    return hr;
+}

@@ -1,0 +1,81 @@
+// The run flow: one command file of a run request, from the run's trace log
+// through loading the command read-only, applying the run switches to its
+// options, to the command's run operation.
+#define TRACE_SOURCE "Taskel\\TaskelClass"
+#include "TaskelFlows.h"
+
+#include "FxException.h"
+#include "TaskelClass.h"
+#include "TaskelCommandFile.h"
+#include "TaskelExecPath.h"
+#include "TaskelMessage.h"
+#include "TaskelOptions.h"
+#include "TaskelRunLog.h"
+#include "Trace.h"
+
+#include "resource.h"
+
+namespace
+{
+
+bool IsQuietAndSilent(DWORD options)
+{
+    const DWORD both = OPT_SILENT | OPT_NOERRORUI;
+    return (options & both) == both;
+}
+
+// The run switches applied to a freshly loaded command for this run only;
+// the verbose trace classes keep what "/v" set for the rest of the process.
+void ApplySwitchesToCommand(CTaskel &command, const SwitchSet &switches)
+{
+    VerboseTraceLevels levels = GetVerboseTraceLevels();
+    DWORD options = ApplyRunSwitches(command.GetOptions(), switches, levels);
+    SetVerboseTraceLevels(levels);
+    command.SetOptions(options);
+    // A silent run without error dialogs is background work: it yields to
+    // the user's programs for the rest of the process.
+    if (IsQuietAndSilent(options))
+        ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+}
+
+} // namespace
+
+bool CheckCommandFileExists(HWND owner, const std::wstring &path)
+{
+    DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return true;
+    ShowTaskelMessage(owner, IDS_COMMAND_MISSING, FormatTaskelString(IDS_COMMAND_MISSING, path));
+    return false;
+}
+
+void RunCommandFlow(HWND owner, const std::wstring &path, const SwitchSet &switches,
+                    CTaskel *command)
+{
+    try
+    {
+        ApplyRunLog(switches, path);
+        if (IsTraceEnabled(1))
+        {
+            Trace(1, L">>> Run [%s]", path.c_str());
+            if (!switches.empty()) Trace(1, L"        [%s]", JoinParams(switches).c_str());
+        }
+        if (!CheckCommandFileExists(owner, path)) return;
+        std::wstring baseFolder = execpath::ParentFolder(path);
+
+        fx::ComPtr<IDispatch> created;
+        if (!command) fx::COleException::ThrowIfFailed(CreateCommandObject(created, command));
+
+        HRESULT hr = LoadCommandFile(path, *command);
+        if (FAILED(hr))
+        {
+            fx::COleException failure(hr);
+            TraceException(2, failure, TRACE_SOURCE, __LINE__);
+            ShowTaskelMessage(owner, 0, failure.MessageText());
+            return;
+        }
+        ApplySwitchesToCommand(*command, switches);
+        command->Run(baseFolder, owner);
+    }
+    TRACE_CATCH_ALL(4)
+}
