@@ -54,7 +54,7 @@ class Reader
 
     bool U32(uint32_t &value)
     {
-        uint32_t low, high;
+        uint32_t low = 0, high = 0;
         if (Left() < 4) return false;
         U16(low);
         U16(high);
