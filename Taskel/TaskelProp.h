@@ -45,7 +45,9 @@ class CTaskelProp : public fx::CComObject
   private:
     void Initialize(IDataObject *dataObject);
 
-    // No module lock of its own: the pages it hands to the shell hold one.
+    // The library must not unload under a handler the shell still holds;
+    // the pages it hands out hold locks of their own.
+    fx::CModuleLock m_moduleLock;
     std::vector<std::wstring> m_files;
 
     XShellExtInit m_xShellExtInit{this};

@@ -17,10 +17,6 @@
 namespace
 {
 
-// Flip to true once `ZELK /run` performs the command: the double-click test
-// then also checks that the files moved.
-constexpr bool kRunFlowPerformsCommands = false;
-
 const wchar_t kClsidTaskel[] = L"{A0E43D26-522B-40AA-B01F-E3FC037A0F52}";
 const wchar_t kClsidInfoTip[] = L"{73A91744-E690-46D4-BF6E-D64C4EF77003}";
 const wchar_t kClsidProp[] = L"{164914BE-8165-43D9-B304-090FFBE4D4B7}";
@@ -359,9 +355,7 @@ TEST_F(ShellServer, DoubleClickRunsTheCommandThroughTheLauncher)
         ASSERT_TRUE(ShellOpen(L"OpenQuiet", command));
         EXPECT_NE(log.Text().find("/ne+"), std::string::npos) << log.Text();
     }
-    if (!kRunFlowPerformsCommands)
-        GTEST_SKIP() << "ZELK /run does not perform commands yet (the run flow is not built): "
-                        "the launcher was reached, the file move is not checked";
+    // The default verb ran the Move: the file is in the target folder now.
     EXPECT_EQ(::GetFileAttributesW((folder + L"report.txt").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(::GetFileAttributesW((folder + L"done\\report.txt").c_str()),
               INVALID_FILE_ATTRIBUTES);
@@ -380,6 +374,13 @@ TEST_F(ShellServer, CanUnloadOnlyWhenNoObjectLives)
     ASSERT_NE(canUnload, nullptr);
     EXPECT_EQ(canUnload(), S_FALSE);
     tip.reset();
+    // The property handler holds the library too while the shell holds it.
+    fx::ComPtr<IShellExtInit> prop;
+    ASSERT_EQ(::CoCreateInstance(CLSID_TaskelProp, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
+                                 prop.put_void()),
+              S_OK);
+    EXPECT_EQ(canUnload(), S_FALSE);
+    prop.reset();
     EXPECT_EQ(canUnload(), S_OK);
 }
 
