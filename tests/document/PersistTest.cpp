@@ -157,7 +157,8 @@ TEST(Command, RunDispatchesAndSounds)
     EXPECT_FALSE(c.object->Run(L"", nullptr)); // no action
     EXPECT_TRUE(g_sounds.empty());
     c.object->SetAction(EDIT_ACTION_COPY);
-    EXPECT_FALSE(c.object->Run(L"C:\\", nullptr)); // no runner yet
+    SetTaskelRunner(TaskelRunner());
+    EXPECT_FALSE(c.object->Run(L"C:\\", nullptr)); // no runner procedure
     EXPECT_EQ(g_sounds, std::vector<UINT>{MB_ICONASTERISK});
 
     TaskelRunner runner;
