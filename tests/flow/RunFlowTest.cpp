@@ -122,7 +122,18 @@ TEST_F(RunFlow, LoadedCommandRunsInItsFolderWithTheSwitchesApplied)
     EXPECT_EQ(g_sounds, 0);
     EXPECT_EQ(ReadBytes(command), before);
 
+    // "/v" in a trial run raises the expansion traces for the rest of the
+    // process; "/v-" puts both classes back.
+    RunCommandFlow(nullptr, command, {L"/t+", L"/v+"});
+    EXPECT_EQ(GetVerboseTraceLevels().expansion, 0x8001u);
+    EXPECT_EQ(GetVerboseTraceLevels().operation, 0x8004u);
+    RunCommandFlow(nullptr, command, {});
+    EXPECT_EQ(GetVerboseTraceLevels().expansion, 0x8001u);
+    RunCommandFlow(nullptr, command, {L"/v-"});
+    EXPECT_EQ(GetVerboseTraceLevels().expansion, 0x8003u);
+
     // Without switches the stored options run, with the completion sound.
+    g_sounds = 0;
     RunCommandFlow(nullptr, command, {});
     EXPECT_EQ(g_run.options, SOUND_AND_PROGRESS);
     EXPECT_EQ(g_sounds, 1);
