@@ -133,35 +133,35 @@ extern "C" void WINAPI EditCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
     TASKEL_CATCH(owner)
 }
 
-extern "C" void WINAPI NewCommand(HWND owner, HINSTANCE instance, LPCSTR params, int show)
+namespace
+{
+using WideEntry = void(WINAPI *)(HWND, HINSTANCE, LPCWSTR, int);
+
+// The ANSI twins: the parameter string converted to a wide copy for the
+// length of the call to the wide function.
+template <WideEntry Wide> void CallWithWideParams(HWND owner, HINSTANCE instance, LPCSTR params, int show)
 {
     try
     {
         TaskelEnsureInitialized();
         CWideParams wide(params);
-        NewCommandW(owner, instance, wide.get(), show);
+        Wide(owner, instance, wide.get(), show);
     }
     TASKEL_CATCH(owner)
+}
+} // namespace
+
+extern "C" void WINAPI NewCommand(HWND owner, HINSTANCE instance, LPCSTR params, int show)
+{
+    CallWithWideParams<NewCommandW>(owner, instance, params, show);
 }
 
 extern "C" void WINAPI EditCommand(HWND owner, HINSTANCE instance, LPCSTR params, int show)
 {
-    try
-    {
-        TaskelEnsureInitialized();
-        CWideParams wide(params);
-        EditCommandW(owner, instance, wide.get(), show);
-    }
-    TASKEL_CATCH(owner)
+    CallWithWideParams<EditCommandW>(owner, instance, params, show);
 }
 
 extern "C" void WINAPI RunCommand(HWND owner, HINSTANCE instance, LPCSTR params, int show)
 {
-    try
-    {
-        TaskelEnsureInitialized();
-        CWideParams wide(params);
-        RunCommandW(owner, instance, wide.get(), show);
-    }
-    TASKEL_CATCH(owner)
+    CallWithWideParams<RunCommandW>(owner, instance, params, show);
 }

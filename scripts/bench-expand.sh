@@ -3,13 +3,13 @@
 # nested trees (10,000 folders of 10 files, and twice that) and two flat
 # folders (20,000 subfolders, and twice that) under /tmp, then runs
 # expand_bench on each. Not a test: it prints timings.
-# Usage: scripts/bench-expand.sh [build folder] [runs]
+# Usage: scripts/bench-expand.sh [x86_64|i686] [runs]   (default x86_64, 3 runs)
 set -euo pipefail
-here="$(cd "$(dirname "$0")/.." && pwd)"
-build="$(cd "${1:-$here/build/engine-x64}" && pwd)"
+source "$(dirname "$0")/bench-common.sh"
+arch=${1:-x86_64}
 runs="${2:-3}"
 data=/tmp/ferrovane-bench
-cmake --build "$build" --target expand_bench -j2 >/dev/null
+bench_prepare "$arch" expand_bench
 
 python3 - "$data" <<'PY'
 import os, sys
@@ -36,10 +36,6 @@ flat("flat20k", 20000)
 flat("flat40k", 40000)
 PY
 
-source "$here/scripts/wine-env.sh"
-prefix="$build/wineprefix"
-wine_prefix_ready x86_64 "$prefix" >/dev/null 2>&1 || true
 for tree in nested100k nested200k flat20k flat40k; do
-  WINEPREFIX="$prefix" WINEDEBUG=-all /usr/lib/wine/wine64 "$build/tests/engine/expand_bench.exe" \
-    "Z:\\tmp\\ferrovane-bench\\$tree" "$runs"
+  "$(wine_loader "$arch")" "$BENCH_EXE" "Z:\\tmp\\ferrovane-bench\\$tree" "$runs"
 done
