@@ -221,6 +221,38 @@ TEST_F(ShellServer, EveryClassActivatesThroughTheRegistry)
               S_OK);
 }
 
+// Once the class is registered, a saved command file is a plain compound
+// file behind its 16-byte prefix whose "\1CompObj" stream names the
+// "Object Descriptor" format and the registered user type.
+TEST_F(ShellServer, SavedFileCarriesTheRegisteredUserType)
+{
+    const std::wstring folder = TempFolder();
+    WriteCommandFile(folder + L"typed.Taskel", EDIT_ACTION_COPY, {L"*.txt"}, L"out");
+    HANDLE in = ::CreateFileW((folder + L"typed.Taskel").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(in, INVALID_HANDLE_VALUE);
+    std::vector<BYTE> bytes(::GetFileSize(in, nullptr));
+    DWORD read = 0;
+    ::ReadFile(in, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    ::CloseHandle(in);
+    ASSERT_GT(read, 16u);
+    WriteBytes(folder + L"typed.stg", std::vector<BYTE>(bytes.begin() + 16, bytes.begin() + read));
+
+    fx::ComPtr<IStorage> root;
+    ASSERT_EQ(::StgOpenStorage((folder + L"typed.stg").c_str(), nullptr,
+                               STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, root.put()),
+              S_OK);
+    CLSID clsid = {};
+    EXPECT_EQ(::ReadClassStg(root.get(), &clsid), S_OK);
+    EXPECT_TRUE(IsEqualCLSID(clsid, CLSID_Taskel));
+    CLIPFORMAT format = 0;
+    LPOLESTR userType = nullptr;
+    ASSERT_EQ(::ReadFmtUserTypeStg(root.get(), &format, &userType), S_OK);
+    EXPECT_EQ(format, static_cast<CLIPFORMAT>(::RegisterClipboardFormatW(L"Object Descriptor")));
+    EXPECT_STREQ(userType, L"File Command");
+    ::CoTaskMemFree(userType);
+}
+
 // The info tip as the shell drives it, with the library's own texts.
 struct ShellInfoTip
 {
