@@ -73,7 +73,14 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     return TRUE;
 }
 
-extern "C" void WINAPI NewCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
+namespace
+{
+using EditorFlow = void (*)(HWND, const std::wstring &, const ParamList &);
+
+// The common frame of New and Edit: context help, the parameters, the
+// command name normalised (New forces the extension) and handed to the
+// flow, the display preferences saved back.
+void RunEditorEntry(HWND owner, LPCWSTR params, bool forceExtension, EditorFlow flow)
 {
     try
     {
@@ -84,13 +91,19 @@ extern "C" void WINAPI NewCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
         ParsedParameters parsed = ParseParameters(params);
         try
         {
-            NewCommandFlow(owner, NormalizeCommandPath(parsed.commandFile, true, true),
-                           parsed.params);
+            flow(owner, NormalizeCommandPath(parsed.commandFile, true, forceExtension),
+                 parsed.params);
         }
         TASKEL_CATCH(owner)
         SaveDisplayPreferences();
     }
     TASKEL_CATCH(owner)
+}
+} // namespace
+
+extern "C" void WINAPI NewCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
+{
+    RunEditorEntry(owner, params, true, NewCommandFlow);
 }
 
 extern "C" void WINAPI RunCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
@@ -115,22 +128,7 @@ extern "C" void WINAPI RunCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
 
 extern "C" void WINAPI EditCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
 {
-    try
-    {
-        TaskelEnsureInitialized();
-        CMainWindowScope mainWindow(owner);
-        LoadDisplayPreferences();
-        TaskelApp().InitHelp();
-        ParsedParameters parsed = ParseParameters(params);
-        try
-        {
-            EditCommandFlow(owner, NormalizeCommandPath(parsed.commandFile, true, false),
-                            parsed.params);
-        }
-        TASKEL_CATCH(owner)
-        SaveDisplayPreferences();
-    }
-    TASKEL_CATCH(owner)
+    RunEditorEntry(owner, params, false, EditCommandFlow);
 }
 
 namespace
