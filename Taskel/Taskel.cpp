@@ -137,7 +137,8 @@ using WideEntry = void(WINAPI *)(HWND, HINSTANCE, LPCWSTR, int);
 
 // The ANSI twins: the parameter string converted to a wide copy for the
 // length of the call to the wide function.
-template <WideEntry Wide> void CallWithWideParams(HWND owner, HINSTANCE instance, LPCSTR params, int show)
+template <WideEntry Wide>
+void CallWithWideParams(HWND owner, HINSTANCE instance, LPCSTR params, int show)
 {
     try
     {
