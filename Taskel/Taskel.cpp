@@ -7,10 +7,12 @@
 
 #include "FxException.h"
 #include "TaskelApp.h"
+#include "TaskelExecRun.h"
 #include "TaskelFlows.h"
 #include "TaskelMessage.h"
 #include "TaskelParams.h"
 #include "TaskelPath.h"
+#include "TaskelRegister.h"
 #include "Trace.h"
 #include "UniqueHandle.h"
 
@@ -65,6 +67,10 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
         ::DisableThreadLibraryCalls(instance);
         TaskelApp().SetInstance(instance);
         SetTaskelResourceModule(instance);
+        // The library's layers meet here: the command class runs through the
+        // runner and registers through the shell integration.
+        InstallShellRunner();
+        InstallTaskelClassRegistration();
     }
     else if (reason == DLL_PROCESS_DETACH)
     {

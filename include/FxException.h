@@ -23,7 +23,8 @@ class CException
 
     // Copies the message into `buffer` (at most count - 1 characters, always
     // terminated). Returns FALSE when there is no message.
-    virtual BOOL GetErrorMessage(wchar_t *buffer, UINT count, UINT *helpContext = nullptr) const noexcept;
+    virtual BOOL GetErrorMessage(wchar_t *buffer, UINT count,
+                                 UINT *helpContext = nullptr) const noexcept;
 
     // The message as a string (empty when there is none).
     std::wstring MessageText() const;
@@ -33,8 +34,11 @@ class CException
 };
 
 // Declares the run-time class name of a derived exception.
-#define FX_DECLARE_EXCEPTION_NAME(name)                                                                                \
-    const char *GetRuntimeClassName() const noexcept override { return #name; }
+#define FX_DECLARE_EXCEPTION_NAME(name)                                                            \
+    const char *GetRuntimeClassName() const noexcept override                                      \
+    {                                                                                              \
+        return #name;                                                                              \
+    }
 
 // A COM or system failure code. Its message is the system's text for the code.
 class COleException : public CException
@@ -42,7 +46,8 @@ class COleException : public CException
   public:
     explicit COleException(HRESULT sc) : m_sc(sc) {}
     FX_DECLARE_EXCEPTION_NAME(COleException)
-    BOOL GetErrorMessage(wchar_t *buffer, UINT count, UINT *helpContext = nullptr) const noexcept override;
+    BOOL GetErrorMessage(wchar_t *buffer, UINT count,
+                         UINT *helpContext = nullptr) const noexcept override;
     HRESULT Code() const noexcept { return m_sc; }
 
     // Maps a failed HRESULT to the exception; succeeds silently otherwise.

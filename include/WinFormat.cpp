@@ -44,7 +44,8 @@ static std::basic_string<Char> FormatGrowing(const Char *format, va_list args, F
         va_copy(copy, args);
         int n = vsn(buffer.data(), buffer.size(), format, copy);
         va_end(copy);
-        if (n >= 0 && static_cast<size_t>(n) < buffer.size()) return std::basic_string<Char>(buffer.data(), n);
+        if (n >= 0 && static_cast<size_t>(n) < buffer.size())
+            return std::basic_string<Char>(buffer.data(), n);
         if (buffer.size() > (64u << 20)) return std::basic_string<Char>();
         buffer.resize(buffer.size() * 2);
     }
@@ -104,14 +105,16 @@ std::string Narrow(const wchar_t *text, UINT codePage)
 
 void TrimTrailingLineBreaks(std::wstring &text)
 {
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n')) text.pop_back();
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n'))
+        text.pop_back();
 }
 
 void TrimTrailingLineBreaks(wchar_t *text) noexcept
 {
     if (!text) return;
     size_t n = wcslen(text);
-    while (n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n')) text[--n] = L'\0';
+    while (n > 0 && (text[n - 1] == L'\r' || text[n - 1] == L'\n'))
+        text[--n] = L'\0';
 }
 
 } // namespace fx

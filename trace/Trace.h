@@ -73,24 +73,24 @@ void SetTraceLocation(const char *sourcePath, int line);
 // A call whose failure matters: location, the call, then its result traced.
 #define TRACE_HR(level, expr) (TRACE_HERE(), LogComErr((level), (expr)))
 #define TRACE_WIN(level, expr) (TRACE_HERE(), LogWinErr((level), (expr)))
-#define RETURN_IF_FAILED(level, expr)                                                                                  \
-    do                                                                                                                 \
-    {                                                                                                                  \
-        HRESULT hrTraced_ = TRACE_HR(level, expr);                                                                     \
-        if (FAILED(hrTraced_)) return hrTraced_;                                                                       \
+#define RETURN_IF_FAILED(level, expr)                                                              \
+    do                                                                                             \
+    {                                                                                              \
+        HRESULT hrTraced_ = TRACE_HR(level, expr);                                                 \
+        if (FAILED(hrTraced_)) return hrTraced_;                                                   \
     } while (0)
 #endif
 
 // The two catch shapes every boundary uses: framework exceptions through
 // TraceException at `level`, anything else at level 2.
-#define TRACE_CATCH_ALL(level)                                                                                         \
-    catch (const fx::CException &e_)                                                                                   \
-    {                                                                                                                  \
-        TraceException((level), e_, TRACE_SOURCE, __LINE__);                                                           \
-    }                                                                                                                  \
-    catch (...)                                                                                                        \
-    {                                                                                                                  \
-        Trace(2, _T("*** Exception *** at %hs %d"), TRACE_SOURCE, __LINE__);                                          \
+#define TRACE_CATCH_ALL(level)                                                                     \
+    catch (const fx::CException &e_)                                                               \
+    {                                                                                              \
+        TraceException((level), e_, TRACE_SOURCE, __LINE__);                                       \
+    }                                                                                              \
+    catch (...)                                                                                    \
+    {                                                                                              \
+        Trace(2, _T("*** Exception *** at %hs %d"), TRACE_SOURCE, __LINE__);                       \
     }
 
 // "Exception [%hs] [%s] at %hs %d" for a caught framework exception.

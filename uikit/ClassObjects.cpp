@@ -86,9 +86,9 @@ STDMETHODIMP COleObjectFactoryExEx::LockServer(BOOL lock)
     return S_OK;
 }
 
-BOOL COleObjectFactoryExEx::UpdateRegistry(BOOL)
+BOOL COleObjectFactoryExEx::UpdateRegistry(BOOL registering)
 {
-    return TRUE;
+    return m_registrar ? m_registrar(*this, registering) : TRUE;
 }
 
 HRESULT COleObjectFactoryExEx::Register() noexcept

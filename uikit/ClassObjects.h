@@ -32,8 +32,11 @@ class COleObjectFactoryExEx : public IClassFactory
     STDMETHODIMP CreateInstance(IUnknown *outer, REFIID iid, void **out) override;
     STDMETHODIMP LockServer(BOOL lock) override;
 
-    // Registration of the class in the registry (the classes override it).
+    // Registration of the class in the registry: the classes override it, or
+    // a layer above the class installs a registrar that does it.
     virtual BOOL UpdateRegistry(BOOL registering);
+    using Registrar = BOOL (*)(COleObjectFactoryExEx &factory, BOOL registering);
+    void SetRegistrar(Registrar registrar) noexcept { m_registrar = registrar; }
 
     // Registration steps for the overrides (OleObjectFactoryExEx.cpp). They
     // address the class's CLSID and ProgID, create the keys they write into
@@ -68,6 +71,7 @@ class COleObjectFactoryExEx : public IClassFactory
     bool m_singleUse;
     const wchar_t *m_progId;
     CreateFunction m_create;
+    Registrar m_registrar = nullptr;
     LONG m_refs = 0;
     LONG m_registrationRefs = 0;
     DWORD m_cookie = 0;

@@ -99,6 +99,7 @@ double RunCommand(const std::wstring &base, const std::wstring &target)
     object->SetSource(-1, nullptr);
     object->SetSource(0, L"src\\");
     object->SetTarget(target);
+    InstallShellRunner();
     double start = Now();
     bool ok = object->Run(base, nullptr);
     double seconds = Now() - start;

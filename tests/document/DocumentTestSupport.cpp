@@ -11,12 +11,25 @@ TraceProfile g_traceProfile = {L"Software\\Veltrac\\FerrovaneTest", L"FerrovaneT
 
 namespace
 {
-// One OLE apartment for the whole run.
+// One OLE apartment for the whole run. SHELL32 is loaded as in every
+// process that holds the library (Taskel.dll imports it): the command
+// object reads the shell version from the loaded SHELL32.
 class OleEnvironment : public testing::Environment
 {
   public:
-    void SetUp() override { ::OleInitialize(nullptr); }
-    void TearDown() override { ::OleUninitialize(); }
+    void SetUp() override
+    {
+        ::OleInitialize(nullptr);
+        m_shell = ::LoadLibraryW(L"shell32.dll");
+    }
+    void TearDown() override
+    {
+        ::OleUninitialize();
+        if (m_shell) ::FreeLibrary(m_shell);
+    }
+
+  private:
+    HMODULE m_shell = nullptr;
 };
 testing::Environment *const g_ole = testing::AddGlobalTestEnvironment(new OleEnvironment);
 } // namespace

@@ -17,8 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
     std::vector<uint8_t> encoded = EncodeCommandData(data);
     if (DecodeCommandData(encoded.data(), encoded.size(), again) != DecodeStatus::Ok) abort();
     // Re-reading may add the completion sound (old versions) but nothing else.
-    if (again.action != (data.action & 0xFFFF) || again.sources != data.sources || again.target != data.target ||
-        (again.options & ~OPT_X_COMPLETE_SOUND) != (data.options & 0x0FFFFFFF & ~OPT_X_COMPLETE_SOUND))
+    if (again.action != (data.action & 0xFFFF) || again.sources != data.sources ||
+        again.target != data.target ||
+        (again.options & ~OPT_X_COMPLETE_SOUND) !=
+            (data.options & 0x0FFFFFFF & ~OPT_X_COMPLETE_SOUND))
         abort();
     return 0;
 }

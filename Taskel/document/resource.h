@@ -1,0 +1,18 @@
+// Resource numbers of Taskel.dll, one header for every folder of the library
+// (the resource scripts beside each folder's code and the code that loads
+// them).
+#pragma once
+
+#define IDS_FILE_TYPE_NAME 1
+#define IDI_COMMAND_FILE 1
+#define IDS_INFOTIP_COPY 3042
+#define IDS_INFOTIP_COPYRENAME 3043
+#define IDS_INFOTIP_DELETE 3044
+#define IDS_INFOTIP_MOVE 3045
+#define IDS_INFOTIP_MOVERENAME 3046
+#define IDS_INFOTIP_RENAME 3047
+#define IDS_INFOTIP_TO 3048
+#define IDS_INFOTIP_TITLE 3049
+#define IDS_COMMAND_EXISTS 3066
+#define IDS_COMMAND_MISSING 3069
+#define IDS_APP_TITLE 57344

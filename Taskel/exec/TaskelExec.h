@@ -1,0 +1,83 @@
+// CExecPathSpecs, the execution engine of one run: it resolves the
+// command's source and target specifications against a base folder,
+// expands wildcards and folders into the concrete source list, computes a
+// target for every source and builds the double-null lists the shell's
+// file operation receives.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TaskelExecRules.h"
+
+class CExecPathSpecs
+{
+  public:
+    CExecPathSpecs(DWORD action, DWORD flags);
+    CExecPathSpecs(const CExecPathSpecs &) = default;
+    CExecPathSpecs &operator=(const CExecPathSpecs &) = delete;
+
+    // Resolution and expansion.
+    void SetBaseFolder(const std::wstring &folder);
+    void SetSources(const std::wstring &doubleNullList);
+    void SetSources(const StringArray &specs);
+    void SetTarget(const std::wstring &text);
+    void ExpandSources(bool withTargets);
+    bool ExpandSpec(const std::wstring &spec, StringArray &sources, StringArray *targets,
+                    int depth);
+    bool MatchSpec(const std::wstring &spec, StringArray &out, int depth);
+    void BuildLists();
+    std::unique_ptr<CExecPathSpecs> SplitSource(size_t index) const;
+    // "Specs [n]" (or the title) and one line per entry, when the level is on.
+    static void TraceSpecs(const StringArray &specs, DWORD levelWord, const wchar_t *title,
+                           const wchar_t *indent);
+    void SetFlags(DWORD clear, DWORD set);
+
+    // Targets.
+    void BuildTargets(bool makeTarget);
+    std::wstring RenameTarget(const std::wstring &source, const std::wstring &targetEntry) const;
+    void MakeTarget(const std::wstring &path) const;
+
+    DWORD Action() const { return m_request.wFunc; }
+    DWORD Flags() const { return m_flags; }
+    const std::wstring &BaseFolder() const { return m_baseFolder; }
+    const StringArray &Sources() const { return m_sources; }
+    const StringArray &Targets() const { return m_targets; }
+    const std::wstring &SourceList() const { return m_sourceList; }
+    const std::wstring &Target() const { return m_target; }
+    SHFILEOPSTRUCTW &Request() { return m_request; }
+
+    // Level words of the expansion and the per-operation detail traces.
+    DWORD ExpansionLevel() const { return m_expansionLevel; }
+    DWORD OperationLevel() const { return m_operationLevel; }
+
+  private:
+    void Pump() const;
+    void AddTargetEntries(const StringArray &matches, StringArray &targets, size_t at,
+                          const std::wstring &text, const std::wstring &name,
+                          const std::wstring &rename);
+    void BuildRenameTargets();
+    void BuildMultiTargets();
+    void DropSource(size_t index);
+
+    std::wstring m_baseFolder;
+    StringArray m_sources;
+    StringArray m_targets;
+    std::wstring m_sourceList;
+    std::wstring m_target;
+    SHFILEOPSTRUCTW m_request = {};
+    DWORD m_flags = 0;
+    int m_preparingIcon = 0, m_preparingTitle = 0;
+    int m_actionIcon = 0, m_actionTitle = 0;
+    DWORD m_expansionLevel;
+    DWORD m_operationLevel;
+
+    // The message pump runs at most once per interval while entries are listed.
+    static constexpr DWORD PUMP_INTERVAL_MS = 10;
+    mutable DWORD m_lastPump = 0;
+    mutable bool m_pumped = false;
+};

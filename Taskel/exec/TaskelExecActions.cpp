@@ -1,0 +1,293 @@
+// The per-action procedures: which expansion each action asks for, when it
+// goes to the shell in one request or in parts, and the traps around them.
+#define TRACE_SOURCE "Taskel\\TaskelExec"
+#include "TaskelExecRun.h"
+
+#include "FxException.h"
+#include "TaskelClass.h"
+#include "TaskelOptions.h"
+#include "TaskelTraceLevels.h"
+#include "Trace.h"
+
+using namespace execpath;
+
+namespace
+{
+// Exceptions of the procedures are traced under the command's source name.
+const char PROCEDURE_SOURCE[] = "Taskel\\TaskelClass";
+
+bool AnyFolderSpec(const StringArray &sources)
+{
+    for (const std::wstring &source : sources)
+        if (IsFolderSpec(source)) return true;
+    return false;
+}
+
+bool OneRequest(CExecRunner &run)
+{
+    return run.CheckNothing(nullptr) || run.RunRequest(false);
+}
+
+// Step 1 of Move and Copy under X_IGNORE_ERRORS: every source on its own,
+// expanded and run part-wise.
+bool RunEachSourceInParts(CExecRunner &run, bool copy, bool &result)
+{
+    if (run.CheckSources())
+    {
+        result = true;
+        return true;
+    }
+    run.BuildTargets(true);
+    for (size_t i = 0; i < run.Sources().size(); ++i)
+    {
+        std::unique_ptr<CExecRunner> part = run.SplitSource(i);
+        part->ShowIcon(true);
+        part->ExpandSources(true);
+        part->BuildTargets(false);
+        part->SetFlags(0, OPT_NORECURSION);
+        if (copy ? part->RunCopyParts() : part->RunMoveParts())
+            result = true;
+        else if (!part->ShouldContinue())
+            return false;
+    }
+    return true;
+}
+
+// Whether an expanded Move or Copy goes to the shell pair by pair.
+bool WantsParts(DWORD flags, bool norec, bool folderSpec)
+{
+    if (norec || !(flags & OPT_MULTIDESTFILES)) return false;
+    if ((flags & OPT_SILENT) && (flags & OPT_NOCONFIRMMKDIR)) return true;
+    return (flags & (OPT_NOCONFIRMMKDIR | OPT_NOCONFIRMATION)) && folderSpec;
+}
+
+bool TransferBody(CExecRunner &run, bool copy, bool &result)
+{
+    const DWORD action = run.Action();
+    const bool renaming = action == ACTION_MOVERENAME || action == ACTION_COPYRENAME;
+    if (run.Flags() & OPT_X_IGNORE_ERRORS) return RunEachSourceInParts(run, copy, result);
+    if ((run.Flags() & OPT_FILESONLY) && !renaming)
+    {
+        run.ExpandSources(false);
+        run.BuildTargets(true);
+        result = OneRequest(run);
+        return result;
+    }
+    const bool norec = (run.Flags() & OPT_NORECURSION) != 0;
+    run.ExpandSources(true);
+    run.BuildTargets(true);
+    const bool folderSpec = AnyFolderSpec(run.Sources());
+    bool parts;
+    if (copy)
+    {
+        if (folderSpec) run.SetFlags(0, OPT_MULTIDESTFILES);
+        const DWORD flags = run.Flags();
+        if ((flags & OPT_NORECURSION) && (flags & OPT_MULTIDESTFILES) && renaming && folderSpec)
+            parts = false;
+        else
+            parts = WantsParts(flags, norec, folderSpec);
+    }
+    else
+    {
+        const DWORD flags = run.Flags();
+        parts = ((flags & OPT_MULTIDESTFILES) && renaming && folderSpec) ||
+                WantsParts(flags, norec, folderSpec);
+    }
+    if (parts)
+        result = run.CheckSources() || (copy ? run.RunCopyParts() : run.RunMoveParts());
+    else
+        result = OneRequest(run);
+    return result;
+}
+
+bool DeleteBody(CExecRunner &run, bool &result)
+{
+    const DWORD flags = run.Flags();
+    if (!(flags & OPT_X_IGNORE_ERRORS) && !(flags & OPT_FILESONLY))
+    {
+        run.ExpandSources(false);
+        result = OneRequest(run);
+        return result;
+    }
+    if (run.CheckSources())
+    {
+        result = true;
+        return true;
+    }
+    for (size_t i = 0; i < run.Sources().size(); ++i)
+    {
+        std::unique_ptr<CExecRunner> part = run.SplitSource(i);
+        part->ShowIcon(true);
+        if (IsFolderSpec(part->Sources()[0]))
+        {
+            part->SetFlags(OPT_FILESONLY, OPT_NORECURSION);
+            part->ExpandSources(false);
+            part->SetFlags(0, run.CommandOptions() & OPT_FILESONLY);
+        }
+        else
+            part->ExpandSources(false);
+        part->SetFlags(OPT_MULTIDESTFILES, 0);
+        if (!(flags & OPT_X_IGNORE_ERRORS))
+        {
+            if (OneRequest(*part))
+                result = true;
+            else if (!part->ShouldContinue())
+                return false;
+            continue;
+        }
+        if (part->CheckSources())
+        {
+            result = true;
+            continue;
+        }
+        for (size_t j = 0; j < part->Sources().size(); ++j)
+        {
+            std::unique_ptr<CExecRunner> item = part->SplitSource(j);
+            item->ShowIcon(false);
+            item->BuildLists();
+            item->SetFlags(0, OPT_NORECURSION);
+            if (OneRequest(*item))
+                result = true;
+            else if (!item->ShouldContinue())
+                return false;
+        }
+    }
+    return true;
+}
+
+bool RenameBody(CExecRunner &run, bool &result)
+{
+    run.ExpandSources(true);
+    run.BuildTargets(false);
+    if (run.CheckSources())
+    {
+        result = true;
+        return true;
+    }
+    for (size_t i = 0; i < run.Sources().size(); ++i)
+    {
+        std::unique_ptr<CExecRunner> part = run.SplitSource(i);
+        part->ShowIcon(false);
+        part->BuildLists();
+        part->SetFlags(0, OPT_NORECURSION);
+        if (OneRequest(*part))
+            result = true;
+        else if (!part->ShouldContinue())
+            return false;
+    }
+    return true;
+}
+
+enum Kind
+{
+    KIND_MOVE,
+    KIND_COPY,
+    KIND_DELETE,
+    KIND_RENAME,
+};
+
+// The common start and end around one procedure's body.
+bool RunProcedure(Kind kind, const ExecCommand &command, const std::wstring &baseFolder, HWND owner)
+{
+    bool result = false;
+    try
+    {
+        const bool transfer = kind == KIND_MOVE || kind == KIND_COPY;
+        const DWORD options =
+            kind == KIND_RENAME ? command.options | OPT_FILESONLY : command.options;
+        CExecRunner run(command.action, options);
+        run.Prepare(owner, baseFolder);
+        run.SetSources(command.sourceList);
+        if (transfer) run.SetTarget(command.target);
+        run.TraceListing(false, L"before");
+        if (transfer) run.TraceListing(true, L"before");
+        run.TraceStart();
+
+        bool ended = false;
+        switch (kind)
+        {
+        case KIND_MOVE:
+        case KIND_COPY:
+            ended = !TransferBody(run, kind == KIND_COPY, result);
+            break;
+        case KIND_DELETE:
+            ended = !DeleteBody(run, result);
+            break;
+        case KIND_RENAME:
+            ended = !RenameBody(run, result);
+            break;
+        }
+        if (ended) result = false;
+
+        DWORD operationLevel = OperationTraceLevel();
+        if (result && IsTraceEnabled(operationLevel))
+        {
+            run.SetFlags(command.optionMask, options & command.optionMask);
+            run.SetSources(command.sourceList);
+            if (transfer) run.SetTarget(command.target);
+            if (kind != KIND_COPY) run.TraceListing(false, L"after");
+            if (transfer) run.TraceListing(true, L"after");
+        }
+    }
+    catch (const fx::CException &e)
+    {
+        TraceException(2, e, PROCEDURE_SOURCE, __LINE__);
+    }
+    catch (...)
+    {
+        Trace(2, L"*** Exception *** at %hs %d", PROCEDURE_SOURCE, __LINE__);
+    }
+    return result;
+}
+
+ExecCommand CommandOf(CTaskel &command)
+{
+    return {command.GetStoredAction(), command.GetOptions(), command.GetSourceList(),
+            command.GetTarget(), command.GetOptionMask()};
+}
+} // namespace
+
+bool RunMove(const ExecCommand &command, const std::wstring &baseFolder, HWND owner)
+{
+    return RunProcedure(KIND_MOVE, command, baseFolder, owner);
+}
+
+bool RunCopy(const ExecCommand &command, const std::wstring &baseFolder, HWND owner)
+{
+    return RunProcedure(KIND_COPY, command, baseFolder, owner);
+}
+
+bool RunDelete(const ExecCommand &command, const std::wstring &baseFolder, HWND owner)
+{
+    return RunProcedure(KIND_DELETE, command, baseFolder, owner);
+}
+
+bool RunRename(const ExecCommand &command, const std::wstring &baseFolder, HWND owner)
+{
+    return RunProcedure(KIND_RENAME, command, baseFolder, owner);
+}
+
+bool RunMoveCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner)
+{
+    return RunMove(CommandOf(command), baseFolder, owner);
+}
+
+bool RunCopyCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner)
+{
+    return RunCopy(CommandOf(command), baseFolder, owner);
+}
+
+bool RunDeleteCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner)
+{
+    return RunDelete(CommandOf(command), baseFolder, owner);
+}
+
+bool RunRenameCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner)
+{
+    return RunRename(CommandOf(command), baseFolder, owner);
+}
+
+void InstallShellRunner()
+{
+    SetTaskelRunner({RunMoveCommand, RunCopyCommand, RunDeleteCommand, RunRenameCommand});
+}

@@ -1,0 +1,47 @@
+// Self-registration of the library's three classes: the class objects with
+// their registration overrides, and the file type's verb command lines.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "ClassObjects.h"
+
+// The command document class: its class keys, the .Taskel file type, verbs,
+// ShellNew, handler keys and the launchers' NoOpenWith entries. Installed as
+// the registrar of the command class's class object, which lives with the
+// command document.
+BOOL UpdateTaskelClassRegistry(fx::COleObjectFactoryExEx &factory, BOOL registering);
+void InstallTaskelClassRegistration();
+
+// The info-tip and property-sheet handlers: class keys, category, server.
+class CTaskelInfoTipFactory : public fx::COleObjectFactoryExEx
+{
+  public:
+    using COleObjectFactoryExEx::COleObjectFactoryExEx;
+    BOOL UpdateRegistry(BOOL registering) override;
+};
+class CTaskelPropFactory : public fx::COleObjectFactoryExEx
+{
+  public:
+    using COleObjectFactoryExEx::COleObjectFactoryExEx;
+    BOOL UpdateRegistry(BOOL registering) override;
+};
+
+// The launcher command lines of the file type's verbs for a library in
+// `libraryDir` (with or without a trailing backslash). The launcher path is
+// quoted when it contains a space; `admin` names the elevated launcher.
+struct TaskelVerbLines
+{
+    std::wstring run;      // "<launcher> /run "%1""
+    std::wstring runQuiet; // "<launcher> /run /ne+ "%1""
+    std::wstring edit;     // "<launcher> /edit "%1""
+    std::wstring create;   // "<launcher> /new "%1""
+};
+TaskelVerbLines BuildVerbLines(const std::wstring &libraryDir, bool admin);
+
+// Whether the admin verbs and launcher are registered (Windows 6.0 and
+// later). Tests replace the answer; null restores the system's.
+using TaskelWindows6Function = bool (*)();
+void SetTaskelWindows6Seam(TaskelWindows6Function windows6);
