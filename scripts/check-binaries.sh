@@ -2,35 +2,67 @@
 # Checks the built deliverables without running them: right machine type,
 # no MinGW runtime DLL imported (they must run on a bare Windows), and the
 # library's entry points exported by their plain, undecorated names.
-# Usage: scripts/check-binaries.sh BUILD_DIR ARCH
+# Every deliverable is named on the command line; a missing or unreadable
+# one fails the check, so it never passes without having looked at them all.
+# Usage: scripts/check-binaries.sh ARCH DELIVERABLE...
 set -uo pipefail
-build=$1 arch=$2
+if [ $# -lt 2 ]; then
+  echo "usage: $0 ARCH DELIVERABLE..."
+  exit 2
+fi
+arch=$1
+shift
 case "$arch" in
   i686) objdump=i686-w64-mingw32-objdump; machine="pei-i386" ;;
   x86_64) objdump=x86_64-w64-mingw32-objdump; machine="pei-x86-64" ;;
   *) echo "unknown architecture $arch"; exit 2 ;;
 esac
+if ! command -v "$objdump" >/dev/null; then
+  echo "FAIL: $objdump not found"
+  exit 1
+fi
 
-fail=0 checked=0
-while IFS= read -r -d '' bin; do
+# check_one PATH: prints what it found; returns non-zero on any fault.
+check_one() {
+  local bin=$1 name headers imports exports fn ok=0
   name=$(basename "$bin")
-  checked=$((checked + 1))
-  if ! $objdump -f "$bin" | grep -q "file format $machine"; then
-    echo "FAIL $name: not a $machine image"; fail=1
+  if [ ! -f "$bin" ]; then
+    echo "FAIL $bin: missing"
+    return 1
   fi
-  if $objdump -p "$bin" | grep -iE 'DLL Name: (libgcc|libstdc|libwinpthread)' >/dev/null; then
-    echo "FAIL $name: imports a MinGW runtime DLL"; fail=1
+  if ! headers=$($objdump -f "$bin" 2>&1); then
+    echo "FAIL $name: objdump cannot read it: $headers"
+    return 1
+  fi
+  if ! grep -q "file format $machine\$" <<<"$headers"; then
+    echo "FAIL $name: not a $machine image ($(sed -n 's/.*file format //p' <<<"$headers"))"
+    ok=1
+  fi
+  imports=$($objdump -p "$bin")
+  if grep -iE 'DLL Name: (libgcc|libstdc|libwinpthread)' <<<"$imports"; then
+    echo "FAIL $name: imports a MinGW runtime DLL"
+    ok=1
   fi
   if [ "$name" = Taskel.dll ]; then
-    exports=$($objdump -p "$bin" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p')
+    exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$imports")
     for fn in NewCommandW EditCommandW RunCommandW NewCommand EditCommand RunCommand; do
       if ! grep -qE "\] $fn\$" <<<"$exports"; then
-        echo "FAIL $name: export $fn missing or decorated"; fail=1
+        echo "FAIL $name: export $fn missing or decorated"
+        ok=1
       fi
     done
   fi
-done < <(find "$build" -maxdepth 3 \( -name 'Taskel.dll' -o -name 'Jotwell.dll' -o -name 'ZELK.exe' -o -name 'ZELKadmin.exe' \) -print0)
+  if [ $ok -eq 0 ]; then
+    local what="$machine, no MinGW runtime imports"
+    [ "$name" = Taskel.dll ] && what="$what, six undecorated command exports"
+    echo "ok   $name: $what ($bin)"
+  fi
+  return $ok
+}
 
-echo "$checked deliverables checked"
-if [ $fail -eq 0 ]; then echo "1 passed, 0 failed"; else echo "0 passed, 1 failed"; fi
-exit $fail
+failed=0
+for bin in "$@"; do
+  check_one "$bin" || failed=$((failed + 1))
+done
+echo "$# deliverables checked, $failed failed"
+[ $failed -eq 0 ]
