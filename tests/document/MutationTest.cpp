@@ -1,70 +1,87 @@
 // Thousands of broken command files (bit flips, truncations, giant byte
 // counts) opened and loaded like the run flow does: each must end with an
-// error code or a valid command, and none may crash. Truncations cut at a
-// sector boundary or inside the "Data" stream: Wine 8's compound-file reader
-// overflows its stack on some images cut inside a directory sector.
+// error code or a valid command that saves and loads again unchanged, and
+// none may crash. Truncations cut at a sector boundary or inside the "Data"
+// stream: Wine 8's compound-file reader overflows its stack on some images
+// cut inside a directory sector.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <random>
 
 #include "ComPtr.h"
 #include "DocumentTestSupport.h"
+#include "ProductCommandFile.h"
 #include "TaskelClass.h"
-#include "TaskelFile.h"
-#include "TaskelGuids.h"
+#include "TaskelCodec.h"
 
 namespace
 {
-std::vector<BYTE> MakeGoodFile(const std::wstring &path)
+// Whether a loaded command is one the product could have made: an action
+// the editor knows, options within the option mask of its action and
+// sources, every source trimmed and non-blank, the target trimmed.
+testing::AssertionResult IsValidCommand(const Fields &fields)
 {
-    fx::ComPtr<ITaskelFile> file;
-    CTaskelFile::CreateInstance(path, IID_ITaskelFile, file.put_void());
-    EXPECT_EQ(file->Create(), S_OK);
-    fx::ComPtr<IStorage> storage;
-    file.query(IID_IStorage, storage);
-    CTaskel *command = new CTaskel;
-    fx::ComPtr<IPersistStorage> persist;
-    command->ExternalAddRef();
-    command->ExternalQueryInterface(IID_IPersistStorage, persist.put_void());
-    command->ExternalRelease();
-    command->SetAction(EDIT_ACTION_COPY);
-    command->SetSource(0, L"D:\\A\\*.txt");
-    command->SetSource(1, L"D:\\B\\");
-    command->SetTarget(L"E:\\Out");
-    EXPECT_EQ(persist->Save(storage.get(), FALSE), S_OK);
-    EXPECT_EQ(file->Commit(), S_OK);
-    file->Close();
-    return ReadBytes(path);
+    if (fields.editorAction > 6)
+        return testing::AssertionFailure() << "action " << fields.editorAction;
+    if (fields.options & ~fields.optionMask)
+        return testing::AssertionFailure() << "options " << Hex(fields.options)
+                                           << " outside the mask " << Hex(fields.optionMask);
+    for (const std::wstring &source : fields.sources)
+        if (source.empty() || TrimWhite(source) != source)
+            return testing::AssertionFailure() << "source \"" << source << "\" blank or untrimmed";
+    if (TrimWhite(fields.target) != fields.target)
+        return testing::AssertionFailure() << "target \"" << fields.target << "\" untrimmed";
+    return testing::AssertionSuccess();
 }
 
-// Opens and loads like the run flow; returns the load's result.
-HRESULT OpenAndLoad(const std::wstring &path, size_t &sources)
+// Saves the loaded command into a new storage and loads a new command from
+// it: the fields must come back the same. The storage lives in memory, so
+// the rounds cost no further file traffic.
+testing::AssertionResult SavesAndLoadsAgain(IDispatch *command, const Fields &loaded)
 {
-    fx::ComPtr<ITaskelFile> file;
-    CTaskelFile::CreateInstance(path, IID_ITaskelFile, file.put_void());
-    HRESULT hr = file->Open(TRUE);
-    if (FAILED(hr)) return hr;
+    fx::ComPtr<ILockBytes> bytes;
+    CHECK_HR(::CreateILockBytesOnHGlobal(nullptr, TRUE, bytes.put()));
     fx::ComPtr<IStorage> storage;
-    file.query(IID_IStorage, storage);
-    fx::ComPtr<IDispatch> dispatch;
-    CTaskel::CreateInstance(IID_IDispatch, dispatch.put_void());
+    CHECK_HR(::StgCreateDocfileOnILockBytes(
+        bytes.get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, storage.put()));
     fx::ComPtr<IPersistStorage> persist;
-    dispatch.query(IID_IPersistStorage, persist);
-    hr = persist->Load(storage.get());
-    VARIANT count;
-    ::VariantInit(&count);
-    DISPPARAMS none = {};
-    dispatch->Invoke(5, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &count, nullptr, nullptr);
-    sources = static_cast<size_t>(V_I4(&count));
-    return hr;
+    CHECK_HR(command->QueryInterface(IID_IPersistStorage, persist.put_void()));
+    CHECK_HR(persist->Save(storage.get(), FALSE));
+    CHECK_HR(persist->SaveCompleted(nullptr));
+    CHECK_HR(persist->HandsOffStorage());
+
+    fx::ComPtr<IDispatch> reloaded;
+    CHECK_HR(CTaskel::CreateInstance(IID_IDispatch, reloaded.put_void()));
+    fx::ComPtr<IPersistStorage> load;
+    CHECK_HR(reloaded.query(IID_IPersistStorage, load));
+    CHECK_HR(load->Load(storage.get()));
+    Fields again;
+    testing::AssertionResult ok = ReadFields(reloaded.get(), again);
+    if (!ok) return ok;
+    if (again.storedAction != loaded.storedAction || again.editorAction != loaded.editorAction ||
+        again.options != loaded.options || again.sources != loaded.sources ||
+        again.target != loaded.target)
+        return testing::AssertionFailure()
+               << "reloaded as action " << again.storedAction << " options " << Hex(again.options)
+               << " with " << again.sources.size() << " sources, was action " << loaded.storedAction
+               << " options " << Hex(loaded.options) << " with " << loaded.sources.size()
+               << " sources";
+    return testing::AssertionSuccess();
 }
 } // namespace
 
-TEST(Mutation, BrokenFilesFailCleanly)
+TEST(Mutation, BrokenFilesFailCleanlyOrLoadValidCommands)
 {
     const std::wstring good = TempPath(L"good.Taskel");
-    const std::vector<BYTE> original = MakeGoodFile(good);
+    Fields example;
+    example.editorAction = 2; // Copy
+    example.options = 0x40248;
+    example.sources = {L"D:\\A\\*.txt", L"D:\\B\\"};
+    example.target = L"E:\\Out";
+    ASSERT_TRUE(SaveFields(good, example));
+    const std::vector<BYTE> original = ReadBytes(good);
     ASSERT_GT(original.size(), 512u);
     const BYTE header[] = {0x02, 0x00, 0x04, 0x80, 0x48, 0x02, 0x01, 0x00, 0x04, 0x00};
     auto found =
@@ -74,7 +91,8 @@ TEST(Mutation, BrokenFilesFailCleanly)
 
     const std::wstring path = TempPath(L"mutant.Taskel");
     std::mt19937 random(20240601);
-    int loaded = 0, failed = 0;
+    int loaded = 0;
+    std::map<HRESULT, int> failures;
     const int rounds = 2000;
     for (int round = 0; round < rounds; ++round)
     {
@@ -107,18 +125,31 @@ TEST(Mutation, BrokenFilesFailCleanly)
         }
         }
         WriteBytes(path, bytes);
-        size_t sources = 0;
-        HRESULT hr = OpenAndLoad(path, sources);
-        if (SUCCEEDED(hr))
+        WIN32_FILE_ATTRIBUTE_DATA written = {};
+        ASSERT_FALSE(HasFatalFailure());
+        ASSERT_TRUE(::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &written));
+        ASSERT_EQ(written.nFileSizeLow, bytes.size()) << "round " << round;
+
+        HRESULT result = E_FAIL;
+        fx::ComPtr<IDispatch> command;
+        ASSERT_TRUE(OpenAndLoad(path, result, command)) << "round " << round;
+        if (FAILED(result))
         {
-            ++loaded;
-            EXPECT_LE(sources, 64u);
+            ++failures[result];
+            continue;
         }
-        else
-            ++failed;
+        ++loaded;
+        Fields fields;
+        ASSERT_TRUE(ReadFields(command.get(), fields)) << "round " << round;
+        EXPECT_TRUE(IsValidCommand(fields)) << "round " << round;
+        EXPECT_TRUE(SavesAndLoadsAgain(command.get(), fields)) << "round " << round;
     }
-    EXPECT_EQ(loaded + failed, rounds);
+    int failed = 0;
+    for (const auto &failure : failures)
+        failed += failure.second;
     EXPECT_GT(failed, 0);
     EXPECT_GT(loaded, 0);
     printf("mutation rounds %d: loaded %d, failed with an error code %d\n", rounds, loaded, failed);
+    for (const auto &failure : failures)
+        printf("  %s: %d\n", Hex(static_cast<uint32_t>(failure.first)).c_str(), failure.second);
 }
