@@ -14,6 +14,14 @@
 
 #include "TaskelExecRules.h"
 
+// What one run dropped and sent, shared by the run and all its parts: a run
+// in which entries were dropped and nothing was sent did not do its work.
+struct ExecTally
+{
+    size_t dropped = 0;
+    size_t succeeded = 0; // requests the shell carried out (or a trial run passed)
+};
+
 class CExecPathSpecs
 {
   public:
@@ -21,8 +29,9 @@ class CExecPathSpecs
     CExecPathSpecs(const CExecPathSpecs &) = default;
     CExecPathSpecs &operator=(const CExecPathSpecs &) = delete;
 
-    // Resolution and expansion.
-    void SetBaseFolder(const std::wstring &folder);
+    // Resolution and expansion. False (and the error line) when the folder
+    // cannot serve as the base of relative specifications.
+    bool SetBaseFolder(const std::wstring &folder);
     void SetSources(const std::wstring &doubleNullList);
     void SetSources(const StringArray &specs);
     void SetTarget(const std::wstring &text);
@@ -30,8 +39,14 @@ class CExecPathSpecs
     bool ExpandSpec(const std::wstring &spec, StringArray &sources, StringArray *targets,
                     int depth);
     bool MatchSpec(const std::wstring &spec, StringArray &out, int depth);
+    // Deepest level of MatchSpec and ExpandSpec: a path of 259 characters
+    // has at most 128 components, so no real tree reaches it.
+    static constexpr int MAX_MATCH_DEPTH = 128;
     void BuildLists();
     std::unique_ptr<CExecPathSpecs> SplitSource(size_t index) const;
+    // A copy of this object for one source and its computed target.
+    std::unique_ptr<CExecPathSpecs> MakePair(const std::wstring &source,
+                                             const std::wstring &target) const;
     // "Specs [n]" (or the title) and one line per entry, when the level is on.
     static void TraceSpecs(const StringArray &specs, DWORD levelWord, const wchar_t *title,
                            const wchar_t *indent);
@@ -41,6 +56,10 @@ class CExecPathSpecs
     void BuildTargets(bool makeTarget);
     std::wstring RenameTarget(const std::wstring &source, const std::wstring &targetEntry) const;
     void MakeTarget(const std::wstring &path) const;
+
+    // Counts an entry left out (too long, no target, refused rename part).
+    void Dropped(size_t count = 1) const { m_tally->dropped += count; }
+    ExecTally &Tally() const { return *m_tally; }
 
     DWORD Action() const { return m_request.wFunc; }
     DWORD Flags() const { return m_flags; }
@@ -63,7 +82,10 @@ class CExecPathSpecs
     void BuildRenameTargets();
     void BuildMultiTargets();
     void DropSource(size_t index);
+    // Clears every target that an earlier entry already has.
+    void DropDuplicateTargets(StringArray &targets) const;
 
+    std::shared_ptr<ExecTally> m_tally = std::make_shared<ExecTally>();
     std::wstring m_baseFolder;
     StringArray m_sources;
     StringArray m_targets;

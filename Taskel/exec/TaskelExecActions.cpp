@@ -45,7 +45,11 @@ bool RunEachSourceInParts(CExecRunner &run, bool copy, bool &result)
         part->ExpandSources(true);
         part->BuildTargets(false);
         part->SetFlags(0, OPT_NORECURSION);
-        if (copy ? part->RunCopyParts() : part->RunMoveParts())
+        // A source that matches nothing has nothing to do, as without
+        // errors ignored.
+        if (part->Sources().empty())
+            result = part->CheckNothing(nullptr) || result;
+        else if (copy ? part->RunCopyParts() : part->RunMoveParts())
             result = true;
         else if (!part->ShouldContinue())
             return false;
@@ -197,6 +201,13 @@ bool RunProcedure(Kind kind, const ExecCommand &command, const std::wstring &bas
             kind == KIND_RENAME ? command.options | OPT_FILESONLY : command.options;
         CExecRunner run(command.action, options);
         run.Prepare(owner, baseFolder);
+        if (!run.HasBaseFolder())
+        {
+            // Relative specifications would resolve against some other
+            // folder: nothing of this command runs.
+            Trace(2, L"Base folder unusable [%s]", baseFolder.c_str());
+            return false;
+        }
         run.SetSources(command.sourceList);
         if (transfer) run.SetTarget(command.target);
         run.TraceListing(false, L"before");
@@ -218,6 +229,13 @@ bool RunProcedure(Kind kind, const ExecCommand &command, const std::wstring &bas
             break;
         }
         if (ended) result = false;
+        const ExecTally &tally = run.Tally();
+        if (result && tally.dropped > 0 && tally.succeeded == 0)
+        {
+            // Everything the command named was left out: not done.
+            Trace(2, L"All entries dropped [%u]", static_cast<unsigned>(tally.dropped));
+            result = false;
+        }
 
         DWORD operationLevel = OperationTraceLevel();
         if (result && IsTraceEnabled(operationLevel))

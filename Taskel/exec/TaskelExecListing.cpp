@@ -80,8 +80,9 @@ class CListing
 
     // The entries of `folder` whose names match `pattern`, and below.
     void Covered(const std::wstring &indent, const std::wstring &folder,
-                 const std::wstring &pattern) const
+                 const std::wstring &pattern, int depth = 0) const
     {
+        if (depth > CExecPathSpecs::MAX_MATCH_DEPTH) return;
         WIN32_FIND_DATAW found;
         fx::unique_find find(FindFirstFileW((AddBackslash(folder) + L"*").c_str(), &found));
         if (!find) return;
@@ -91,8 +92,8 @@ class CListing
             if (name == L"." || name == L"..") continue;
             const std::wstring path = AddBackslash(folder) + name;
             if (PathMatchSpecW(name.c_str(), pattern.c_str())) Entry(indent, path);
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && m_recurse)
-                Covered(indent + L"  ", path, pattern);
+            if (execspec::DescendsInto(found.dwFileAttributes) && m_recurse)
+                Covered(indent + L"  ", path, pattern, depth + 1);
         } while (FindNextFileW(find.get(), &found));
     }
 

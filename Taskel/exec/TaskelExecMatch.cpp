@@ -42,12 +42,28 @@ bool IsDots(const wchar_t *name)
 bool CExecPathSpecs::MatchSpec(const std::wstring &spec, StringArray &out, int depth)
 {
     const DWORD action = Action();
+    if (depth > MAX_MATCH_DEPTH)
+    {
+        Trace(2, L"Match too deep [%s]", spec.c_str());
+        Dropped();
+        return false;
+    }
     const std::wstring indent(4 + 2 * static_cast<size_t>(depth), L' ');
     const bool norecursion = (m_flags & OPT_NORECURSION) != 0;
     CExecFilePath pattern;
     pattern.SetSpec(spec);
     pattern.SetBaseFolder(pattern.Folder(false));
     const std::wstring file = pattern.FilePart();
+
+    // Whether the engine itself would go below a folder found for a wildcard
+    // component (a link there is listed, never entered).
+    auto LooksInside = [&](const std::wstring &entry, const std::wstring &rest,
+                           const std::wstring &name) {
+        if (!rest.empty() || !name.empty()) return true;
+        CExecFilePath inside;
+        inside.SetSpec(entry);
+        return IsEnumerable(action, m_flags | EXEC_INSIDE_WILD, inside);
+    };
 
     StringArray found, folders;
     std::vector<bool> taken; // found entries moved to `out` as a parent
@@ -84,7 +100,17 @@ bool CExecPathSpecs::MatchSpec(const std::wstring &spec, StringArray &out, int d
                 Pump();
                 if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
                 std::wstring entry = AddBackslash(AddBackslash(r + data.cFileName) + remainder);
-                if (!FitsPath(entry + file)) continue;
+                if (!DescendsInto(data.dwFileAttributes) && LooksInside(entry, remainder, file))
+                {
+                    Trace(m_expansionLevel, L"%sSkipped  [%s] (reparse point)", indent.c_str(),
+                          entry.c_str());
+                    continue;
+                }
+                if (!FitsPath(entry + file))
+                {
+                    Dropped();
+                    continue;
+                }
                 Trace(m_expansionLevel, L"%sMatched  [%s] (wild path)", indent.c_str(),
                       entry.c_str());
                 found.push_back(entry + file);
@@ -134,7 +160,11 @@ bool CExecPathSpecs::MatchSpec(const std::wstring &spec, StringArray &out, int d
                 if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 {
                     path += L'\\';
-                    if (!FitsPath(path)) continue;
+                    if (!FitsPath(path))
+                    {
+                        Dropped();
+                        continue;
+                    }
                     if (MatchesPattern(action, m_flags, path, pattern))
                     {
                         foundFolders.Add(path, found.size());
@@ -142,7 +172,10 @@ bool CExecPathSpecs::MatchSpec(const std::wstring &spec, StringArray &out, int d
                         Trace(m_expansionLevel, L"%sMatched  [%s] (directory)", indent.c_str(),
                               path.c_str());
                     }
-                    if (!norecursion)
+                    if (!norecursion && !DescendsInto(data.dwFileAttributes))
+                        Trace(m_expansionLevel, L"%sSkipped  [%s] (reparse point)", indent.c_str(),
+                              path.c_str());
+                    else if (!norecursion)
                     {
                         folderIndex.Add(path, folders.size());
                         folders.push_back(path);
@@ -152,7 +185,11 @@ bool CExecPathSpecs::MatchSpec(const std::wstring &spec, StringArray &out, int d
                 }
                 else if (MatchesPattern(action, m_flags, path, pattern))
                 {
-                    if (!FitsPath(path)) continue;
+                    if (!FitsPath(path))
+                    {
+                        Dropped();
+                        continue;
+                    }
                     found.push_back(path);
                     Trace(m_expansionLevel, L"%sMatched  [%s] (file)", indent.c_str(),
                           path.c_str());
@@ -167,7 +204,11 @@ bool CExecPathSpecs::MatchSpec(const std::wstring &spec, StringArray &out, int d
     for (const std::wstring &sub : folders)
     {
         const std::wstring subSpec = file.empty() ? sub : sub + file;
-        if (!FitsPath(subSpec)) continue;
+        if (!FitsPath(subSpec))
+        {
+            Dropped();
+            continue;
+        }
         const size_t at = out.size();
         if (!MatchSpec(subSpec, out, depth + 1)) continue;
         size_t index = foundFolders.Find(sub);

@@ -118,8 +118,8 @@ void CExecRunner::ApplyMappings(CExecRunner &part, StringArray &targets, size_t 
 bool CExecRunner::RunMoveParts()
 {
     SetFlags(OPT_MULTIDESTFILES, 0);
-    StringArray sources = SplitDoubleNull(m_sourceList);
-    StringArray targets = SplitDoubleNull(m_target);
+    StringArray sources = SplitDoubleNull(SourceList());
+    StringArray targets = SplitDoubleNull(Target());
     bool result = false;
     for (size_t i = 0; i < sources.size() && i < targets.size(); ++i)
     {
@@ -149,8 +149,8 @@ bool CExecRunner::RunMoveParts()
 bool CExecRunner::RunCopyParts()
 {
     SetFlags(OPT_MULTIDESTFILES, 0);
-    StringArray sources = SplitDoubleNull(m_sourceList);
-    StringArray targets = SplitDoubleNull(m_target);
+    StringArray sources = SplitDoubleNull(SourceList());
+    StringArray targets = SplitDoubleNull(Target());
     std::wstring last;
     bool result = false;
     for (size_t i = 0; i < sources.size() && i < targets.size(); ++i)

@@ -16,13 +16,42 @@ bool IsUrl(const std::wstring &text)
     return !text.empty() && PathIsURLW(text.c_str());
 }
 
+size_t PrefixLength(const std::wstring &path)
+{
+    if (path.size() < 4 || path[0] != L'\\' || path[1] != L'\\' || path[3] != L'\\') return 0;
+    if (path[2] == L'.') return 4;
+    if (path[2] != L'?') return 0;
+    if (path.size() >= 8 &&
+        CompareStringOrdinal(path.c_str() + 4, 4, L"UNC\\", 4, TRUE) == CSTR_EQUAL)
+        return 8;
+    return 4;
+}
+
 bool HasWildcard(const std::wstring &text)
 {
-    return text.find_first_of(L"*?") != std::wstring::npos;
+    return text.find_first_of(L"*?", PrefixLength(text)) != std::wstring::npos;
 }
+
+namespace
+{
+// The drive letter and colon right after any prefix.
+bool DriveAt(const std::wstring &path, size_t at)
+{
+    return path.size() >= at + 2 && path[at + 1] == L':';
+}
+} // namespace
 
 bool IsRootOrShare(const std::wstring &path)
 {
+    const size_t prefix = PrefixLength(path);
+    if (prefix == 8) return IsRootOrShare(L"\\\\" + path.substr(8));
+    if (prefix == 4)
+    {
+        // A drive, a volume or a device: "\\?\C:\", "\\?\Volume{...}\".
+        std::wstring rest = path.substr(4);
+        if (!rest.empty() && rest.back() == L'\\') rest.pop_back();
+        return rest.find(L'\\') == std::wstring::npos;
+    }
     size_t n = path.size();
     if (n >= 2 && path[1] == L':' && (n == 2 || (n == 3 && path[2] == L'\\'))) return true;
     if (n < 3 || path[0] != L'\\' || path[1] != L'\\') return false;
@@ -54,7 +83,9 @@ std::wstring FileNamePart(const std::wstring &spec)
 std::wstring RemoveBackslash(const std::wstring &path)
 {
     if (path.empty() || path.back() != L'\\') return path;
-    if (path.size() == 3 && path[1] == L':') return path;
+    const size_t prefix = PrefixLength(path);
+    if (path.size() == prefix + 3 && DriveAt(path, prefix)) return path;
+    if (prefix == 4 && path.size() > 4 && path.find(L'\\', 4) == path.size() - 1) return path;
     return path.substr(0, path.size() - 1);
 }
 
@@ -70,7 +101,8 @@ std::wstring ParentFolder(const std::wstring &path)
     if (IsRootOrShare(p)) return p;
     size_t slash = p.rfind(L'\\');
     if (slash == std::wstring::npos) return std::wstring();
-    if (slash == 2 && p[1] == L':') return p.substr(0, 3);
+    const size_t prefix = PrefixLength(p);
+    if (slash == prefix + 2 && DriveAt(p, prefix)) return p.substr(0, prefix + 3);
     return p.substr(0, slash);
 }
 
@@ -90,13 +122,28 @@ void SplitRenamePart(const std::wstring &spec, std::wstring &path, std::wstring 
     path = spec;
     rename.clear();
     if (IsUrl(spec)) return;
-    size_t slash = spec.rfind(L'\\');
-    size_t nameStart = slash == std::wstring::npos ? 0 : slash + 1;
-    if (nameStart >= spec.size()) return;
-    size_t sep = spec.find_first_of(L">|", nameStart);
-    if (sep == std::wstring::npos) return;
+    // The separator cannot stand in a name, so the first one ends the path,
+    // also when the rename part itself holds a backslash.
+    size_t sep = spec.find_first_of(L">|");
+    if (sep == std::wstring::npos || sep == 0 || spec[sep - 1] == L'\\') return;
     rename = spec.substr(sep + 1);
     path = spec.substr(0, sep);
+}
+
+bool IsSafeRenamePart(const std::wstring &rename)
+{
+    return rename.find_first_of(L"\\/:") == std::wstring::npos &&
+           rename.find(L"..") == std::wstring::npos;
+}
+
+bool CanonicalizePath(const std::wstring &path, std::wstring &canonical)
+{
+    const size_t prefix = PrefixLength(path);
+    if (path.size() > MAX_PATH_CHARS) return false;
+    wchar_t buffer[MAX_PATH];
+    if (!PathCanonicalizeW(buffer, path.c_str() + prefix)) return false;
+    canonical = path.substr(0, prefix) + buffer;
+    return canonical.size() <= MAX_PATH_CHARS;
 }
 
 std::wstring FoldCase(const std::wstring &text)
@@ -147,8 +194,17 @@ void CShellFilePath::Split(const std::wstring &spec)
     if (!url)
     {
         wchar_t qualified[MAX_PATH];
-        if (resolved.size() <= MAX_PATH_CHARS &&
-            PathSearchAndQualifyW(resolved.c_str(), qualified, MAX_PATH))
+        std::wstring canonical;
+        if (PrefixLength(resolved) > 0)
+        {
+            // Already absolute; the shell's qualifier does not know prefixes.
+            if (CanonicalizePath(resolved, canonical))
+                resolved = canonical;
+            else
+                m_valid = false;
+        }
+        else if (resolved.size() <= MAX_PATH_CHARS &&
+                 PathSearchAndQualifyW(resolved.c_str(), qualified, MAX_PATH))
             resolved = qualified;
         else
             m_valid = false;
@@ -172,7 +228,8 @@ void CShellFilePath::Split(const std::wstring &spec)
         {
             m_file = resolved.substr(slash + 1);
             m_folder = resolved.substr(0, slash);
-            if (m_folder.size() == 2 && m_folder[1] == L':') m_folder += L'\\';
+            const size_t prefix = PrefixLength(m_folder);
+            if (m_folder.size() == prefix + 2 && DriveAt(m_folder, prefix)) m_folder += L'\\';
         }
     }
     Trace(4, L"Split [%s] to [%s] [%s]", spec.c_str(), m_folder.c_str(), m_file.c_str());
@@ -211,8 +268,8 @@ std::wstring CShellFilePath::Remainder() const
 
 void CShellFilePath::SetFolder(const std::wstring &path)
 {
-    wchar_t canonical[MAX_PATH];
-    if (path.size() <= MAX_PATH_CHARS && PathCanonicalizeW(canonical, path.c_str()))
+    std::wstring canonical;
+    if (CanonicalizePath(path, canonical))
         m_folder = RemoveBackslash(canonical);
     else
     {
@@ -223,8 +280,8 @@ void CShellFilePath::SetFolder(const std::wstring &path)
 
 void CShellFilePath::SetBaseFolder(const std::wstring &path)
 {
-    wchar_t canonical[MAX_PATH];
-    if (path.size() <= MAX_PATH_CHARS && PathCanonicalizeW(canonical, path.c_str()))
+    std::wstring canonical;
+    if (CanonicalizePath(path, canonical))
         m_base = AddBackslash(canonical);
     else
     {

@@ -19,6 +19,10 @@ constexpr size_t MAX_PATH_CHARS = MAX_PATH - 1;
 constexpr size_t MAX_URL_CHARS = 2084;
 
 bool IsUrl(const std::wstring &text);
+// Length of a leading "\\?\UNC\", "\\?\" or "\\.\" (0 without one). Such a
+// prefix begins the path; its "?" is no wildcard.
+size_t PrefixLength(const std::wstring &path);
+// A "*" or "?" after any prefix.
 bool HasWildcard(const std::wstring &text);
 // A drive root, a UNC server or a UNC share (with or without backslash).
 bool IsRootOrShare(const std::wstring &path);
@@ -40,6 +44,13 @@ bool NeedsBase(const std::wstring &path);
 // Splits the rename part (after the first ">" or "|" of the file-name part)
 // off a specification; URLs and folder specs have none.
 void SplitRenamePart(const std::wstring &spec, std::wstring &path, std::wstring &rename);
+// A rename part names a file in the folder it is applied in: no folder
+// separator, drive colon or "..".
+bool IsSafeRenamePart(const std::wstring &rename);
+
+// PathCanonicalize that keeps a prefix as it is (the shell's helpers take
+// "\\.\" for a folder named "."). False when the result does not fit.
+bool CanonicalizePath(const std::wstring &path, std::wstring &canonical);
 
 std::wstring FoldCase(const std::wstring &text);
 

@@ -19,6 +19,11 @@ bool IsRenameAction(DWORD action)
     return action == ACTION_RENAME || action == ACTION_MOVERENAME || action == ACTION_COPYRENAME;
 }
 
+bool DescendsInto(DWORD attributes)
+{
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 bool IsEnumerable(DWORD action, DWORD flags, const CShellFilePath &path)
 {
     if (HasWildcard(path.Folder(false))) return true;
@@ -65,6 +70,9 @@ std::wstring MatchTargetEntry(DWORD action, DWORD flags, const std::wstring &mat
         std::wstring file = FileNamePart(match);
         entry = name.empty() ? file : AddBackslash(name) + file;
     }
+    // A match the shell still expands (a folder found for a wildcard
+    // component, then "*") goes into its folder at the target.
+    if (HasWildcard(FileNamePart(entry))) return ParentFolder(entry);
     if (IsRenameAction(action) && !IsFolderSpec(match) && !rename.empty()) entry += L">" + rename;
     return entry;
 }

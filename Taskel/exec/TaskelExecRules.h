@@ -36,6 +36,10 @@ std::wstring MatchTargetEntry(DWORD action, DWORD flags, const std::wstring &mat
                               const std::wstring &text, const std::wstring &name,
                               const std::wstring &rename);
 bool IsRenameAction(DWORD action);
+// Whether the engine's scans go into a found entry: folders only, and no
+// reparse point (a junction or symbolic link may lead out of the tree or
+// back into it).
+bool DescendsInto(DWORD attributes);
 
 // The double-null list of `entries` (trailing backslashes removed, a drive
 // root keeps its own); each entry traced as `lineFormat` at `level`.

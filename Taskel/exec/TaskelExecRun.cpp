@@ -93,10 +93,10 @@ CExecRunner::CExecRunner(DWORD action, DWORD options)
 }
 
 CExecRunner::CExecRunner(const CExecRunner &parent, std::unique_ptr<CExecPathSpecs> specs)
-    : m_specs(std::move(specs)), m_options(parent.m_options), m_sourceList(parent.m_sourceList),
-      m_target(parent.m_target), m_preparingIcon(parent.m_preparingIcon),
-      m_preparingTitle(parent.m_preparingTitle), m_actionIcon(parent.m_actionIcon),
-      m_actionTitle(parent.m_actionTitle), m_progress(parent.m_progress)
+    : m_specs(std::move(specs)), m_options(parent.m_options), m_hasBase(parent.m_hasBase),
+      m_preparingIcon(parent.m_preparingIcon), m_preparingTitle(parent.m_preparingTitle),
+      m_actionIcon(parent.m_actionIcon), m_actionTitle(parent.m_actionTitle),
+      m_progress(parent.m_progress)
 {
 }
 
@@ -105,32 +105,26 @@ CExecRunner::~CExecRunner() = default;
 void CExecRunner::SetSources(const std::wstring &doubleNullList)
 {
     m_specs->SetSources(doubleNullList);
-    m_sourceList = m_specs->SourceList();
 }
 
 void CExecRunner::SetTarget(const std::wstring &text)
 {
     m_specs->SetTarget(text);
-    m_target = m_specs->Target();
 }
 
 void CExecRunner::ExpandSources(bool withTargets)
 {
     m_specs->ExpandSources(withTargets);
-    m_sourceList = m_specs->SourceList();
 }
 
 void CExecRunner::BuildTargets(bool makeTarget)
 {
     m_specs->BuildTargets(makeTarget);
-    m_target = m_specs->Target();
 }
 
 void CExecRunner::BuildLists()
 {
     m_specs->BuildLists();
-    m_sourceList = m_specs->SourceList();
-    m_target = m_specs->Target();
 }
 
 std::unique_ptr<CExecRunner> CExecRunner::SplitSource(size_t index) const
@@ -143,10 +137,7 @@ std::unique_ptr<CExecRunner> CExecRunner::SplitSource(size_t index) const
 std::unique_ptr<CExecRunner> CExecRunner::MakePart(const std::wstring &source,
                                                    const std::wstring &target) const
 {
-    std::unique_ptr<CExecRunner> part(
-        new CExecRunner(*this, std::unique_ptr<CExecPathSpecs>(new CExecPathSpecs(*m_specs))));
-    part->m_sourceList = source + L'\0';
-    part->m_target = target;
+    std::unique_ptr<CExecRunner> part(new CExecRunner(*this, m_specs->MakePair(source, target)));
     part->Request().hNameMappings = nullptr;
     part->SetFlags(OPT_WANTMAPPINGHANDLE, 0);
     return part;
@@ -159,7 +150,7 @@ void CExecRunner::Pump() const
 
 void CExecRunner::Prepare(HWND window, const std::wstring &baseFolder)
 {
-    m_specs->SetBaseFolder(baseFolder);
+    m_hasBase = m_specs->SetBaseFolder(baseFolder);
     if (!(Flags() & OPT_X_NO_ANIMATION))
     {
         m_ownedProgress.reset(new CTaskelProgress(window));
@@ -178,10 +169,10 @@ void CExecRunner::TraceStart()
         if (!Sources().empty()) CExecPathSpecs::TraceSpecs(Sources(), 0x8001, L"Source", L"  ");
         if (!m_specs->Targets().empty())
             CExecPathSpecs::TraceSpecs(m_specs->Targets(), 0x8001, L"Target", L"  ");
-        else if (!m_target.empty())
+        else if (!Target().empty())
         {
             Trace(0x8001, L"  Target");
-            Trace(0x8001, L"    [%s]", m_target.c_str());
+            Trace(0x8001, L"    [%s]", Target().c_str());
         }
     }
     Pump();
@@ -197,7 +188,8 @@ void CExecRunner::ShowIcon(bool preparing)
 
 bool CExecRunner::CheckNothing(const wchar_t *title)
 {
-    if (m_sourceList.empty() || m_sourceList[0] == L'\0')
+    const std::wstring &list = SourceList();
+    if (list.empty() || list[0] == L'\0')
     {
         Trace(1, L"  ==> Nothing to %s", ActionName(Action()));
         return true;
@@ -232,10 +224,16 @@ bool CExecRunner::RunRequest(bool asPart)
     SHFILEOPSTRUCTW &request = Request();
     const UINT action = request.wFunc;
     const DWORD flags = Flags();
-    if (flags & OPT_TRIAL_RUN) return true;
-    if (m_sourceList.empty() || m_sourceList[0] == L'\0') return false;
+    const std::wstring &sourceList = SourceList();
+    const std::wstring &targetList = Target();
+    if (flags & OPT_TRIAL_RUN)
+    {
+        ++m_specs->Tally().succeeded;
+        return true;
+    }
+    if (sourceList.empty() || sourceList[0] == L'\0') return false;
 
-    StringArray targets = SplitDoubleNull(m_target);
+    const StringArray targets = SplitDoubleNull(targetList);
     if (IsTransfer(action) && !(flags & OPT_MULTIDESTFILES) && !targets.empty() &&
         (((flags & OPT_NOCONFIRMMKDIR) && (flags & OPT_NOERRORUI)) ||
          ((flags & OPT_NOCONFIRMATION) && !(flags & OPT_FILESONLY))))
@@ -250,20 +248,35 @@ bool CExecRunner::RunRequest(bool asPart)
         request.hNameMappings = nullptr;
         request.fFlags = static_cast<FILEOP_FLAGS>(flags & ~OPT_WANTMAPPINGHANDLE & OPT_SHELL_MASK);
     }
-    const StringArray sources = SplitDoubleNull(m_sourceList);
-    if (IsTransfer(action) && !(request.fFlags & OPT_FILESONLY) && !targets.empty())
+    const StringArray sources = SplitDoubleNull(sourceList);
+    if (IsTransfer(action) && !targets.empty())
     {
+        // Targets computed one per source are the new full paths (also when
+        // a rename gave the file another name); a single target with the
+        // source's own name is one too.
+        bool plain = sources.size() == targets.size() && !m_specs->Targets().empty();
+        for (size_t i = 0; plain && i < sources.size(); ++i)
+            plain = !HasWildcard(FileNamePart(sources[i]));
         const std::wstring name = FileNamePart(sources[0]);
-        if (!HasWildcard(name) && EqualNoCase(name, FileNamePart(targets[0])))
+        if (plain || (!(request.fFlags & OPT_FILESONLY) && sources.size() == 1 &&
+                      !HasWildcard(name) && EqualNoCase(name, FileNamePart(targets[0]))))
             request.fFlags |= OPT_MULTIDESTFILES;
+        if ((request.fFlags & OPT_MULTIDESTFILES) && sources.size() != targets.size())
+        {
+            // The shell would pair sources with the wrong targets.
+            Trace(2, L"Source and target lists differ [%u] [%u]",
+                  static_cast<unsigned>(sources.size()), static_cast<unsigned>(targets.size()));
+            m_specs->Dropped(sources.size());
+            return false;
+        }
     }
 
-    std::wstring from = ShellBuffer(m_sourceList);
-    std::wstring to = m_target.empty() ? std::wstring() : ShellBuffer(m_target);
+    std::wstring from = ShellBuffer(sourceList);
+    std::wstring to = targetList.empty() ? std::wstring() : ShellBuffer(targetList);
     request.hwnd = nullptr;
     request.lpszProgressTitle = nullptr;
     request.pFrom = from.c_str();
-    request.pTo = m_target.empty() ? nullptr : to.c_str();
+    request.pTo = targetList.empty() ? nullptr : to.c_str();
     if (action == ACTION_RENAME)
         request.fFlags |= OPT_FILESONLY;
     else
@@ -283,6 +296,7 @@ bool CExecRunner::RunRequest(bool asPart)
     LogWinErr(2, static_cast<DWORD>(code), L"    SHFileOperation");
     if (code == 0)
     {
+        ++m_specs->Tally().succeeded;
         Trace(1, L"    > %s succeeded", ActionName(action));
         return true;
     }
@@ -297,8 +311,8 @@ void CExecRunner::TraceRequest(const wchar_t *title) const
     const wchar_t *action = ActionName(Action());
     const std::wstring shown = title ? std::wstring(L" (") + title + L")" : std::wstring();
     const std::wstring options = OptionNames(m_specs->Request().fFlags);
-    const StringArray sources = SplitDoubleNull(m_sourceList);
-    const StringArray targets = SplitDoubleNull(m_target);
+    const StringArray sources = SplitDoubleNull(SourceList());
+    const StringArray targets = SplitDoubleNull(Target());
     if (sources.size() > 1)
     {
         Trace(1, L"  ==> %s%s [%s]", action, shown.c_str(), options.c_str());

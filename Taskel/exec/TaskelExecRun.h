@@ -60,7 +60,8 @@ class CExecRunner
     CExecRunner(const CExecRunner &) = delete;
     CExecRunner &operator=(const CExecRunner &) = delete;
 
-    // Engine steps; the runner keeps the lists the request sends.
+    // Engine steps; every request sends the engine's current lists, so a
+    // pair the engine drops leaves the others paired.
     void SetSources(const std::wstring &doubleNullList);
     void SetTarget(const std::wstring &text);
     void ExpandSources(bool withTargets);
@@ -89,8 +90,11 @@ class CExecRunner
     DWORD Flags() const { return m_specs->Flags(); }
     DWORD CommandOptions() const { return m_options; }
     const StringArray &Sources() const { return m_specs->Sources(); }
-    const std::wstring &SourceList() const { return m_sourceList; }
-    const std::wstring &Target() const { return m_target; }
+    const std::wstring &SourceList() const { return m_specs->SourceList(); }
+    const std::wstring &Target() const { return m_specs->Target(); }
+    // False when Prepare could not use the base folder.
+    bool HasBaseFolder() const { return m_hasBase; }
+    const ExecTally &Tally() const { return m_specs->Tally(); }
     SHFILEOPSTRUCTW &Request() { return m_specs->Request(); }
     const CTaskelProgress *Progress() const { return m_progress; }
     int PreparingIcon() const { return m_preparingIcon; }
@@ -107,8 +111,7 @@ class CExecRunner
 
     std::unique_ptr<CExecPathSpecs> m_specs;
     DWORD m_options;
-    std::wstring m_sourceList;
-    std::wstring m_target;
+    bool m_hasBase = true;
     int m_preparingIcon = 0, m_preparingTitle = 0;
     int m_actionIcon = 0, m_actionTitle = 0;
     CTaskelProgress *m_progress = nullptr;

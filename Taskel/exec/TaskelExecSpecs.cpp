@@ -43,17 +43,25 @@ void CExecPathSpecs::Pump() const
     fx::PumpAll(100);
 }
 
-void CExecPathSpecs::SetBaseFolder(const std::wstring &folder)
+bool CExecPathSpecs::SetBaseFolder(const std::wstring &folder)
 {
-    wchar_t qualified[MAX_PATH];
-    if (folder.size() <= MAX_PATH_CHARS &&
-        PathSearchAndQualifyW(folder.c_str(), qualified, MAX_PATH))
-        m_baseFolder = qualified;
-    else
+    m_baseFolder.clear();
+    if (folder.size() > MAX_PATH_CHARS)
     {
         TraceTooLong(folder);
-        m_baseFolder.clear();
+        return false;
     }
+    std::wstring qualified;
+    wchar_t buffer[MAX_PATH];
+    if (PrefixLength(folder) > 0)
+    {
+        if (!CanonicalizePath(folder, qualified)) return false;
+    }
+    else if (!folder.empty() && PathSearchAndQualifyW(folder.c_str(), buffer, MAX_PATH))
+        qualified = buffer;
+    if (qualified.empty() || NeedsBase(qualified) || IsUrl(qualified)) return false;
+    m_baseFolder = qualified;
+    return true;
 }
 
 namespace
@@ -66,6 +74,12 @@ bool ResolvePath(const std::wstring &base, const std::wstring &path, std::wstrin
     std::wstring joined = path;
     if (NeedsBase(path))
     {
+        // Relative specifications mean the command's folder and no other.
+        if (base.empty())
+        {
+            Trace(2, L"No base folder for [%s]", path.c_str());
+            return false;
+        }
         std::wstring root = base;
         if (IsDriveRelative(path))
         {
@@ -91,10 +105,7 @@ bool ResolvePath(const std::wstring &base, const std::wstring &path, std::wstrin
         TraceTooLong(joined);
         return false;
     }
-    wchar_t canonical[MAX_PATH];
-    if (!PathCanonicalizeW(canonical, joined.c_str())) return false;
-    resolved = canonical;
-    return true;
+    return CanonicalizePath(joined, resolved);
 }
 } // namespace
 
@@ -111,7 +122,19 @@ void CExecPathSpecs::SetSources(const StringArray &specs)
     {
         std::wstring path, rename, resolved;
         SplitRenamePart(spec, path, rename);
-        if (!ResolvePath(m_baseFolder, path, resolved)) continue;
+        if (!IsSafeRenamePart(rename))
+        {
+            // A rename part that names another folder would take files out
+            // of their target folder: that source fails.
+            Trace(2, L"Invalid rename part [%s]", spec.c_str());
+            Dropped();
+            continue;
+        }
+        if (!ResolvePath(m_baseFolder, path, resolved))
+        {
+            Dropped();
+            continue;
+        }
         if (!rename.empty()) resolved += L">" + rename;
         m_sources.push_back(resolved);
     }
@@ -135,6 +158,7 @@ void CExecPathSpecs::SetTarget(const std::wstring &text)
     }
     // Without its target nothing of the command may run: relative target
     // entries would otherwise land in the current folder.
+    Dropped(m_sources.size() + 1);
     m_target.clear();
     m_sources.clear();
 }
@@ -210,6 +234,13 @@ bool CExecPathSpecs::ExpandSpec(const std::wstring &spec, StringArray &sources,
     if (!path.IsValid())
     {
         TraceTooLong(spec);
+        Dropped();
+        return false;
+    }
+    if (depth > MAX_MATCH_DEPTH)
+    {
+        Trace(2, L"Match too deep [%s]", spec.c_str());
+        Dropped();
         return false;
     }
 
@@ -271,11 +302,10 @@ bool CExecPathSpecs::ExpandSpec(const std::wstring &spec, StringArray &sources,
     else if (HasWildcard(FileNamePart(self)))
     {
         markWild();
-        if (added)
-        {
-            self = path.Folder(true);
-            keepRename = false;
-        }
+        // The shell matches this wildcard itself: a rename part has no name
+        // to apply to and would rename the target instead.
+        keepRename = false;
+        if (added) self = path.Folder(true);
     }
     else if (!norecursion)
     {

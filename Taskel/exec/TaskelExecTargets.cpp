@@ -7,6 +7,8 @@
 
 #include <shlwapi.h>
 
+#include <unordered_set>
+
 #include "FxException.h"
 #include "RenamePattern.h"
 #include "TaskelOptions.h"
@@ -32,7 +34,21 @@ std::unique_ptr<CExecPathSpecs> CExecPathSpecs::SplitSource(size_t index) const
     part->m_targets.clear();
     if (index < m_targets.size()) part->m_targets.push_back(m_targets[index]);
     part->SetFlags(OPT_MULTIDESTFILES, 0);
+    // The part's list is its own source; its target stays the command's
+    // until it builds its targets.
+    part->m_sourceList = DoubleNullList(part->m_sources, 0, nullptr);
     return part;
+}
+
+std::unique_ptr<CExecPathSpecs> CExecPathSpecs::MakePair(const std::wstring &source,
+                                                         const std::wstring &target) const
+{
+    std::unique_ptr<CExecPathSpecs> pair(new CExecPathSpecs(*this));
+    pair->m_sources.assign(1, source);
+    pair->m_targets.assign(1, target);
+    pair->m_sourceList = DoubleNullList(pair->m_sources, 0, nullptr);
+    pair->m_target = DoubleNullList(pair->m_targets, 0, nullptr);
+    return pair;
 }
 
 void CExecPathSpecs::TraceSpecs(const StringArray &specs, DWORD levelWord, const wchar_t *title,
@@ -88,8 +104,27 @@ std::wstring CExecPathSpecs::RenameTarget(const std::wstring &source,
     if (!name.empty() && name[0] == L'\\') name.erase(0, 1);
     std::wstring result = AddBackslash(folder) + name;
     if (!FitsPath(result)) return std::wstring();
+    // A pattern that leaves no name yields "*": no file can be given that.
+    if (HasWildcard(FileNamePart(result)))
+    {
+        Trace(2, L"No target for [%s]", source.c_str());
+        return std::wstring();
+    }
     Trace(15, L"    Target [%s]", result.c_str());
     return result;
+}
+
+void CExecPathSpecs::DropDuplicateTargets(StringArray &targets) const
+{
+    // Two sources on one target: the second would replace the first.
+    std::unordered_set<std::wstring> seen;
+    for (std::wstring &target : targets)
+    {
+        if (target.empty()) continue;
+        if (seen.insert(FoldCase(target)).second) continue;
+        Trace(2, L"Duplicate target [%s]", target.c_str());
+        target.clear();
+    }
 }
 
 void CExecPathSpecs::BuildRenameTargets()
@@ -99,10 +134,14 @@ void CExecPathSpecs::BuildRenameTargets()
         if (i % 20 == 0) Pump();
         m_targets[i] = RenameTarget(m_sources[i], m_targets[i]);
     }
+    DropDuplicateTargets(m_targets);
     for (size_t i = m_targets.size(); i-- > 0;)
     {
         if (m_targets[i].empty())
+        {
+            Dropped();
             DropSource(i);
+        }
         else if (EqualNoCase(m_sources[i], m_targets[i]))
         {
             Trace(m_expansionLevel, L"  Remove redundant rename [%s]", m_sources[i].c_str());
@@ -141,18 +180,23 @@ void CExecPathSpecs::BuildMultiTargets()
             if (fits && PathCombineW(combined, m_target.c_str(), entry.c_str()))
                 result = RemoveBackslash(combined);
         }
-        if (fits && !rename.empty()) result = ApplyRenamePattern(result, rename);
+        // A rename part applies to the entry's name, never to the target itself.
+        if (fits && !rename.empty() && !entry.empty()) result = ApplyRenamePattern(result, rename);
         if (fits && !url && !FitsPath(result)) fits = false;
+        if (fits && !rename.empty() && HasWildcard(FileNamePart(result))) fits = false;
         Trace(m_operationLevel, L"    Target [%s] (multi)", fits ? result.c_str() : L"");
         if (!fits || result.empty()) result.clear();
         results.push_back(result);
     }
 
+    for (size_t i = 0; i < results.size(); ++i)
+        if (results[i].empty()) Trace(2, L"No target for [%s]", m_sources[i].c_str());
+    DropDuplicateTargets(results);
     std::wstring list;
     for (size_t i = results.size(); i-- > 0;)
     {
         if (!results[i].empty()) continue;
-        Trace(2, L"No target for [%s]", m_sources[i].c_str());
+        Dropped();
         results.erase(results.begin() + static_cast<ptrdiff_t>(i));
         DropSource(i);
     }
