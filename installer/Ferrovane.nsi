@@ -107,6 +107,26 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
   ${EndIf}
 !macroend
 
+; A file that is in use (Explorer holding Taskel.dll during an update) can
+; be neither overwritten nor deleted, but it can be renamed: the old copy
+; moves aside and goes at the next restart, the new one takes its name.
+!macro InstallFile name file
+  ${If} ${FileExists} "$INSTDIR\${name}"
+    Delete "$INSTDIR\${name}"
+    ${If} ${FileExists} "$INSTDIR\${name}"
+      Delete "$INSTDIR\${name}.old"
+      Rename "$INSTDIR\${name}" "$INSTDIR\${name}.old"
+      Delete /REBOOTOK "$INSTDIR\${name}.old"
+    ${EndIf}
+  ${EndIf}
+  File "/oname=${name}" "${file}"
+!macroend
+
+!macro RemoveFile name
+  Delete /REBOOTOK "$INSTDIR\${name}"
+  Delete /REBOOTOK "$INSTDIR\${name}.old"
+!macroend
+
 Function .onInit
   !insertmacro Prepare ""
   ${If} $INSTDIR == ""

@@ -4,7 +4,7 @@ put on disk and in the registry, an installed example run by the installed
 ZELK.EXE, a silent uninstall, and the registry compared with the prefix as
 it was before the install. Once in a 64-bit prefix and, where 32-bit Wine
 starts, once in a 32-bit prefix; in the 64-bit prefix a second round
-installs with /D=.
+installs with /D=, then updates that copy (into the same folder).
 
 Usage: install_test.py SETUP_EXE BUILD_NSI WORK_DIR
 """
@@ -47,6 +47,7 @@ class Prefix:
 
     def __init__(self, name, win64, setup_loader):
         self.name = name
+        self.installed = None  # Windows path of the installed copy
         self.path = os.path.join(WORK, name)
         self.win64 = win64
         self.tools = WINE64 if win64 else WINE32  # regedit, ZELK.EXE: native bitness
@@ -75,8 +76,11 @@ class Prefix:
         return os.path.join(self.path, "drive_c", *parts)
 
     def registry(self, name):
-        """The registry as it is now (the server writes it out when it ends);
-        a copy of its files goes to the work folder as <name>-*.reg."""
+        """The registry as it is now, once every program has ended: ending
+        the server (rather than waiting for its idle services to end, some
+        seconds each time) writes it out. A copy of its files goes to the
+        work folder as <name>-*.reg."""
+        subprocess.run(["wineserver", "-k"], env=self.env, timeout=120)
         self.wait()
         for file, _ in regfile.FILES:
             if os.path.exists(os.path.join(self.path, file)):
@@ -202,6 +206,9 @@ def check_removed(p, before, after, folder, label, user_file):
 
 
 def install_round(p, setup, label, folder_win, args, before):
+    """Installs (folder_win empty: over the installed copy, into its folder)."""
+    folder_win = folder_win or p.installed
+    p.installed = folder_win
     folder = p.c(*folder_win[3:].split("\\"))
     rc = p.run(p.setup_loader, [setup, "/S"] + args, timeout=300)
     check(rc == 0, f"{label}: {os.path.basename(setup)} /S {' '.join(args)} exit code {rc}")
@@ -241,6 +248,10 @@ def test_prefix(name, win64, setup, setup_loader):
             # is enough. The registry after the first round is the one to
             # come back to.
             folder = install_round(p, setup, "/D=", r"C:\Apps\Ferrovane", [r"/D=C:\Apps\Ferrovane"], after)
+            # An update (no /D=) goes into the installed copy's folder and
+            # replaces the files in place.
+            folder = install_round(p, setup, "update", "", [], after)
+            check(not [f for f in os.listdir(folder) if f.endswith(".old")], "update: no old copies left")
             uninstall_round(p, after, folder, "/D=")
     finally:
         subprocess.run(["wineserver", "-k"], env=p.env)
