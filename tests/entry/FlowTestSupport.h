@@ -10,4 +10,5 @@
 
 #include "TestCommandFiles.h"
 #include "TestFiles.h"
+#include "TestLines.h"
 #include "TestRegistry.h"

@@ -52,16 +52,16 @@ BOOL CALLBACK CollectBox(HWND window, LPARAM param)
     return TRUE;
 }
 
+BOOL CALLBACK CollectChild(HWND child, LPARAM param)
+{
+    reinterpret_cast<std::vector<HWND> *>(param)->push_back(child);
+    return TRUE;
+}
+
 std::vector<HWND> ChildrenOf(HWND window)
 {
     std::vector<HWND> children;
-    ::EnumChildWindows(
-        window,
-        [](HWND child, LPARAM param) -> BOOL {
-            reinterpret_cast<std::vector<HWND> *>(param)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
+    ::EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&children));
     return children;
 }
 

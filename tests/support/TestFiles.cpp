@@ -1,5 +1,6 @@
 // Files and folders of the tests (see TestFiles.h).
 #include "TestFiles.h"
+#include "TestLines.h"
 
 #include <gtest/gtest.h>
 
@@ -156,9 +157,9 @@ void WriteText(const std::wstring &path, const std::string &text)
     WriteBytes(path, std::vector<BYTE>(text.begin(), text.end()));
 }
 
-Lines SplitLines(const std::string &text)
+std::vector<std::string> SplitLines(const std::string &text)
 {
-    Lines lines;
+    std::vector<std::string> lines;
     size_t at = 0;
     while (at < text.size())
     {

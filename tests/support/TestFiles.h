@@ -1,14 +1,12 @@
 // Files and folders of the tests: one scratch folder per test process,
-// fresh folders and trees inside it, whole-file reads and writes, and the
-// lines of text files such as logs.
+// fresh folders and trees inside it, whole-file reads and writes, and text
+// split into lines (TestLines.h adds the lines of files such as logs).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
-
-using Lines = std::vector<std::string>;
 
 // %TEMP%\ferrovane-tests-<pid> (no trailing backslash), made at first use;
 // removed at the end of a run in which every test passed.
@@ -36,12 +34,7 @@ void WriteText(const std::wstring &path, const std::string &text = "data");
 
 // The text's lines without their "\r\n"; a last piece without a line break
 // counts.
-Lines SplitLines(const std::string &text);
-// The file's lines without line ends ("\n" or "\r\n"); none when it is
-// missing.
-Lines ReadLines(const std::wstring &path);
-// The lines that contain `marker`, from the marker on.
-Lines After(const Lines &lines, const std::string &marker);
+std::vector<std::string> SplitLines(const std::string &text);
 std::string Narrow(const std::wstring &text);
 
 // The running test's name.

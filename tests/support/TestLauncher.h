@@ -11,6 +11,7 @@
 
 #include "MessageBoxWatch.h"
 #include "TestFiles.h"
+#include "TestLines.h"
 #include "TestRegistry.h"
 
 // A folder of the build, given as a Linux path, as a Windows path on drive

@@ -53,6 +53,12 @@ inline std::string ReadAll(const tstring &path)
     return ReadText(WidePath(path));
 }
 
+// Lines with their "\r\n" removed; a last piece without a line break counts.
+inline std::vector<std::string> Lines(const std::string &text)
+{
+    return SplitLines(text);
+}
+
 inline bool Matches(const std::string &line, const char *pattern)
 {
     return std::regex_match(line, std::regex(pattern));
@@ -116,7 +122,7 @@ class TraceFixture : public ::testing::Test
 
     // Starts on this case's file with `level` (no registry involved).
     void Start(DWORD level, BOOL truncate = TRUE) { StartTracing(truncate, m_log.c_str(), level); }
-    std::vector<std::string> LogLines() const { return SplitLines(ReadAll(m_log)); }
+    std::vector<std::string> LogLines() const { return Lines(ReadAll(m_log)); }
     // The lines after the two START banner lines.
     std::vector<std::string> BodyLines() const
     {
