@@ -16,9 +16,6 @@ using MessageSink = int (*)(HWND owner, UINT stringId, const std::wstring &text,
 // Installs a sink (null restores the message box); returns the previous one.
 MessageSink SetMessageSink(MessageSink sink);
 
-// When the environment variable FERROVANE_MESSAGE_LOG names a file, every
-// message shown without a sink is also appended to it as one UTF-8 line
-// "<string number>|<text>", so tests of whole processes can read what the
-// user was told.
+// Shows `text` through the sink, or else in a message box.
 int ShowTaskelMessage(HWND owner, UINT stringId, const std::wstring &text,
                       UINT flags = MB_ICONWARNING | MB_SETFOREGROUND);

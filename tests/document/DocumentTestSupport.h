@@ -1,5 +1,5 @@
-// Helpers of the document tests: a temporary folder, whole-file reads and
-// writes, and a captured trace log.
+// Helpers of the document tests: the test folder, whole-file reads and
+// writes and a captured trace log (all in tests/support).
 #pragma once
 
 #include <windows.h>
@@ -7,20 +7,11 @@
 #include <string>
 #include <vector>
 
-std::wstring TempFolder(); // a fresh folder per test executable run
-std::wstring TempPath(const wchar_t *name);
-std::vector<BYTE> ReadBytes(const std::wstring &path);
-void WriteBytes(const std::wstring &path, const std::vector<BYTE> &bytes);
+#include "TestFiles.h"
+#include "TestTrace.h"
 
-// Sends the trace log at level 4 to a fresh file while it lives; Text()
-// returns what was written so far.
-class CTraceCapture
+// The test executable's folder (no trailing backslash).
+inline std::wstring TempFolder()
 {
-  public:
-    CTraceCapture();
-    ~CTraceCapture();
-    std::string Text() const;
-
-  private:
-    std::wstring m_path;
-};
+    return TestFolder();
+}

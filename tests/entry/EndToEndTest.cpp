@@ -1,30 +1,54 @@
 // The real launchers under Wine: command files written with the library's
 // own code are run by ZELK.exe and ZELKadmin.exe on real folders; the files
-// on disk, the trace log (LogLevel 3 in HKCU) and the messages the library
-// recorded through FERROVANE_MESSAGE_LOG tell what happened.
+// on disk, the trace log (LogLevel 3 in HKCU) and the message boxes the
+// user would see (read and dismissed under Xvfb) tell what happened. Also
+// the exported functions called in this process, ANSI beside wide.
 #include <gtest/gtest.h>
-
-#include <memory>
 
 #include "FlowTestSupport.h"
 #include "FxException.h"
 #include "TaskelOptions.h"
+#include "TestLauncher.h"
 
 namespace
 {
 
-const wchar_t TRACE_KEY[] = L"Software\\Veltrac\\Ferrovane";
 const wchar_t SHELL_FOLDERS[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 // Real operations without dialogs or sound.
 const DWORD REAL = OPT_SILENT | OPT_NOCONFIRMATION | OPT_NOCONFIRMMKDIR | OPT_NOERRORUI;
+// String numbers: the library's missing-file message, the launcher's usage.
+const UINT IDS_COMMAND_MISSING = 3069;
+const UINT IDS_USAGE = 101;
 
-std::wstring WindowsPath(const char *unixPath)
+std::wstring BinaryDir()
 {
-    std::wstring wide = L"Z:";
-    for (const char *c = unixPath; *c; ++c)
-        wide += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-    return wide + L"\\";
+    return BuildFolder(FLOW_BINARY_DIR);
+}
+
+// The string `id` of a built program's string table.
+std::wstring ProgramString(const std::wstring &program, UINT id)
+{
+    HMODULE module = ::LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    wchar_t text[4096] = L"";
+    int length = module ? ::LoadStringW(module, id, text, ARRAYSIZE(text)) : 0;
+    if (module) ::FreeLibrary(module);
+    return std::wstring(text, length > 0 ? length : 0);
+}
+
+// The library's missing-file message for `path`, from its own string table.
+std::string MissingFileMessage(const std::wstring &path)
+{
+    std::wstring text = ProgramString(BinaryDir() + L"Taskel.dll", IDS_COMMAND_MISSING);
+    size_t at = text.find(L"%1");
+    if (at != std::wstring::npos) text.replace(at, 2, path);
+    return "Ferrovane|" + Narrow(text);
+}
+
+// An exported function by name; void (*)() is the generic function type.
+template <typename Fn> Fn Export(HMODULE module, const char *name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
 }
 
 class Launcher : public ::testing::Test
@@ -33,56 +57,49 @@ class Launcher : public ::testing::Test
     static void SetUpTestSuite()
     {
         s_shared = FreshFolder(L"e2e-shared");
-        s_log = s_shared + L"ferrovane.log";
-        s_messages = s_shared + L"messages.txt";
         s_desktop = s_shared + L"Desktop";
         ::CreateDirectoryW(s_desktop.c_str(), nullptr);
-        s_level = new CSavedValue(HKEY_CURRENT_USER, TRACE_KEY, L"LogLevel");
-        s_file = new CSavedValue(HKEY_CURRENT_USER, TRACE_KEY, L"LogFile");
+        s_trace = new CLauncherTrace(s_shared + L"ferrovane.log");
         s_desktopValue = new CSavedValue(HKEY_CURRENT_USER, SHELL_FOLDERS, L"Desktop");
-        s_level->SetDword(3);
-        s_file->SetString(s_log);
-        ::SetEnvironmentVariableW(L"FERROVANE_MESSAGE_LOG", s_messages.c_str());
     }
     static void TearDownTestSuite()
     {
-        ::SetEnvironmentVariableW(L"FERROVANE_MESSAGE_LOG", nullptr);
-        delete s_level;
-        delete s_file;
+        delete s_trace;
         delete s_desktopValue;
     }
 
     void SetUp() override { root = FreshFolder(CurrentTestName()); }
+    // A test takes the message boxes it expects with Messages(); any other
+    // box fails it.
+    void TearDown() override
+    {
+        EXPECT_TRUE(m_shown.empty()) << "unexpected message boxes:\n" << Describe(m_shown);
+    }
 
     // Runs `exe` (from the build folder) with `args` in the test's folder
     // and returns the trace log it and the library wrote.
     Lines Run(const std::wstring &args, const wchar_t *exe = L"ZELK.exe",
-              const std::wstring &program = WindowsPath(FLOW_BINARY_DIR))
+              const std::wstring &program = BinaryDir())
     {
-        ::DeleteFileW(s_log.c_str());
-        ::DeleteFileW(s_messages.c_str());
+        s_trace->Clear();
         // Wine's shell writes its own Desktop back into the registry when
         // this process uses it (the folder helpers do), so it is set anew.
         s_desktopValue->SetString(s_desktop);
-        std::wstring path = program + exe;
-        std::wstring commandLine = L"\"" + path + L"\" " + args;
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process = {};
-        EXPECT_TRUE(::CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
-                                     nullptr, root.c_str(), &startup, &process))
-            << "CreateProcess " << ::GetLastError();
-        if (!process.hProcess) return {};
-        EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(process.hProcess, 120000));
-        DWORD code = 1;
-        ::GetExitCodeProcess(process.hProcess, &code);
-        EXPECT_EQ(0u, code);
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
-        return ReadLines(s_log);
+        ProcessRun run = RunProgram(program + exe, args, root);
+        EXPECT_EQ(0u, run.exitCode);
+        m_shown.insert(m_shown.end(), run.messages.begin(), run.messages.end());
+        return s_trace->Read();
     }
 
-    Lines Messages() const { return ReadLines(s_messages); }
+    // The message boxes shown since the last call, as "caption|text".
+    Lines Messages()
+    {
+        Lines shown;
+        for (const ShownMessage &message : m_shown)
+            shown.push_back(Narrow(message.caption) + "|" + Narrow(message.text));
+        m_shown.clear();
+        return shown;
+    }
 
     void Command(const wchar_t *name, const CommandSpec &spec)
     {
@@ -90,15 +107,21 @@ class Launcher : public ::testing::Test
     }
     std::wstring P(const wchar_t *relative) const { return root + relative; }
     std::wstring Q(const wchar_t *relative) const { return L"\"" + P(relative) + L"\""; }
+    std::string RunLine(const wchar_t *relative) const
+    {
+        return ">>> Run [" + Narrow(P(relative)) + "]";
+    }
 
     std::wstring root;
-    static std::wstring s_shared, s_log, s_messages, s_desktop;
-    static CSavedValue *s_level, *s_file, *s_desktopValue;
+    std::vector<ShownMessage> m_shown;
+    static std::wstring s_shared, s_desktop;
+    static CLauncherTrace *s_trace;
+    static CSavedValue *s_desktopValue;
 };
 
-std::wstring Launcher::s_shared, Launcher::s_log, Launcher::s_messages, Launcher::s_desktop;
-CSavedValue *Launcher::s_level = nullptr, *Launcher::s_file = nullptr,
-            *Launcher::s_desktopValue = nullptr;
+std::wstring Launcher::s_shared, Launcher::s_desktop;
+CLauncherTrace *Launcher::s_trace = nullptr;
+CSavedValue *Launcher::s_desktopValue = nullptr;
 
 bool Contains(const Lines &lines, const std::string &text)
 {
@@ -118,9 +141,8 @@ TEST_F(Launcher, CopyWithWildcardTakesSubfolders)
     EXPECT_TRUE(Exists(P(L"out\\sub\\b.txt")));
     EXPECT_FALSE(Exists(P(L"out\\c.log")));
     EXPECT_TRUE(Exists(P(L"src\\a.txt")));
-    EXPECT_EQ(After(log, ">>> Run ["), Lines{">>> Run [" + Narrow(P(L"copy.Taskel")) + "]"});
+    EXPECT_EQ(After(log, ">>> Run ["), Lines{RunLine(L"copy.Taskel")});
     EXPECT_TRUE(Contains(log, "> Copy succeeded"));
-    EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(Launcher, MoveWithRenamePatternAndTheElevatedLauncher)
@@ -242,14 +264,15 @@ TEST_F(Launcher, RunLogPlacement)
 
 TEST_F(Launcher, MissingFileIsReportedWithItsFullPath)
 {
+    const std::string shown =
+        "Ferrovane|File command \"" + Narrow(P(L"nothing.Taskel")) + "\" doesn't exist.";
     Lines log = Run(L"/run " + Q(L"nothing"));
-    EXPECT_EQ(Messages(),
-              Lines{"3069|File command \"" + Narrow(P(L"nothing.Taskel")) + "\" doesn't exist."});
+    EXPECT_EQ(Messages(), Lines{shown});
+    EXPECT_EQ(shown, MissingFileMessage(P(L"nothing.Taskel")));
     EXPECT_FALSE(Contains(log, ">>> Start"));
 
     Run(L"/edit " + Q(L"nothing"));
-    EXPECT_EQ(Messages(),
-              Lines{"3069|File command \"" + Narrow(P(L"nothing.Taskel")) + "\" doesn't exist."});
+    EXPECT_EQ(Messages(), Lines{shown});
 }
 
 TEST_F(Launcher, ForeignAndBrokenFilesAreReportedAndNothingRuns)
@@ -261,15 +284,18 @@ TEST_F(Launcher, ForeignAndBrokenFilesAreReportedAndNothingRuns)
     WriteBytes(P(L"copy.Taskel"), std::vector<BYTE>(good.begin() + 16, good.end()));
     Lines log = Run(Q(L"copy.Taskel"));
     std::wstring text = fx::COleException(static_cast<HRESULT>(0x800401F2)).MessageText();
-    EXPECT_EQ(Messages(), Lines{"0|" + Narrow(text)});
+    EXPECT_EQ(Messages(), Lines{"Ferrovane|" + Narrow(text)});
     EXPECT_TRUE(Contains(log, "does not have the proper prefix"));
     EXPECT_TRUE(Contains(log, "Exception [COleException]"));
 
     WriteBytes(P(L"copy.Taskel"), std::vector<BYTE>(good.begin(), good.begin() + 200));
     Run(Q(L"copy.Taskel"));
+    // A message of the failure, not of a missing file.
     Lines shown = Messages();
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].rfind("0|", 0), 0u);
+    EXPECT_EQ(shown[0].rfind("Ferrovane|", 0), 0u) << shown[0];
+    EXPECT_GT(shown[0].size(), std::string("Ferrovane|").size());
+    EXPECT_EQ(shown[0].find("doesn't exist"), std::string::npos) << shown[0];
     EXPECT_FALSE(Exists(P(L"out")));
 }
 
@@ -281,14 +307,13 @@ TEST_F(Launcher, ReadOnlyCommandFileRunsAndIsNeverWritten)
     ASSERT_TRUE(::SetFileAttributesW(P(L"copy.Taskel").c_str(), FILE_ATTRIBUTE_READONLY));
     Run(L"/q /esc3 " + Q(L"copy.Taskel"));
     EXPECT_TRUE(Exists(P(L"out\\a.txt")));
-    EXPECT_TRUE(Messages().empty());
     EXPECT_EQ(ReadBytes(P(L"copy.Taskel")), before);
     ::SetFileAttributesW(P(L"copy.Taskel").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(Launcher, ExamplesComeFromTheToolAndRun)
 {
-    Run(Q(L"examples"), L"MakeExamples.exe", WindowsPath(FLOW_TOOLS_DIR));
+    Run(Q(L"examples"), L"MakeExamples.exe", BuildFolder(FLOW_TOOLS_DIR));
     for (const wchar_t *name :
          {L"backup-logs", L"tidy-downloads", L"jpeg-to-jpg", L"clean-temp", L"archive-reports"})
     {
@@ -305,4 +330,170 @@ TEST_F(Launcher, ExamplesComeFromTheToolAndRun)
     EXPECT_FALSE(Exists(P(L"examples\\Downloads\\guide.pdf")));
     EXPECT_TRUE(Exists(P(L"examples\\photos\\cat.jpg")));
     EXPECT_TRUE(Exists(P(L"examples\\temp\\old.tmp")));
+}
+
+// The launcher's command line: one call of the library's run function per
+// command file, each with the switches before it, the absolute path handed
+// to the run flow.
+TEST_F(Launcher, OneRunCallPerFileWithItsOwnSwitches)
+{
+    WriteText(P(L"src\\a.txt"));
+    WriteText(P(L"d\\x.tmp"));
+    WriteText(P(L"d\\keep.txt"));
+    Command(L"a.Taskel", {EDIT_ACTION_COPY, REAL, {L"src\\*.txt"}, L"out"});
+    Command(L"b.Taskel", {EDIT_ACTION_DELETE, REAL, {L"d\\*.tmp"}, L""});
+    Lines log = Run(L"/s a.Taskel /ne b.Taskel");
+    EXPECT_EQ(After(log, "CmdLine ["), (Lines{"CmdLine [/s a.Taskel]", "CmdLine [/ne b.Taskel]"}));
+    EXPECT_EQ(After(log, ">>> Run ["), (Lines{RunLine(L"a.Taskel"), RunLine(L"b.Taskel")}));
+    EXPECT_EQ(After(log, "        [/"), (Lines{"        [/s+]", "        [/ne+]"}));
+    EXPECT_EQ(2u, After(log, "  AdminUser [1] CanRegister [1]").size()); // launcher and library
+    EXPECT_TRUE(Exists(P(L"out\\a.txt")));
+    EXPECT_FALSE(Exists(P(L"d\\x.tmp")));
+    EXPECT_TRUE(Exists(P(L"d\\keep.txt")));
+}
+
+TEST_F(Launcher, DashSwitchAndExtensionAdded)
+{
+    WriteText(P(L"in\\r.txt"));
+    Command(L"report.Taskel", {EDIT_ACTION_MOVE, REAL, {L"in\\r.txt"}, L"done"});
+    Lines log = Run(L"-q report");
+    EXPECT_EQ(After(log, "CmdLine ["), Lines{"CmdLine [/q report]"});
+    EXPECT_EQ(After(log, ">>> Run ["), Lines{RunLine(L"report.Taskel")});
+    EXPECT_EQ(After(log, "        [/"), Lines{"        [/q+]"});
+    EXPECT_TRUE(Exists(P(L"done\\r.txt")));
+    EXPECT_FALSE(Exists(P(L"in\\r.txt")));
+}
+
+TEST_F(Launcher, QuotedPathWithSpacesIsOneParameter)
+{
+    WriteText(P(L"My Jobs\\a.txt"));
+    Command(L"My Jobs\\a b.Taskel", {EDIT_ACTION_RENAME, REAL, {L"*.txt>*.bak"}, L""});
+    const std::string path = Narrow(P(L"My Jobs\\a b.Taskel"));
+    Lines log = Run(Q(L"My Jobs\\a b.Taskel"));
+    EXPECT_EQ(After(log, "CmdLine ["), Lines{"CmdLine [ \"" + path + "\"]"});
+    EXPECT_EQ(After(log, "Parm ["), Lines{"Parm [" + path + "]"});
+    EXPECT_EQ(After(log, ">>> Run ["), Lines{">>> Run [" + path + "]"});
+    // Relative sources belong to the command's own folder.
+    EXPECT_TRUE(Exists(P(L"My Jobs\\a.bak")));
+    EXPECT_FALSE(Exists(P(L"My Jobs\\a.txt")));
+}
+
+TEST_F(Launcher, LongLogPathArrivesWhole)
+{
+    WriteText(P(L"src\\a.txt"));
+    Command(L"a.Taskel", {EDIT_ACTION_COPY, REAL, {L"src\\*.txt"}, L"out"});
+    const std::wstring folder =
+        P(L"Logs With Space\\") + std::wstring(140, L'd') + L"\\" + std::wstring(140, L'e');
+    MakeFolder(folder);
+    Lines log = Run(L"\"/lf" + folder + L"\\run.log\" a.Taskel");
+    EXPECT_EQ(After(log, "CmdLine ["),
+              Lines{"CmdLine [\"/lf" + Narrow(folder) + "\\run.log\" a.Taskel]"});
+    EXPECT_EQ(After(log, "Parm ["),
+              (Lines{"Parm [/lf" + Narrow(folder) + "\\run.log]", "Parm [a.Taskel]"}));
+    EXPECT_TRUE(Exists(P(L"out\\a.txt")));
+    // The run's own log goes there, past MAX_PATH.
+    Lines longLog = ReadLines(L"\\\\?\\" + folder + L"\\run.log");
+    EXPECT_EQ(After(longLog, ">>> Run ["), Lines{RunLine(L"a.Taskel")}) << longLog.size();
+}
+
+TEST_F(Launcher, AdminBuildPrefixesAdmin)
+{
+    WriteText(P(L"src\\a.txt"));
+    WriteText(P(L"d\\x.tmp"));
+    Command(L"a.Taskel", {EDIT_ACTION_COPY, REAL, {L"src\\*.txt"}, L"out"});
+    Command(L"b.Taskel", {EDIT_ACTION_DELETE, REAL, {L"d\\*.tmp"}, L""});
+    Lines log = Run(L"/Admin /s a.Taskel b.Taskel", L"ZELKadmin.exe");
+    EXPECT_EQ(After(log, "CmdLine ["),
+              (Lines{"CmdLine [/Admin /s a.Taskel]", "CmdLine [/Admin  b.Taskel]"}));
+    EXPECT_EQ(After(log, "        [/"), (Lines{"        [/s+ /Admin]", "        [/Admin]"}));
+    EXPECT_EQ(After(log, ">>> Run ["), (Lines{RunLine(L"a.Taskel"), RunLine(L"b.Taskel")}));
+    EXPECT_TRUE(Exists(P(L"out\\a.txt")));
+    EXPECT_FALSE(Exists(P(L"d\\x.tmp")));
+}
+
+TEST_F(Launcher, EditAndNewReachTheirFlows)
+{
+    WriteText(P(L"src\\a.txt"));
+    Command(L"job.Taskel", {EDIT_ACTION_COPY, REAL, {L"src\\*.txt"}, L"out"});
+    std::vector<BYTE> before = ReadBytes(P(L"job.Taskel"));
+    Lines edit = Run(L"/edit job", L"ZELKadmin.exe");
+    EXPECT_EQ(After(edit, "EditCommand ["),
+              Lines{"EditCommand [" + Narrow(P(L"job.Taskel")) + "] [/Admin job]"});
+    // Editing runs nothing and leaves the file as it was.
+    EXPECT_FALSE(Exists(P(L"out")));
+    EXPECT_EQ(ReadBytes(P(L"job.Taskel")), before);
+
+    Lines created = Run(L"/new notes.txt");
+    EXPECT_EQ(After(created, "NewCommand ["),
+              Lines{"NewCommand [" + Narrow(P(L"notes.txt.Taskel")) + "] [notes.txt]"});
+
+    // No help file beside the library: no help, and nothing goes wrong.
+    EXPECT_TRUE(After(edit, "Exception").empty());
+    EXPECT_TRUE(After(created, "Exception").empty());
+}
+
+TEST_F(Launcher, UsageRunsNothingAndEnds)
+{
+    WriteText(P(L"src\\a.txt"));
+    Command(L"a.Taskel", {EDIT_ACTION_COPY, REAL, {L"src\\*.txt"}, L"out"});
+    const std::string usage =
+        "Ferrovane|" + Narrow(ProgramString(BinaryDir() + L"ZELK.exe", IDS_USAGE));
+    ASSERT_NE(usage.find("To run a command:"), std::string::npos) << usage;
+
+    Lines log = Run(L"/x a.Taskel");
+    EXPECT_TRUE(After(log, "CmdLine [").empty());
+    EXPECT_EQ(Messages(), Lines{usage});
+    // "/Admin" belongs to the elevated launcher only.
+    log = Run(L"/Admin a.Taskel");
+    EXPECT_TRUE(After(log, "CmdLine [").empty());
+    EXPECT_EQ(Messages(), Lines{usage});
+    EXPECT_FALSE(Exists(P(L"out")));
+}
+
+// The ANSI exports convert their parameters and do what the wide ones do:
+// the same parameters arrive, and each call runs the command.
+TEST_F(Launcher, AnsiTwinsMatchTheWideFunctionsInProcess)
+{
+    const char ansi[] = "/q \"\xe9t\xe9 job\" -ne";
+    wchar_t wide[64];
+    ASSERT_GT(::MultiByteToWideChar(CP_ACP, 0, ansi, -1, wide, 64), 0);
+    WriteText(P(L"src\\a.txt"));
+    const std::wstring name = std::wstring(wide).substr(4, 7) + L".Taskel";
+    Command(name.c_str(), {EDIT_ACTION_COPY, REAL, {L"src\\*.txt"}, L"out"});
+
+    s_trace->Clear();
+    HMODULE library = ::LoadLibraryW((BinaryDir() + L"Taskel.dll").c_str());
+    ASSERT_NE(nullptr, library);
+    using AnsiFn = void(WINAPI *)(HWND, HINSTANCE, LPCSTR, int);
+    using WideFn = void(WINAPI *)(HWND, HINSTANCE, LPCWSTR, int);
+    using CanUnloadFn = HRESULT(WINAPI *)();
+    auto run = Export<AnsiFn>(library, "RunCommand");
+    auto runW = Export<WideFn>(library, "RunCommandW");
+    auto canUnload = Export<CanUnloadFn>(library, "DllCanUnloadNow");
+    ASSERT_TRUE(run && runW && canUnload);
+
+    // Relative names are found in the current folder.
+    wchar_t previous[MAX_PATH] = L"";
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryW(root.c_str()));
+    CMessageBoxWatcher watcher(::GetCurrentProcessId());
+    run(nullptr, nullptr, ansi, SW_SHOWNORMAL);
+    EXPECT_TRUE(Exists(P(L"out\\a.txt")));
+    RemoveTree(P(L"out"));
+    runW(nullptr, nullptr, wide, SW_SHOWNORMAL);
+    EXPECT_TRUE(Exists(P(L"out\\a.txt")));
+    run(nullptr, nullptr, nullptr, SW_SHOWNORMAL);
+    std::vector<ShownMessage> shown = watcher.Stop();
+    m_shown.insert(m_shown.end(), shown.begin(), shown.end());
+    ::SetCurrentDirectoryW(previous);
+    EXPECT_EQ(S_OK, canUnload());
+    ::FreeLibrary(library);
+
+    Lines lines = s_trace->Read();
+    Lines parms = After(lines, "Parm [");
+    ASSERT_EQ(6u, parms.size());
+    EXPECT_EQ(std::string("Parm [\xe9t\xe9 job]"), parms[1]);
+    EXPECT_EQ((Lines{parms[0], parms[1], parms[2]}), (Lines{parms[3], parms[4], parms[5]}));
+    EXPECT_EQ((Lines{RunLine(name.c_str()), RunLine(name.c_str())}), After(lines, ">>> Run ["));
+    EXPECT_EQ("CmdLine []", After(lines, "CmdLine [").back().substr(0, 10));
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "TestFiles.h"
+
 namespace
 {
 
@@ -17,29 +19,20 @@ std::wstring CurrentDirectory()
     return s;
 }
 
-// A scratch folder below the temporary folder, removed at the end.
+// A scratch folder in the test folder, removed at the end.
 class PathNormalization : public ::testing::Test
 {
   protected:
     void SetUp() override
     {
-        wchar_t temp[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, temp);
-        m_root = ApplyDiskCase(std::wstring(temp)) + L"SpineCase" +
-                 std::to_wstring(::GetCurrentProcessId()) + L"\\";
-        ASSERT_TRUE(::CreateDirectoryW(m_root.c_str(), nullptr));
+        m_root = ApplyDiskCase(FreshFolder(L"SpineCase"));
         ASSERT_TRUE(::CreateDirectoryW((m_root + L"MixedDir").c_str(), nullptr));
         HANDLE h = ::CreateFileW((m_root + L"MixedDir\\Report.Taskel").c_str(), GENERIC_WRITE, 0,
                                  nullptr, CREATE_NEW, 0, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, h);
         ::CloseHandle(h);
     }
-    void TearDown() override
-    {
-        ::DeleteFileW((m_root + L"MixedDir\\Report.Taskel").c_str());
-        ::RemoveDirectoryW((m_root + L"MixedDir").c_str());
-        ::RemoveDirectoryW(m_root.c_str());
-    }
+    void TearDown() override { RemoveTree(m_root); }
     std::wstring m_root;
 };
 

@@ -11,6 +11,7 @@
 
 #include "ComPtr.h"
 #include "ShellTestSupport.h"
+#include "TestLauncher.h"
 #include "TaskelGuids.h"
 #include "TaskelOptions.h"
 
@@ -23,7 +24,6 @@ const wchar_t kClsidProp[] = L"{164914BE-8165-43D9-B304-090FFBE4D4B7}";
 const wchar_t kCategory[] = L"{21556C40-465F-11D2-B3A2-00600831FF5A}";
 const wchar_t kApproved[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
-const wchar_t kTraceKey[] = L"Software\\Veltrac\\Ferrovane";
 
 struct ClassRow
 {
@@ -34,14 +34,6 @@ struct ClassRow
 const ClassRow kClasses[] = {{kClsidTaskel, L"Veltrac.Taskel", L"File Command"},
                              {kClsidInfoTip, L"Veltrac.TaskelInfoTip", L"File Command Info Tip"},
                              {kClsidProp, L"Veltrac.TaskelProp", L"File Command Properties"}};
-
-std::wstring BinaryDir()
-{
-    std::wstring dir = L"Z:";
-    for (char c : std::string(SHELL_BINARY_DIR))
-        dir += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-    return dir + L"\\";
-}
 
 std::wstring PathForm(DWORD(WINAPI *convert)(LPCWSTR, LPWSTR, DWORD), const std::wstring &path)
 {
@@ -55,27 +47,18 @@ std::wstring Quoted(const std::wstring &path)
     return path.find(L' ') == std::wstring::npos ? path : L"\"" + path + L"\"";
 }
 
-// Runs `command` and returns its exit code (or -1).
-DWORD RunProcess(std::wstring command)
-{
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process))
-        return static_cast<DWORD>(-1);
-    ::WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = static_cast<DWORD>(-1);
-    ::GetExitCodeProcess(process.hProcess, &code);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    return code;
-}
-
+// Runs regsvr32 silently on `library`; its exit code. A message box it
+// showed (it shows none with /s) fails the test.
 DWORD Regsvr32(const std::wstring &library, bool unregister = false)
 {
-    return RunProcess(std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + L"\"" +
-                      library + L"\"");
+    wchar_t system[MAX_PATH] = L"";
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    ProcessRun run =
+        RunProgram(std::wstring(system) + L"\\regsvr32.exe",
+                   std::wstring(L"/s ") + (unregister ? L"/u " : L"") + L"\"" + library + L"\"",
+                   std::wstring(), 60000);
+    EXPECT_TRUE(run.messages.empty()) << Describe(run.messages);
+    return run.exitCode;
 }
 
 std::wstring Classes(const std::wstring &path)
@@ -121,7 +104,7 @@ class ShellServer : public ::testing::Test
     static void SetUpTestSuite()
     {
         ::CoInitialize(nullptr);
-        s_library = BinaryDir() + L"Taskel.dll";
+        s_library = BuildFolder(SHELL_BINARY_DIR) + L"Taskel.dll";
         ASSERT_EQ(Regsvr32(s_library), 0u);
     }
     static void TearDownTestSuite() { ::CoUninitialize(); }
@@ -329,32 +312,8 @@ TEST_F(ShellServer, InfoTipBeforeLoadAndOnACorruptFile)
     ::CoTaskMemFree(name);
 }
 
-// The launcher's trace log, configured in HKCU for one test.
-class CLauncherLog
-{
-  public:
-    CLauncherLog() : m_path(TempFolder() + L"launcher.log")
-    {
-        ::DeleteFileW(m_path.c_str());
-        DWORD level = 3;
-        ::RegSetKeyValueW(HKEY_CURRENT_USER, kTraceKey, L"LogLevel", REG_DWORD, &level,
-                          sizeof(level));
-        ::RegSetKeyValueW(HKEY_CURRENT_USER, kTraceKey, L"LogFile", REG_SZ, m_path.c_str(),
-                          static_cast<DWORD>((m_path.size() + 1) * sizeof(wchar_t)));
-    }
-    ~CLauncherLog()
-    {
-        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kTraceKey, L"LogLevel");
-        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kTraceKey, L"LogFile");
-    }
-    std::string Text() const { return ReadText(m_path); }
-
-  private:
-    std::wstring m_path;
-};
-
 // Starts `verb` (null: the default verb) on `file` and waits for the
-// launcher to end.
+// launcher to end; a message box it showed fails the test.
 bool ShellOpen(const wchar_t *verb, const std::wstring &file)
 {
     SHELLEXECUTEINFOW info = {};
@@ -364,9 +323,9 @@ bool ShellOpen(const wchar_t *verb, const std::wstring &file)
     info.lpFile = file.c_str();
     info.nShow = SW_SHOWNORMAL;
     if (!::ShellExecuteExW(&info) || !info.hProcess) return false;
-    bool ended = ::WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0;
-    ::CloseHandle(info.hProcess);
-    return ended;
+    ProcessRun run = WaitForProgram(info.hProcess, 60000);
+    EXPECT_TRUE(run.messages.empty()) << Describe(run.messages);
+    return run.ended;
 }
 
 TEST_F(ShellServer, DoubleClickRunsTheCommandThroughTheLauncher)
@@ -376,14 +335,14 @@ TEST_F(ShellServer, DoubleClickRunsTheCommandThroughTheLauncher)
     const std::wstring command = folder + L"move.Taskel";
     WriteCommandFile(command, EDIT_ACTION_MOVE, {L"report.txt"}, L"done\\");
     {
-        CLauncherLog log;
+        CLauncherTrace log(TempFolder() + L"launcher.log");
         ASSERT_TRUE(ShellOpen(nullptr, command));
         EXPECT_NE(log.Text().find(">>> Run [" + std::string(command.begin(), command.end()) + "]"),
                   std::string::npos)
             << log.Text();
     }
     {
-        CLauncherLog log;
+        CLauncherTrace log(TempFolder() + L"launcher.log");
         ASSERT_TRUE(ShellOpen(L"OpenQuiet", command));
         EXPECT_NE(log.Text().find("/ne+"), std::string::npos) << log.Text();
     }

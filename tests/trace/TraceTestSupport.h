@@ -1,11 +1,13 @@
-// Helpers of the trace log tests: a log file in a temp folder of the Wine
+// Helpers of the trace log tests: a log file in the test folder of the Wine
 // prefix, the test profile's registry key (removed after every case), file
-// reading and line matching. Built both wide and narrow.
+// reading and line matching. Built both wide and narrow; the files and
+// folders come from tests/support, which takes wide paths.
 #pragma once
 
 #include "Trace.h"
 #include "TraceInternal.h"
 #include "UniqueHandle.h"
+#include "WinFormat.h"
 
 #include <gtest/gtest.h>
 
@@ -13,57 +15,48 @@
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
+
 namespace tracetest
 {
 
 using tracelog::tstring;
 
+#ifdef UNICODE
+inline const std::wstring &WidePath(const tstring &path)
+{
+    return path;
+}
 inline tstring TempFolder()
 {
-    TCHAR base[MAX_PATH];
-    GetTempPath(MAX_PATH, base);
-    TCHAR folder[MAX_PATH];
-    wsprintf(folder, _T("%sferrovane-trace-%lu"), base, GetCurrentProcessId());
-    CreateDirectory(folder, nullptr);
-    return folder;
+    return TestFolder();
 }
+#else
+inline std::wstring WidePath(const tstring &path)
+{
+    return fx::Widen(path.c_str());
+}
+inline tstring TempFolder()
+{
+    return fx::Narrow(TestFolder().c_str());
+}
+#endif
 
 inline bool FileExists(const tstring &path)
 {
-    return GetFileAttributes(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return Exists(WidePath(path));
 }
 
 // The file's bytes (the log is ANSI text); empty when it cannot be read.
 inline std::string ReadAll(const tstring &path)
 {
-    fx::unique_file file(CreateFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) return std::string();
-    std::string text(GetFileSize(file.get(), nullptr), '\0');
-    DWORD read = 0;
-    if (!text.empty())
-        ReadFile(file.get(), &text[0], static_cast<DWORD>(text.size()), &read, nullptr);
-    text.resize(read);
-    return text;
+    return ReadText(WidePath(path));
 }
 
 // Lines with their "\r\n" removed; a last piece without a line break counts.
 inline std::vector<std::string> Lines(const std::string &text)
 {
-    std::vector<std::string> lines;
-    size_t at = 0;
-    while (at < text.size())
-    {
-        size_t end = text.find("\r\n", at);
-        if (end == std::string::npos)
-        {
-            lines.push_back(text.substr(at));
-            break;
-        }
-        lines.push_back(text.substr(at, end - at));
-        at = end + 2;
-    }
-    return lines;
+    return SplitLines(text);
 }
 
 inline bool Matches(const std::string &line, const char *pattern)

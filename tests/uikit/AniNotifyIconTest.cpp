@@ -9,8 +9,8 @@
 
 #include "AniRes.h"
 #include "AniTimer.h"
-#include "EngineTestSupport.h"
 #include "TaskelIcons.h"
+#include "TestTrace.h"
 
 namespace
 {

@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include "EngineTestSupport.h"
 #include "TaskelIcons.h"
+#include "TestTrace.h"
+#include "Trace.h"
 #include "TrayTestSupport.h"
+
+// The trace profile of the UI kit tests' executable.
+TraceProfile g_traceProfile = {L"Software\\Veltrac\\FerrovaneUikitTest", L"FerrovaneUikitTest.log",
+                               false, false};
 
 namespace
 {
