@@ -40,17 +40,6 @@ void WriteText(const std::wstring &path, const char *text)
     WriteFile(file.get(), text, static_cast<DWORD>(strlen(text)), &written, nullptr);
 }
 
-std::string ReadText(const std::wstring &path)
-{
-    fx::unique_file file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, 0, nullptr));
-    if (!file) return "<missing>";
-    char buffer[64] = {};
-    DWORD read = 0;
-    ReadFile(file.get(), buffer, sizeof(buffer) - 1, &read, nullptr);
-    return std::string(buffer, read);
-}
-
 // Source and target of every file the recorded requests pair up.
 std::vector<std::pair<std::wstring, std::wstring>> Pairs(const CRecordingShell &shell)
 {
