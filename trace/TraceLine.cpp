@@ -18,18 +18,15 @@ namespace
 {
 fx::CCriticalSection *g_lock = nullptr; // zero before any constructor runs
 
-// Creates the trace lock at static initialisation and deletes it at unload.
-// A pending close of the held file must not find a deleted lock.
+// Creates the trace lock at static initialisation and deletes it at unload,
+// after the pending close of the held file is done with it.
 class CTraceLockOwner
 {
   public:
     CTraceLockOwner() noexcept { g_lock = &m_lock; }
     ~CTraceLockOwner()
     {
-        {
-            fx::CSingleLock lock(g_lock);
-            CloseHeldFile();
-        }
+        ReleaseAtUnload();
         g_lock = nullptr;
     }
 
