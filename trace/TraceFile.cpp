@@ -47,7 +47,18 @@ bool WriteAtEnd(HANDLE h, bool seek, LPCTSTR text, size_t length) noexcept
     DWORD written = 0;
 #ifdef UNICODE
     // The converted copy lives on the stack unless the line needs more room.
+    // Plain ASCII, what nearly every line is, has the same bytes in every
+    // ANSI code page: copied without asking the code page.
     char small[4096];
+    if (length <= sizeof small)
+    {
+        size_t i = 0;
+        for (; i < length && text[i] < 0x80; ++i)
+            small[i] = static_cast<char>(text[i]);
+        if (i == length)
+            return length == 0 ||
+                   WriteFile(h, small, static_cast<DWORD>(length), &written, nullptr) != FALSE;
+    }
     int n = length ? WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), small,
                                          sizeof small, nullptr, nullptr)
                    : 0;
