@@ -32,9 +32,10 @@ std::wstring LibraryPath()
     return dir + L"\\Taskel.dll";
 }
 
-DWORD Regsvr32(const std::wstring &library)
+DWORD Regsvr32(const std::wstring &library, bool unregister = false)
 {
-    std::wstring command = L"regsvr32.exe /s \"" + library + L"\"";
+    std::wstring command =
+        std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + L"\"" + library + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
@@ -106,6 +107,8 @@ class HostLoad : public ::testing::Test
     {
         ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kTraceKey, L"LogLevel");
         ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kTraceKey, L"LogFile");
+        // The other tests of the prefix expect the classes unregistered.
+        Regsvr32(LibraryPath(), true);
         ::CoUninitialize();
     }
     void UseLog(const wchar_t *name, DWORD level)
