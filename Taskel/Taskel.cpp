@@ -90,6 +90,7 @@ void RunEditorEntry(HWND owner, LPCWSTR params, bool forceExtension, EditorFlow 
 {
     try
     {
+        COleCallScope ole;
         TaskelEnsureInitialized();
         CMainWindowScope mainWindow(owner);
         LoadDisplayPreferences();
@@ -116,6 +117,7 @@ extern "C" void WINAPI RunCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
 {
     try
     {
+        COleCallScope ole;
         TaskelEnsureInitialized();
         CMainWindowScope mainWindow(owner);
         LoadDisplayPreferences();

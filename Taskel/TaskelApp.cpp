@@ -1,19 +1,20 @@
 // The library's application object: once-per-process initialisation on the
-// first entry into the library, termination split by where it is safe, and
-// context help set-up.
+// first entry into the library, OLE for the length of an exported call,
+// what the unload releases, and context help set-up.
 //
 // Nothing here runs inside DllMain except what is safe under the loader
 // lock: OLE, COM, window and registry work need other libraries and may
 // wait on other threads. So initialisation runs on the first call into the
-// library (an export or DllGetClassObject), on the calling thread; the
-// COM-level termination runs from DllCanUnloadNow (TaskelPrepareUnload);
-// process detach only traces and frees what is the library's own memory and
-// kernel objects; the destructor stops the trace log.
+// library (an export or DllGetClassObject), on the calling thread. The
+// library never enters COM's class table and never initialises OLE on a
+// thread it does not own for the call, so an unload has nothing of COM to
+// undo: process detach only traces and frees the library's own memory and
+// kernel objects, and the trace log releases its slots and its pending
+// close of the held file (TraceProcessDetach).
 #define TRACE_SOURCE "Taskel\\Taskel"
 #include "TaskelApp.h"
 
 #include "ActivationContext.h"
-#include "ClassObjects.h"
 #include "ContextHelp.h"
 #include "PropertyPageObj.h"
 #include "ShellDisplayPrefs.h"
@@ -91,9 +92,17 @@ void TaskelEnsureInitialized()
     g_app.EnsureInitialized();
 }
 
-void TaskelPrepareUnload()
+void TaskelEnterFromShell()
 {
-    g_app.PrepareUnload();
+    if (!g_app.EnsureInitialized()) StartTracing();
+}
+
+// An apartment the thread already has (RPC_E_CHANGED_MODE) is left as it is.
+COleCallScope::COleCallScope() noexcept : m_initialized(SUCCEEDED(::OleInitialize(nullptr))) {}
+
+COleCallScope::~COleCallScope()
+{
+    if (m_initialized) ::OleUninitialize();
 }
 
 // The editor's display preferences live in the application profile,
@@ -117,25 +126,35 @@ CTaskelApp::~CTaskelApp()
     StopTracing(4);
 }
 
-BOOL CALLBACK CTaskelApp::InitOnce(PINIT_ONCE, PVOID app, PVOID *)
+namespace
 {
-    static_cast<CTaskelApp *>(app)->InitInstance();
+struct InitCall
+{
+    CTaskelApp *app;
+    bool ran;
+};
+} // namespace
+
+BOOL CALLBACK CTaskelApp::InitOnce(PINIT_ONCE, PVOID call, PVOID *)
+{
+    InitCall *c = static_cast<InitCall *>(call);
+    c->app->InitInstance();
+    c->ran = true;
     return TRUE;
 }
 
-void CTaskelApp::EnsureInitialized()
+bool CTaskelApp::EnsureInitialized()
 {
-    ::InitOnceExecuteOnce(&m_initOnce, InitOnce, this, nullptr);
+    InitCall call = {this, false};
+    ::InitOnceExecuteOnce(&m_initOnce, InitOnce, &call, nullptr);
+    return call.ran;
 }
 
 void CTaskelApp::InitInstance()
 {
     m_companyKey = L"Veltrac";
     m_profileName = L"Ferrovane";
-    m_initThread = ::GetCurrentThreadId();
 
-    HRESULT hr = ::OleInitialize(nullptr);
-    m_oleInitialized = SUCCEEDED(hr);
     StartTracing();
     if (IsTraceEnabled(1)) Trace(4, L"CTaskelApp::InitInstance");
 
@@ -147,7 +166,6 @@ void CTaskelApp::InitInstance()
         Trace(2, L"  AdminUser [%u] CanRegister [%u]", IsAdministratorsMember() ? 1u : 0u, 1u);
     }
     LoadDisplayPreferences();
-    fx::RegisterAllClassObjects();
     m_initialized = true;
 }
 
@@ -176,43 +194,17 @@ void CTaskelApp::InitCommonControlsInContext()
     ::InitCommonControlsEx(&controls);
 }
 
-void CTaskelApp::TraceExitInstance()
-{
-    if (m_exitTraced) return;
-    m_exitTraced = true;
-    if (IsTraceEnabled(1)) Trace(4, L"CTaskelApp::ExitInstance");
-}
-
-// Termination in order. Runs on a normal thread (DllCanUnloadNow), never
-// under the loader lock; OLE is uninitialised only on the thread that
-// initialised it.
-void CTaskelApp::PrepareUnload()
-{
-    if (!m_initialized || m_comTerminated) return;
-    m_comTerminated = true;
-    TraceExitInstance();
-    fx::RevokeAllClassObjects();
-    SweepUnusedPageObjects();
-    SaveDisplayPreferences();
-    ReleaseLoaderSafe();
-    if (m_oleInitialized && ::GetCurrentThreadId() == m_initThread)
-    {
-        m_oleInitialized = false;
-        ::OleUninitialize();
-    }
-}
-
-// Process detach: only the steps that need no other library. When the
-// process ends without an unload, COM and OLE go with it.
+// The library leaves the process: on an unload (the host's FreeLibrary after
+// DllCanUnloadNow answered S_OK) or at process end. Under the loader lock,
+// so only the trace line and the library's own memory and kernel objects.
 void CTaskelApp::ProcessDetach()
 {
-    if (!m_initialized) return;
-    TraceExitInstance();
-    ReleaseLoaderSafe();
-}
-
-void CTaskelApp::ReleaseLoaderSafe()
-{
+    // First the trace log: no held file and no close wait may outlive the
+    // library, so the last lines go straight to the file.
+    TraceProcessDetach();
+    if (!m_initialized || m_exitTraced) return;
+    m_exitTraced = true;
+    if (IsTraceEnabled(1)) Trace(4, L"CTaskelApp::ExitInstance");
     m_help.reset();
     CContextHelp::SetHelpFile(std::wstring(), std::wstring());
     if (m_actCtx != INVALID_HANDLE_VALUE)

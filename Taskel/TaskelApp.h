@@ -1,6 +1,6 @@
-// CTaskelApp, the library's application object: OLE, the trace log, the
-// library's activation context and common controls, the class objects and
-// context help, for the life of the library in its host process.
+// CTaskelApp, the library's application object: the trace log, the
+// library's activation context and common controls and context help, for
+// the life of the library in its host process; OLE for an exported call.
 #pragma once
 
 #include <windows.h>
@@ -9,13 +9,33 @@
 #include <string>
 
 // Runs the application's initialisation once per process, on the calling
-// thread. Every export and DllGetClassObject call it first.
+// thread: the trace log, the library's activation context and common
+// controls, the display preferences. OLE belongs to the thread that calls
+// in (COleCallScope), and the class objects are reached only through
+// DllGetClassObject, never through COM's class table.
 void TaskelEnsureInitialized();
 
-// The COM-level termination (class objects, preferences, OLE). It must not
-// run under the loader lock, so DllCanUnloadNow calls it on its way to
-// answering S_OK; at process exit it is left to the ending process.
-void TaskelPrepareUnload();
+// Entry from the shell (DllGetClassObject and the handlers): the
+// initialisation above, and on every later entry the trace log's settings
+// read again, so a changed level or file (or a new day of a dated name)
+// takes effect without restarting the host.
+void TaskelEnterFromShell();
+
+// OLE for the calling thread for the length of one exported call: the
+// launcher's thread (or any other caller's) is initialised on entry and
+// uninitialised on the way out, on the same thread, so nothing is left for
+// an unload to undo.
+class COleCallScope
+{
+  public:
+    COleCallScope() noexcept;
+    ~COleCallScope();
+    COleCallScope(const COleCallScope &) = delete;
+    COleCallScope &operator=(const COleCallScope &) = delete;
+
+  private:
+    bool m_initialized;
+};
 
 // The UI component library's shell display preferences, kept in the
 // application profile.
@@ -30,8 +50,10 @@ class CTaskelApp
     CTaskelApp(const CTaskelApp &) = delete;
     CTaskelApp &operator=(const CTaskelApp &) = delete;
 
-    void EnsureInitialized();
-    void PrepareUnload();
+    // True when this call ran the initialisation.
+    bool EnsureInitialized();
+    // The library leaves the process (unload or process end), under the
+    // loader lock: only what needs no other library.
     void ProcessDetach();
 
     // Context help: prepared once by the first New or Edit call.
@@ -57,11 +79,9 @@ class CTaskelApp
         std::wstring popupFile;
     };
 
-    static BOOL CALLBACK InitOnce(PINIT_ONCE, PVOID app, PVOID *);
+    static BOOL CALLBACK InitOnce(PINIT_ONCE, PVOID call, PVOID *);
     void InitInstance();
     void InitCommonControlsInContext();
-    void TraceExitInstance();
-    void ReleaseLoaderSafe();
 
     const wchar_t *m_appName = L"Ferrovane";
     const wchar_t *m_companyKey = nullptr;
@@ -69,11 +89,8 @@ class CTaskelApp
     HINSTANCE m_instance = nullptr;
     HWND m_mainWindow = nullptr;
     HANDLE m_actCtx = INVALID_HANDLE_VALUE;
-    DWORD m_initThread = 0;
-    bool m_oleInitialized = false;
     bool m_initialized = false;
     bool m_exitTraced = false;
-    bool m_comTerminated = false;
     INIT_ONCE m_initOnce = INIT_ONCE_STATIC_INIT;
     std::unique_ptr<HelpObject> m_help;
     std::wstring m_helpFilePath;

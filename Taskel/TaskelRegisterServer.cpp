@@ -24,6 +24,7 @@ HRESULT UpdateRegistries(bool registering)
     HRESULT hr = SELFREG_E_CLASS;
     try
     {
+        COleCallScope ole; // the component category manager is a COM object
         TaskelEnsureInitialized();
         hr = fx::UpdateAllRegistries(registering);
     }

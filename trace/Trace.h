@@ -96,6 +96,12 @@ void SetTraceLocation(const char *sourcePath, int line);
 // "Exception [%hs] [%s] at %hs %d" for a caught framework exception.
 void TraceException(DWORD level, const fx::CException &e, const char *sourcePath, int line);
 
+// The module that carries this copy leaves the process (DllMain's process
+// detach; the copy's own static clean-up calls it too): closes the held file,
+// waits for a close callback that already runs, frees the thread-local
+// location slots; later lines are written without holding the file.
+void TraceProcessDetach();
+
 // Start-up and configuration.
 DWORD StartTracing(BOOL truncate = FALSE, LPCTSTR fileName = nullptr, DWORD level = 0);
 void StopTracing(DWORD level);

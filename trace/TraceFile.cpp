@@ -47,7 +47,18 @@ bool WriteAtEnd(HANDLE h, bool seek, LPCTSTR text, size_t length) noexcept
     DWORD written = 0;
 #ifdef UNICODE
     // The converted copy lives on the stack unless the line needs more room.
+    // Plain ASCII, what nearly every line is, has the same bytes in every
+    // ANSI code page: copied without asking the code page.
     char small[4096];
+    if (length <= sizeof small)
+    {
+        size_t i = 0;
+        for (; i < length && text[i] < 0x80; ++i)
+            small[i] = static_cast<char>(text[i]);
+        if (i == length)
+            return length == 0 ||
+                   WriteFile(h, small, static_cast<DWORD>(length), &written, nullptr) != FALSE;
+    }
     int n = length ? WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), small,
                                          sizeof small, nullptr, nullptr)
                    : 0;
@@ -80,8 +91,11 @@ void CancelPendingClose() noexcept
     if (s.closeWait)
     {
         // Non-blocking: a callback already running waits for the lock we
-        // hold and then sees that its generation is stale.
-        UnregisterWait(s.closeWait);
+        // hold and then sees that its generation is stale. It counts itself
+        // out when it ends; a wait that will never call back is counted out
+        // here.
+        if (UnregisterWait(s.closeWait) || GetLastError() != ERROR_IO_PENDING)
+            InterlockedDecrement(&s.closesInFlight);
         s.closeWait = nullptr;
     }
     if (s.closeTimer)
@@ -92,6 +106,16 @@ void CancelPendingClose() noexcept
 }
 
 bool ArmClose(DWORD delay) noexcept;
+
+// True while the process ends (ExitProcess detaching the modules), when no
+// other thread runs any more.
+bool ProcessEnding() noexcept
+{
+    using Query = BOOLEAN(NTAPI *)();
+    HMODULE ntdll = GetModuleHandle(_T("ntdll.dll"));
+    FARPROC proc = ntdll ? GetProcAddress(ntdll, "RtlDllShutdownInProgress") : nullptr;
+    return proc && reinterpret_cast<Query>(reinterpret_cast<void (*)()>(proc))();
+}
 
 // Runs when the held file has been idle for a while: closes it, or waits on
 // for the rest of the 100 ms when a later held line came in meanwhile.
@@ -114,6 +138,7 @@ void HeldFileIdle(DWORD generation) noexcept
 void CALLBACK CloseWaitCallback(PVOID context, BOOLEAN) noexcept
 {
     HeldFileIdle(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(context)));
+    InterlockedDecrement(&g_state.closesInFlight); // last: the unload may go on now
 }
 #endif
 
@@ -132,9 +157,11 @@ bool ArmClose(DWORD delay) noexcept
     if (s.closeEvent)
     {
         PVOID context = reinterpret_cast<PVOID>(static_cast<UINT_PTR>(s.closeGeneration));
+        InterlockedIncrement(&s.closesInFlight);
         if (RegisterWaitForSingleObject(&s.closeWait, s.closeEvent, CloseWaitCallback, context,
                                         delay, WT_EXECUTEONLYONCE | WT_EXECUTELONGFUNCTION))
             return true;
+        InterlockedDecrement(&s.closesInFlight);
         s.closeWait = nullptr;
     }
 #endif
@@ -153,6 +180,29 @@ void CloseHeldFile() noexcept
     s.heldFile = INVALID_HANDLE_VALUE;
 }
 
+void ReleaseAtUnload() noexcept
+{
+    TraceState &s = g_state;
+    {
+        fx::CSingleLock lock(TraceLock());
+        s.unloading = true;
+        CloseHeldFile();
+    }
+    // A callback that already started needs the lock we just left; it is
+    // short. At process end the pool's threads are gone and nothing runs.
+    if (!ProcessEnding())
+        for (int waited = 0; s.closesInFlight > 0 && waited < 1000; ++waited)
+            Sleep(1);
+    if (s.slotsTried)
+    {
+        if (s.pathSlot != TLS_OUT_OF_INDEXES) TlsFree(s.pathSlot);
+        if (s.lineSlot != TLS_OUT_OF_INDEXES) TlsFree(s.lineSlot);
+    }
+    // Marked as tried and unavailable: nothing allocates or uses them again.
+    s.pathSlot = s.lineSlot = TLS_OUT_OF_INDEXES;
+    s.slotsTried = true;
+}
+
 void WriteTraceText(LPCTSTR text, size_t length, bool held) noexcept
 {
     fx::CSingleLock lock(TraceLock());
@@ -163,6 +213,15 @@ void WriteTraceText(LPCTSTR text, size_t length, bool held) noexcept
     if (!held)
     {
         CloseHeldFile();
+        bool writeShared = false;
+        fx::unique_file file(OpenLog(s.fileName, true, writeShared));
+        if (file) WriteAtEnd(file.get(), true, text, length);
+        return;
+    }
+
+    if (s.unloading)
+    {
+        // No close may be armed once the module is leaving.
         bool writeShared = false;
         fx::unique_file file(OpenLog(s.fileName, true, writeShared));
         if (file) WriteAtEnd(file.get(), true, text, length);
@@ -190,3 +249,8 @@ void WriteTraceText(LPCTSTR text, size_t length, bool held) noexcept
 }
 
 } // namespace tracelog
+
+void TraceProcessDetach()
+{
+    tracelog::ReleaseAtUnload();
+}

@@ -34,12 +34,14 @@ struct TraceState
     DWORD level = 0;
     TCHAR fileName[TRACE_FILE_NAME_CHARS] = {};
     HANDLE heldFile = INVALID_HANDLE_VALUE;
-    bool heldWriteShared = false; // held handle was opened sharing writes
-    HANDLE closeWait = nullptr;   // pending thread-pool wait
-    UINT_PTR closeTimer = 0;      // pending thread timer (fallback)
-    DWORD closeGeneration = 0;    // tells a stale close callback from the current one
-    DWORD lastHeldTick = 0;       // tick of the last held-mode write
-    HANDLE closeEvent = nullptr;  // semaphore that is never released
+    bool heldWriteShared = false;     // held handle was opened sharing writes
+    HANDLE closeWait = nullptr;       // pending thread-pool wait
+    UINT_PTR closeTimer = 0;          // pending thread timer (fallback)
+    DWORD closeGeneration = 0;        // tells a stale close callback from the current one
+    DWORD lastHeldTick = 0;           // tick of the last held-mode write
+    HANDLE closeEvent = nullptr;      // semaphore that is never released
+    volatile LONG closesInFlight = 0; // armed close waits whose callback may still run
+    bool unloading = false;           // the module is leaving: no held file, no new wait
     DWORD pathSlot = 0;
     DWORD lineSlot = 0;
     bool slotsTried = false;
@@ -106,6 +108,11 @@ ElapsedState &ModuleElapsedState() noexcept;
 void WriteTraceText(LPCTSTR text, size_t length, bool held) noexcept;
 // Closes the held file handle and cancels its pending close.
 void CloseHeldFile() noexcept;
+// The module leaves the process: closes the held file, waits (bounded) for
+// a close callback that is already running, so it never meets a deleted
+// lock or unmapped code, and frees the thread-local location slots. Later
+// lines are written in normal mode. Call without holding the trace lock.
+void ReleaseAtUnload() noexcept;
 
 // Date/time tokens of log file names.
 struct NamePart

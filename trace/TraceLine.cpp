@@ -18,18 +18,57 @@ namespace
 {
 fx::CCriticalSection *g_lock = nullptr; // zero before any constructor runs
 
-// Creates the trace lock at static initialisation and deletes it at unload.
-// A pending close of the held file must not find a deleted lock.
+// Appends to a buffer of `count` characters, cut at count - 1 and always
+// terminated: the prefixes of every line are put together with it instead
+// of a printf call per piece.
+class LineText
+{
+  public:
+    LineText(TCHAR *out, size_t count) noexcept : m_out(out), m_count(count)
+    {
+        if (m_count) m_out[0] = 0;
+    }
+    void Skip(size_t n) noexcept { m_n += n; } // characters already written at the end
+    void Char(TCHAR c) noexcept
+    {
+        if (m_n + 1 >= m_count) return;
+        m_out[m_n++] = c;
+        m_out[m_n] = 0;
+    }
+    // An unsigned number with at least `digits` digits, zero-padded, in
+    // base 10 or 16 (capital letters): "%N.Nu" and "%N.NlX".
+    void Number(unsigned long value, unsigned digits, unsigned base) noexcept
+    {
+        TCHAR reversed[16];
+        unsigned n = 0;
+        do
+        {
+            unsigned digit = static_cast<unsigned>(value % base);
+            reversed[n++] = static_cast<TCHAR>(digit < 10 ? _T('0') + digit : _T('A') + digit - 10);
+            value /= base;
+        } while (value);
+        while (n < digits && n < 16)
+            reversed[n++] = _T('0');
+        while (n)
+            Char(reversed[--n]);
+    }
+    size_t Length() const noexcept { return m_n; }
+
+  private:
+    TCHAR *m_out;
+    size_t m_count;
+    size_t m_n = 0;
+};
+
+// Creates the trace lock at static initialisation and deletes it at unload,
+// after the pending close of the held file is done with it.
 class CTraceLockOwner
 {
   public:
     CTraceLockOwner() noexcept { g_lock = &m_lock; }
     ~CTraceLockOwner()
     {
-        {
-            fx::CSingleLock lock(g_lock);
-            CloseHeldFile();
-        }
+        ReleaseAtUnload();
         g_lock = nullptr;
     }
 
@@ -47,6 +86,41 @@ struct StampCache
     size_t length = 0;
 };
 StampCache g_stampCache;
+
+// The local time of a stamp. Reading the system clock is cheap; converting
+// it to local time costs as much as writing a short line. The local time of
+// any moment within one second of the system clock is that second's local
+// time (zone biases are whole minutes) plus the milliseconds into it, so
+// the conversion runs once a second. Guarded by the trace lock.
+struct LocalClock
+{
+    ULONGLONG secondStart = 0; // system time, 100 ns units
+    ULONGLONG secondEnd = 0;
+    SYSTEMTIME local = {};
+};
+LocalClock g_localClock;
+
+void LocalTimeNow(SYSTEMTIME &out) noexcept
+{
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    const ULONGLONG now = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    LocalClock &c = g_localClock;
+    if (now < c.secondStart || now >= c.secondEnd)
+    {
+        FILETIME localFt;
+        if (!FileTimeToLocalFileTime(&ft, &localFt) || !FileTimeToSystemTime(&localFt, &c.local))
+        {
+            c.secondEnd = 0;
+            GetLocalTime(&out);
+            return;
+        }
+        c.secondStart = now - now % 10000000u;
+        c.secondEnd = c.secondStart + 10000000u;
+    }
+    out = c.local;
+    out.wMilliseconds = static_cast<WORD>(static_cast<DWORD>(now - c.secondStart) / 10000u);
+}
 
 size_t DateTimeText(TCHAR *out, size_t count, const SYSTEMTIME &t) noexcept
 {
@@ -117,20 +191,37 @@ bool WantsCounter(DWORD) noexcept
 size_t FormatIdentifierPrefix(TCHAR *out, size_t count, DWORD session, DWORD process,
                               DWORD thread) noexcept
 {
+    // What "[%2.2u %4.4u %4.4u] " (narrow: "[%6.6lX %6.6lX] " of the low 24
+    // bits) prints, without a printf call per line.
+    LineText t(out, count);
+    t.Char(_T('['));
 #ifdef UNICODE
-    return (FormatText(out, count, L"[%2.2u %4.4u %4.4u] ", session, process, thread));
+    t.Number(session, 2, 10);
+    t.Char(_T(' '));
+    t.Number(process, 4, 10);
+    t.Char(_T(' '));
+    t.Number(thread, 4, 10);
 #else
     (void)session;
-    return (FormatText(out, count, "[%6.6lX %6.6lX] ", process & 0xFFFFFFul, thread & 0xFFFFFFul));
+    t.Number(process & 0xFFFFFFul, 6, 16);
+    t.Char(' ');
+    t.Number(thread & 0xFFFFFFul, 6, 16);
 #endif
+    t.Char(_T(']'));
+    t.Char(_T(' '));
+    return t.Length();
 }
 
 size_t FormatTimeStamp(TCHAR *out, size_t count, DWORD level, const SYSTEMTIME &time,
                        const LARGE_INTEGER *counter, LONGLONG frequency) noexcept
 {
-    size_t n = DateTimeText(out, count, time);
+    LineText t(out, count);
+    t.Skip(DateTimeText(out, count, time));
     if (WantsMilliseconds(level))
-        n += FormatText(out + n, count - n, _T(".%3.3u"), time.wMilliseconds);
+    {
+        t.Char(_T('.')); // ".%3.3u"
+        t.Number(time.wMilliseconds, 3, 10);
+    }
     if (WantsCounter(level) && counter && frequency > 0)
     {
         // (counter * 1000000 / frequency) % 1000000 without the overflow of
@@ -138,10 +229,15 @@ size_t FormatTimeStamp(TCHAR *out, size_t count, DWORD level, const SYSTEMTIME &
         LONGLONG c = counter->QuadPart;
         unsigned seconds = static_cast<unsigned>(c / frequency);
         unsigned micro = static_cast<unsigned>((c % frequency) * 1000000 / frequency);
-        n += FormatText(out + n, count - n, _T(" (%6.6u.%6.6u)"), seconds, micro);
+        t.Char(_T(' ')); // " (%6.6u.%6.6u)"
+        t.Char(_T('('));
+        t.Number(seconds, 6, 10);
+        t.Char(_T('.'));
+        t.Number(micro, 6, 10);
+        t.Char(_T(')'));
     }
-    n += FormatText(out + n, count - n, _T(" "));
-    return n;
+    t.Char(_T(' '));
+    return t.Length();
 }
 
 } // namespace tracelog
@@ -158,6 +254,15 @@ namespace
 // Room in front of the message for the stamp, the identifiers and the
 // deepest indented elapsed-time prefix, so prefixes go in without moving it.
 constexpr size_t PREFIX_ROOM = 320;
+
+DWORD SessionOfProcess() noexcept
+{
+    DWORD session = 0;
+#ifdef UNICODE
+    if (!ProcessIdToSessionId(GetCurrentProcessId(), &session)) session = 0;
+#endif
+    return session;
+}
 
 void AssembleAndWrite(DWORD level, LPCTSTR format, va_list args) noexcept
 {
@@ -191,7 +296,7 @@ void AssembleAndWrite(DWORD level, LPCTSTR format, va_list args) noexcept
     if (WantsStamp(level))
     {
         SYSTEMTIME now;
-        GetLocalTime(&now);
+        LocalTimeNow(now);
         LARGE_INTEGER counter;
         bool haveCounter = false;
         if (WantsCounter(level))
@@ -209,10 +314,8 @@ void AssembleAndWrite(DWORD level, LPCTSTR format, va_list args) noexcept
     }
     if (WantsIdentifiers(level))
     {
-        DWORD session = 0;
-#ifdef UNICODE
-        if (!ProcessIdToSessionId(GetCurrentProcessId(), &session)) session = 0;
-#endif
+        // The process's session never changes: asked once.
+        static DWORD session = SessionOfProcess();
         headLength += FormatIdentifierPrefix(head + headLength, 64 - headLength, session,
                                              GetCurrentProcessId(), GetCurrentThreadId());
     }

@@ -91,28 +91,6 @@ BOOL COleObjectFactoryExEx::UpdateRegistry(BOOL registering)
     return m_registrar ? m_registrar(*this, registering) : TRUE;
 }
 
-HRESULT COleObjectFactoryExEx::Register() noexcept
-{
-    if (m_cookie) return S_OK;
-    LONG before = m_refs;
-    HRESULT hr =
-        ::CoRegisterClassObject(m_clsid, static_cast<IClassFactory *>(this), CLSCTX_INPROC_SERVER,
-                                m_singleUse ? REGCLS_SINGLEUSE : REGCLS_MULTIPLEUSE, &m_cookie);
-    if (SUCCEEDED(hr))
-        m_registrationRefs = m_refs - before;
-    else
-        m_cookie = 0;
-    return hr;
-}
-
-void COleObjectFactoryExEx::Revoke() noexcept
-{
-    if (!m_cookie) return;
-    ::CoRevokeClassObject(m_cookie);
-    m_cookie = 0;
-    m_registrationRefs = 0;
-}
-
 COleObjectFactoryExEx *COleObjectFactoryExEx::First() noexcept
 {
     return g_firstFactory;
@@ -138,18 +116,6 @@ HRESULT CanUnloadNow() noexcept
     for (COleObjectFactoryExEx *factory = g_firstFactory; factory; factory = factory->Next())
         if (factory->IsInUse()) return S_FALSE;
     return S_OK;
-}
-
-void RegisterAllClassObjects()
-{
-    for (COleObjectFactoryExEx *factory = g_firstFactory; factory; factory = factory->Next())
-        factory->Register();
-}
-
-void RevokeAllClassObjects()
-{
-    for (COleObjectFactoryExEx *factory = g_firstFactory; factory; factory = factory->Next())
-        factory->Revoke();
 }
 
 } // namespace fx

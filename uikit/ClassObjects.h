@@ -1,6 +1,8 @@
 // The process-wide class-object list: one class object per creatable class,
 // built when the library loads, that answers DllGetClassObject and
-// DllCanUnloadNow and can be registered with the running process.
+// DllCanUnloadNow. The class objects are never entered in COM's class table:
+// a library loaded into another program (the shell) is reached only through
+// DllGetClassObject, and its unload leaves nothing registered behind.
 #pragma once
 
 #include <windows.h>
@@ -56,11 +58,8 @@ class COleObjectFactoryExEx : public IClassFactory
     const wchar_t *ProgId() const noexcept { return m_progId; }
     std::wstring ClassIdText() const;
     bool IsSingleUse() const noexcept { return m_singleUse; }
-    // True while a client (other than the process registration) holds it.
-    bool IsInUse() const noexcept { return m_refs > m_registrationRefs; }
-
-    HRESULT Register() noexcept;
-    void Revoke() noexcept;
+    // True while a client holds it.
+    bool IsInUse() const noexcept { return m_refs > 0; }
 
     static COleObjectFactoryExEx *First() noexcept;
     COleObjectFactoryExEx *Next() const noexcept { return m_next; }
@@ -73,8 +72,6 @@ class COleObjectFactoryExEx : public IClassFactory
     CreateFunction m_create;
     Registrar m_registrar = nullptr;
     LONG m_refs = 0;
-    LONG m_registrationRefs = 0;
-    DWORD m_cookie = 0;
     COleObjectFactoryExEx *m_next = nullptr;
 };
 
@@ -100,10 +97,5 @@ bool CanExitApp() noexcept;
 // S_OK when nothing holds the module: no lock and no client holding a
 // class object; otherwise S_FALSE.
 HRESULT CanUnloadNow() noexcept;
-
-// Registers / revokes every class object of the list with the running
-// process (CoRegisterClassObject); both are harmless when called twice.
-void RegisterAllClassObjects();
-void RevokeAllClassObjects();
 
 } // namespace fx

@@ -42,18 +42,47 @@ bool PumpAll(int count)
     return handled;
 }
 
+namespace
+{
+// Removes one pending `message`. PeekMessage hands out a pending quit
+// message whatever the filter, so the message is looked at first and a quit
+// message is left where it is (put back should it arrive in between); it
+// sets `quit` and ends the pump.
+bool TakeMessage(MSG &msg, UINT message, bool &quit)
+{
+    if (!::PeekMessageW(&msg, nullptr, message, message, PM_NOREMOVE)) return false;
+    if (msg.message == WM_QUIT)
+    {
+        quit = true;
+        return false;
+    }
+    if (!::PeekMessageW(&msg, nullptr, message, message, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT)
+    {
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+        quit = true;
+        return false;
+    }
+    return true;
+}
+} // namespace
+
 int PumpPaint(int count)
 {
     int handled = 0;
     try
     {
         MSG msg;
+        bool quit = false;
         while (handled < count)
         {
-            if (!::PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE) &&
-                !::PeekMessageW(&msg, nullptr, WM_PAINT, WM_NCPAINT, PM_REMOVE) &&
-                !::PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE))
+            // One message number per filter: the range from paint to
+            // non-client paint would also take close and end-session
+            // queries, which belong to the thread's own loop.
+            if (!TakeMessage(msg, WM_PAINT, quit) && !quit && !TakeMessage(msg, WM_NCPAINT, quit) &&
+                !quit && !TakeMessage(msg, WM_TIMER, quit))
                 break;
+            if (quit) break;
             Deliver(msg);
             ++handled;
         }

@@ -111,14 +111,16 @@ CRegString::CRegString(HKEY key, const wchar_t *name, bool writable, const wchar
     }
 }
 
-// The characters go without a terminating zero: twice the character count.
+// The characters go with their terminating zero, as the registry expects of
+// string values: readers that trust the stored size then find a terminated
+// text.
 LONG CRegString::Write(const wchar_t *text)
 {
     if (!m_key) return ERROR_INVALID_HANDLE;
     if (text) m_text = text;
     return ::RegSetValueExW(m_key, m_name.c_str(), 0, m_type,
                             reinterpret_cast<const BYTE *>(m_text.c_str()),
-                            static_cast<DWORD>(m_text.size() * sizeof(wchar_t)));
+                            static_cast<DWORD>((m_text.size() + 1) * sizeof(wchar_t)));
 }
 
 void CRegString::Expand(bool force)

@@ -58,6 +58,15 @@ void RestartTracing(const RunLogPlan &plan)
     if (!plan.truncate && started) TraceRestartLine(RUN_LOG_LEVEL);
 }
 
+// "\\?\C:\x" and "\\?\UNC\server\share" name the same files as
+// "C:\x" and "\\server\share".
+std::wstring WithoutLongPrefix(const std::wstring &path)
+{
+    if (StartsWithNoCase(path, L"\\\\?\\UNC\\")) return L"\\" + path.substr(7);
+    if (StartsWithNoCase(path, L"\\\\?\\")) return path.substr(4);
+    return path;
+}
+
 } // namespace
 
 std::wstring RunLogFileName(const std::wstring &spec, const std::wstring &commandPath,
@@ -87,9 +96,47 @@ std::wstring RunLogFileName(const std::wstring &spec, const std::wstring &comman
     return path.Combine();
 }
 
+std::wstring NormalizedFilePath(const std::wstring &path)
+{
+    if (path.empty()) return path;
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;)
+    {
+        DWORD n =
+            ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+        if (n == 0) return path;
+        if (n < full.size())
+        {
+            full.resize(n);
+            break;
+        }
+        full.resize(n);
+    }
+    std::wstring longForm(full.size() + 1, L'\0');
+    for (;;)
+    {
+        DWORD n =
+            ::GetLongPathNameW(full.c_str(), &longForm[0], static_cast<DWORD>(longForm.size()));
+        if (n == 0) return WithoutLongPrefix(full); // missing: no short components
+        if (n < longForm.size())
+        {
+            longForm.resize(n);
+            return WithoutLongPrefix(longForm);
+        }
+        longForm.resize(n);
+    }
+}
+
+bool NamesCommandFile(const std::wstring &logFile, const std::wstring &commandPath,
+                      PathNormalizer normalize)
+{
+    if (logFile.empty() || commandPath.empty()) return false;
+    return EqualNoCase(normalize(logFile), normalize(commandPath));
+}
+
 RunLogPlan PlanRunLog(const SwitchSet &switches, const std::wstring &commandPath,
                       const std::wstring &currentFile, bool levelOneEnabled,
-                      const std::wstring &desktopFolder)
+                      const std::wstring &desktopFolder, PathNormalizer normalize)
 {
     bool on = false, off = false, truncate = false;
     std::wstring fileName = currentFile;
@@ -112,6 +159,11 @@ RunLogPlan PlanRunLog(const SwitchSet &switches, const std::wstring &commandPath
         plan.kind = RunLogPlan::Restart;
     plan.truncate = truncate;
     plan.fileName = fileName;
+    if (plan.kind == RunLogPlan::Restart && NamesCommandFile(fileName, commandPath, normalize))
+    {
+        plan.kind = RunLogPlan::Keep;
+        plan.refused = true;
+    }
     return plan;
 }
 
@@ -152,6 +204,8 @@ void ApplyRunLog(const SwitchSet &switches, const std::wstring &commandPath)
         RunLogPlan plan =
             PlanRunLog(switches, commandPath, GetTraceFileName(), IsTraceEnabled(1) != FALSE,
                        placed ? DesktopFolder() : std::wstring());
+        if (plan.refused)
+            Trace(2, L"Run log [%s] is the command file: not used", plan.fileName.c_str());
         if (plan.kind == RunLogPlan::Stop)
             SetTraceLevel(0);
         else if (plan.kind == RunLogPlan::Restart)

@@ -20,6 +20,18 @@ constexpr DWORD RUN_LOG_LEVEL = 0x4001;
 std::wstring RunLogFileName(const std::wstring &spec, const std::wstring &commandPath,
                             const std::wstring &desktopFolder);
 
+// A path in the form two names of one file share: full, with "." and ".."
+// resolved and short (8.3) components in their long form where the file
+// exists. The real one asks the file system; tests give their own.
+using PathNormalizer = std::wstring (*)(const std::wstring &path);
+std::wstring NormalizedFilePath(const std::wstring &path);
+
+// True when the log file `logFile` is the command file itself (compared as
+// normalised full paths, case-insensitively): logging into it would
+// overwrite or append to the command.
+bool NamesCommandFile(const std::wstring &logFile, const std::wstring &commandPath,
+                      PathNormalizer normalize = NormalizedFilePath);
+
 struct RunLogPlan
 {
     enum Kind
@@ -30,14 +42,17 @@ struct RunLogPlan
     };
     Kind kind = Keep;
     bool truncate = false;
+    bool refused = false; // the restart would have logged into the command file
     std::wstring fileName;
 };
 
 // What the switch set asks of the trace log for one command file, given the
-// log's current file name and whether it is on at level 1.
+// log's current file name and whether it is on at level 1. A restart on the
+// command file itself is refused: the log goes on as it is.
 RunLogPlan PlanRunLog(const SwitchSet &switches, const std::wstring &commandPath,
                       const std::wstring &currentFile, bool levelOneEnabled,
-                      const std::wstring &desktopFolder);
+                      const std::wstring &desktopFolder,
+                      PathNormalizer normalize = NormalizedFilePath);
 
 // The user's Desktop folder as the shell records it in the registry (the
 // shell's answer when the value is missing), without trailing backslash.

@@ -63,14 +63,17 @@ std::wstring InfoTipText(uint32_t storedAction, const std::vector<std::wstring> 
     return text;
 }
 
-void StartTracingIfIdle()
+// Every entry reads the settings again (cheap when nothing changed): a level
+// or file changed meanwhile, also to level 0, or a new day for a dated
+// name, applies from this entry on without restarting the host.
+void StartTracingAtEntry()
 {
-    if ((GetTraceLevel() & TRACE_LEVEL_MASK) == 0 || !GetTraceFileName()[0]) StartTracing();
+    StartTracing();
 }
 
 CTaskelInfoTip::CTaskelInfoTip()
 {
-    StartTracingIfIdle();
+    StartTracingAtEntry();
     Trace(4, L"CTaskelInfoTip::CTaskelInfoTip");
 }
 
@@ -98,7 +101,7 @@ void *CTaskelInfoTip::GetInterface(REFIID iid) noexcept
 // while Load runs.
 HRESULT CTaskelInfoTip::LoadFile(LPCOLESTR fileName)
 {
-    StartTracingIfIdle();
+    StartTracingAtEntry();
     Trace(4, L"XPersistFile::Load [%ls]", fileName ? fileName : L"");
     m_fileName = fileName ? fileName : L"";
 

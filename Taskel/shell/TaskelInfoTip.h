@@ -24,9 +24,9 @@ using InfoTipStringLoader = std::wstring (*)(UINT id);
 std::wstring InfoTipText(uint32_t storedAction, const std::vector<std::wstring> &sources,
                          const std::wstring &target, InfoTipStringLoader loadString);
 
-// Starts the trace log unless it is already running (a handler may be the
-// first code of the library the shell calls).
-void StartTracingIfIdle();
+// Starts the trace log, or reads its settings again when it runs: every
+// entry point of the handlers calls it.
+void StartTracingAtEntry();
 
 class CTaskelInfoTip : public fx::CComObject
 {

@@ -72,7 +72,7 @@ STDMETHODIMP CTaskelProp::XShellExtInit::Initialize(PCIDLIST_ABSOLUTE folder,
 {
     try
     {
-        StartTracingIfIdle();
+        StartTracingAtEntry();
         Trace(
             4,
             L"ShellExtInit::Initialize FolderId [%8.8lX], DataObject [%8.8lX], ProgIdKey [%8.8lX]",
@@ -89,7 +89,7 @@ STDMETHODIMP CTaskelProp::XShellPropSheetExt::AddPages(LPFNSVADDPROPSHEETPAGE, L
 {
     try
     {
-        StartTracingIfIdle();
+        StartTracingAtEntry();
         Trace(3, L"ShellPropSheetExt::AddPages Lparam [%8.8lX] [%lu]",
               static_cast<unsigned long>(lParam), static_cast<unsigned long>(lParam));
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FlowTestSupport.h"
+#include "NoCase.h"
 #include "TaskelRunLog.h"
 #include "Trace.h"
 
@@ -114,4 +115,80 @@ TEST(ApplyRunLog, RestartsAndStopsTheTraceLog)
     Trace(1, L"never written");
     EXPECT_EQ(ReadLines(folder + L"job.log").back(), "own log");
     StopTracing(1);
+}
+
+namespace
+{
+// Resolves "\.\" and one known short name, as the file system would.
+std::wstring FakeNormalize(const std::wstring &path)
+{
+    std::wstring p = path;
+    for (size_t at; (at = p.find(L"\\.\\")) != std::wstring::npos;)
+        p.erase(at, 2);
+    if (EqualNoCase(p, L"C:\\Jobs\\REPORT~1.TAS")) p = COMMAND;
+    return p;
+}
+} // namespace
+
+// "/lf" naming the command file itself, in any spelling, would truncate or
+// append to the command: the restart is refused and the log goes on as it
+// was. Other files, and "/l-", keep their effect.
+TEST(PlanRunLog, RefusesALogThatIsTheCommandFile)
+{
+    const std::wstring current = L"C:\\log\\Ferrovane.log";
+    auto plan = [&](const SwitchSet &set) {
+        return PlanRunLog(set, COMMAND, current, true, DESKTOP, FakeNormalize);
+    };
+    for (const SwitchSet &set :
+         {SwitchSet{L"/l", L"/lf.\\*.Taskel"}, SwitchSet{L"/lfC:\\JOBS\\REPORT.TASKEL"},
+          SwitchSet{L"/l+", L"/lfC:\\Jobs\\REPORT~1.TAS"}, SwitchSet{L"/lf.\\report.Taskel"}})
+    {
+        RunLogPlan p = plan(set);
+        EXPECT_EQ(p.kind, RunLogPlan::Keep) << Narrow(set.back());
+        EXPECT_TRUE(p.refused) << Narrow(set.back());
+    }
+    RunLogPlan p = plan({L"/l", L"/lf.\\*.txt"});
+    EXPECT_EQ(p.kind, RunLogPlan::Restart);
+    EXPECT_FALSE(p.refused);
+    EXPECT_EQ(plan({L"/lf.\\*.Taskel", L"/l-"}).kind, RunLogPlan::Stop);
+    EXPECT_FALSE(NamesCommandFile(L"", COMMAND, FakeNormalize));
+}
+
+// The real normalisation: relative parts resolved, short names in their long
+// form, the long-path prefix dropped.
+TEST(NormalizedFilePath, ShortAndRelativeNamesMeetTheLongName)
+{
+    std::wstring folder = FreshFolder(L"runlog name");
+    std::wstring command = folder + L"weekly report job.Taskel";
+    WriteBytes(command, {'x'});
+    wchar_t shortName[MAX_PATH] = L"";
+    ASSERT_GT(::GetShortPathNameW(command.c_str(), shortName, MAX_PATH), 0u);
+    EXPECT_TRUE(NamesCommandFile(shortName, command));
+    EXPECT_TRUE(NamesCommandFile(folder + L"sub\\..\\.\\WEEKLY REPORT JOB.taskel", command));
+    EXPECT_TRUE(NamesCommandFile(L"\\\\?\\" + command, command));
+    EXPECT_FALSE(NamesCommandFile(folder + L"weekly report job.log", command));
+}
+
+// In this process: "/l /lf.\*.Taskel" leaves the command file as it was,
+// traces the refusal at level 2 into the log that goes on, and later lines
+// go there too.
+TEST(ApplyRunLog, NeverLogsIntoTheCommandFile)
+{
+    std::wstring folder = FreshFolder(L"runlog-self");
+    std::wstring log = folder + L"registry.log", command = folder + L"job.Taskel";
+    WriteBytes(command, {'c', 'm', 'd'});
+    StartTracing(TRUE, log.c_str(), 2);
+    ApplyRunLog({L"/l", L"/lf.\\*.Taskel"}, command);
+    EXPECT_EQ(std::wstring(GetTraceFileName()), log);
+    Trace(2, L"after");
+    StopTracing(1);
+
+    EXPECT_EQ(ReadBytes(command), (std::vector<BYTE>{'c', 'm', 'd'}));
+    Lines lines = ReadLines(log);
+    Lines refusal = After(lines, "Run log [");
+    ASSERT_EQ(refusal.size(), 1u);
+    EXPECT_EQ(refusal[0].rfind("Run log [" + Narrow(folder), 0), 0u) << refusal[0];
+    EXPECT_NE(refusal[0].find("job.Taskel] is the command file: not used"), std::string::npos)
+        << refusal[0];
+    EXPECT_EQ(After(lines, "after").size(), 1u);
 }

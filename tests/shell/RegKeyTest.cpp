@@ -5,6 +5,8 @@
 #include "RegKey.h"
 #include "ShellTestSupport.h"
 
+#include <vector>
+
 namespace
 {
 
@@ -109,9 +111,14 @@ TEST_F(RegKeyTest, StringLoadsBindsAndWritesWithoutTerminator)
     EXPECT_TRUE(fresh.IsBound());
     EXPECT_EQ(fresh.Type(), static_cast<DWORD>(REG_SZ));
     ASSERT_EQ(fresh.Write(), ERROR_SUCCESS);
-    // Seven characters are written without their zero; Wine's registry
-    // stores one anyway.
-    EXPECT_TRUE(RawSize(L"new") == 14u || RawSize(L"new") == 16u) << RawSize(L"new");
+    // Seven characters and their terminating zero.
+    EXPECT_EQ(RawSize(L"new"), 16u);
+    std::vector<wchar_t> raw(8, L'x');
+    DWORD rawBytes = 16;
+    ASSERT_EQ(::RegQueryValueExW(m_key, L"new", nullptr, nullptr,
+                                 reinterpret_cast<BYTE *>(raw.data()), &rawBytes),
+              ERROR_SUCCESS);
+    EXPECT_EQ(raw[7], L'\0');
     EXPECT_EQ(RegText(m_key, L"", L"new"), L"default");
 
     // Write without a text keeps what an earlier writer stored.

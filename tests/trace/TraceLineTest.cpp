@@ -147,6 +147,37 @@ TEST(TracePrefix, IdentifierPrefixPadsWithZeros)
     EXPECT_STREQ(out, L"[12 123456 0007] ");
 }
 
+// The prefixes are put together without printf; every width and carry of
+// the numbers must come out as "[%2.2u %4.4u %4.4u] " and ".%3.3u" print them.
+TEST(TracePrefix, HandFormattedNumbersMatchPrintf)
+{
+    const unsigned values[] = {0u,    1u,    9u,     10u,    99u,        100u,        999u,
+                               1000u, 9999u, 10000u, 65535u, 123456789u, 0x7FFFFFFFu, 0xFFFFFFFFu};
+    for (unsigned a : values)
+        for (unsigned b : values)
+        {
+            wchar_t mine[64], theirs[64];
+            tracelog::FormatIdentifierPrefix(mine, 64, a, b, a ^ b);
+            _snwprintf(theirs, 64, L"[%2.2u %4.4u %4.4u] ", a, b, a ^ b);
+            theirs[63] = 0;
+            ASSERT_STREQ(mine, theirs);
+        }
+    SYSTEMTIME t = {2008, 5, 3, 14, 13, 45, 7, 0};
+    for (WORD ms : {0, 7, 42, 999})
+    {
+        t.wMilliseconds = ms;
+        wchar_t mine[80], theirs[80];
+        tracelog::FormatTimeStamp(mine, 80, 0x1101, t, nullptr, 0);
+        _snwprintf(theirs, 80, L"2008/05/14 13:45:07.%3.3u ", ms);
+        theirs[79] = 0;
+        ASSERT_STREQ(mine, theirs);
+    }
+    // Cut at the buffer's end like the formatted text, always terminated.
+    wchar_t small[8];
+    EXPECT_EQ(tracelog::FormatIdentifierPrefix(small, 8, 1, 612, 3092), 7u);
+    EXPECT_STREQ(small, L"[01 061");
+}
+
 TEST(TracePrefix, TimeStampOptions)
 {
     SYSTEMTIME t = {2008, 5, 3, 14, 13, 45, 7, 42};

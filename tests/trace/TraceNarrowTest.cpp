@@ -23,6 +23,18 @@ TEST(TraceNarrowPrefix, HexIdentifiersMaskedTo24Bits)
     EXPECT_STREQ(out, "[345678 000ABC] ");
 }
 
+TEST(TraceNarrowPrefix, HandFormattedHexMatchesPrintf)
+{
+    for (unsigned long v : {0ul, 0xFul, 0x10ul, 0xABCDEFul, 0xFFFFFFul, 0x1000000ul, 0xFFFFFFFFul})
+    {
+        char mine[64], theirs[64];
+        tracelog::FormatIdentifierPrefix(mine, 64, 0, v, ~v);
+        _snprintf(theirs, 64, "[%6.6lX %6.6lX] ", v & 0xFFFFFFul, ~v & 0xFFFFFFul);
+        theirs[63] = 0;
+        ASSERT_STREQ(mine, theirs);
+    }
+}
+
 TEST(TraceNarrowPrefix, MillisecondsWithEitherOptionNoCounter)
 {
     SYSTEMTIME t = {2008, 5, 3, 14, 13, 45, 7, 42};

@@ -85,6 +85,30 @@ TEST_F(MessagePump, PumpPaintTakesOnlyPaintAndTimerMessages)
     EXPECT_TRUE(::PeekMessageW(&msg, m_window, WM_APP, WM_APP, PM_NOREMOVE));
 }
 
+// Messages numbered between paint and non-client paint are no paint: a
+// close request and an end-session query stay queued for the thread's own
+// loop, while a non-client paint is handled. A pending quit message (which
+// the system hands out whatever the filter) ends the pump and stays.
+TEST_F(MessagePump, PumpPaintLeavesCloseEndSessionAndQuitQueued)
+{
+    ::PostMessageW(m_window, WM_CLOSE, 0, 0);
+    ::PostMessageW(m_window, WM_QUERYENDSESSION, 0, 0);
+    ::PostMessageW(m_window, WM_NCPAINT, 1, 0);
+    EXPECT_EQ(1, fx::PumpPaint());
+    EXPECT_EQ(0, fx::PumpPaint());
+    MSG msg;
+    EXPECT_TRUE(::PeekMessageW(&msg, m_window, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    EXPECT_TRUE(::PeekMessageW(&msg, m_window, WM_QUERYENDSESSION, WM_QUERYENDSESSION, PM_REMOVE));
+
+    ::PostMessageW(m_window, WM_NCPAINT, 1, 0);
+    ::PostQuitMessage(3);
+    EXPECT_EQ(0, fx::PumpPaint());
+    EXPECT_EQ(0, fx::PumpPaint());
+    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(3u, msg.wParam);
+    EXPECT_TRUE(::PeekMessageW(&msg, m_window, WM_NCPAINT, WM_NCPAINT, PM_REMOVE));
+}
+
 TEST_F(MessagePump, PumpIdleNeedsAWindowAndStopsAtQuit)
 {
     Post(15);

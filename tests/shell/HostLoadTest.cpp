@@ -1,0 +1,214 @@
+// The built Taskel.dll as a guest of a host process, the way the shell
+// keeps it: registered in the test prefix, the info tip created through the
+// registry, a command file loaded and its tip asked, everything released and
+// the library freed by COM, again and again. The host must not grow in
+// handles or thread-local slots, and a trace level changed in the registry
+// applies at the next entry into the library, loaded or reloaded.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "ComPtr.h"
+#include "ShellTestSupport.h"
+#include "TaskelGuids.h"
+#include "TaskelOptions.h"
+
+namespace
+{
+
+const wchar_t kTraceKey[] = L"Software\\Veltrac\\Ferrovane";
+const int kCycles = 200;
+
+std::wstring LibraryPath()
+{
+    std::wstring dir = L"Z:";
+    for (char c : std::string(SHELL_BINARY_DIR))
+        dir += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    return dir + L"\\Taskel.dll";
+}
+
+DWORD Regsvr32(const std::wstring &library, bool unregister = false)
+{
+    std::wstring command =
+        std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + L"\"" + library + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process))
+        return static_cast<DWORD>(-1);
+    ::WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = static_cast<DWORD>(-1);
+    ::GetExitCodeProcess(process.hProcess, &code);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return code;
+}
+
+void SetLogLevel(DWORD level)
+{
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kTraceKey, L"LogLevel", REG_DWORD, &level, sizeof level);
+}
+
+// The lowest free thread-local slot: it moves up when slots leak.
+DWORD LowestFreeTlsSlot()
+{
+    DWORD slot = ::TlsAlloc();
+    if (slot != TLS_OUT_OF_INDEXES) ::TlsFree(slot);
+    return slot;
+}
+
+bool LibraryLoaded()
+{
+    return ::GetModuleHandleW(L"Taskel.dll") != nullptr;
+}
+
+// One visit of the shell: the tip of `file` through a fresh info-tip object.
+std::wstring TipOf(const std::wstring &file)
+{
+    fx::ComPtr<IPersistFile> persist;
+    if (::CoCreateInstance(CLSID_TaskelInfoTip, nullptr, CLSCTX_INPROC_SERVER, IID_IPersistFile,
+                           persist.put_void()) != S_OK)
+        return L"<not created>";
+    if (persist->Load(file.c_str(), STGM_READ) != S_OK) return L"<not loaded>";
+    fx::ComPtr<IQueryInfo> query;
+    if (FAILED(persist.query(IID_IQueryInfo, query))) return L"<no IQueryInfo>";
+    WCHAR *raw = nullptr;
+    HRESULT hr = query->GetInfoTip(QITIPF_DEFAULT, &raw);
+    std::wstring text = SUCCEEDED(hr) && raw ? raw : L"<no tip>";
+    ::CoTaskMemFree(raw);
+    return text;
+}
+
+// Lets COM free the library now (no unload delay).
+void FreeUnused()
+{
+    ::CoFreeUnusedLibrariesEx(0, 0);
+    ::CoFreeUnusedLibraries();
+}
+
+class HostLoad : public ::testing::Test
+{
+  protected:
+    static void SetUpTestSuite()
+    {
+        ::CoInitialize(nullptr);
+        ASSERT_EQ(Regsvr32(LibraryPath()), 0u);
+        s_folder = TempFolder();
+        s_command = s_folder + L"host.Taskel";
+        WriteCommandFile(s_command, EDIT_ACTION_COPY, {L"*.txt"}, L"out");
+    }
+    static void TearDownTestSuite()
+    {
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kTraceKey, L"LogLevel");
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kTraceKey, L"LogFile");
+        // The other tests of the prefix expect the classes unregistered.
+        Regsvr32(LibraryPath(), true);
+        ::CoUninitialize();
+    }
+    void UseLog(const wchar_t *name, DWORD level)
+    {
+        m_log = s_folder + name;
+        ::DeleteFileW(m_log.c_str());
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, kTraceKey, L"LogFile", REG_SZ, m_log.c_str(),
+                          static_cast<DWORD>((m_log.size() + 1) * sizeof(wchar_t)));
+        SetLogLevel(level);
+    }
+    // The log's lines that contain `marker`.
+    std::vector<std::string> Lines(const std::string &marker) const
+    {
+        std::vector<std::string> found;
+        std::string text = ReadText(m_log);
+        for (size_t at = 0; at < text.size();)
+        {
+            size_t end = text.find("\r\n", at);
+            if (end == std::string::npos) end = text.size();
+            std::string line = text.substr(at, end - at);
+            if (line.find(marker) != std::string::npos) found.push_back(line);
+            at = end + 2;
+        }
+        return found;
+    }
+
+    static std::wstring s_folder, s_command;
+    std::wstring m_log;
+};
+std::wstring HostLoad::s_folder, HostLoad::s_command;
+
+const wchar_t kTip[] = L"File Command\r\nCopy: *.txt\r\nto out";
+
+TEST_F(HostLoad, RepeatedLoadsLeaveNoHandlesOrSlotsBehind)
+{
+    // Tracing on, in held mode: every load starts the log, writes through a
+    // held file whose close is still pending when the library goes.
+    UseLog(L"cycles.log", 0x8004);
+    // The first visits load what the host keeps for good (COM's own
+    // libraries and caches).
+    for (int i = 0; i < 3; ++i)
+    {
+        ASSERT_EQ(TipOf(s_command), kTip);
+        FreeUnused();
+        ASSERT_FALSE(LibraryLoaded());
+    }
+    const DWORD slot = LowestFreeTlsSlot();
+    DWORD handles = 0;
+    ASSERT_TRUE(::GetProcessHandleCount(::GetCurrentProcess(), &handles));
+
+    for (int i = 0; i < kCycles; ++i)
+    {
+        ASSERT_EQ(TipOf(s_command), kTip) << "cycle " << i;
+        ASSERT_TRUE(LibraryLoaded()) << "cycle " << i;
+        FreeUnused();
+        ASSERT_FALSE(LibraryLoaded()) << "cycle " << i;
+        if (i % 50 == 49) ::Sleep(150); // now and then the held file's close runs first
+    }
+
+    DWORD after = 0;
+    ASSERT_TRUE(::GetProcessHandleCount(::GetCurrentProcess(), &after));
+    EXPECT_LE(after, handles + 8) << "before " << handles << ", after " << after;
+    EXPECT_EQ(LowestFreeTlsSlot(), slot);
+    EXPECT_EQ(Lines("CTaskelInfoTip::CTaskelInfoTip").size(), static_cast<size_t>(kCycles + 3));
+    EXPECT_EQ(Lines("CTaskelApp::ExitInstance").size(), static_cast<size_t>(kCycles + 3));
+}
+
+TEST_F(HostLoad, LevelChangedInTheRegistryAppliesAtTheNextEntry)
+{
+    // Between two loads.
+    UseLog(L"levels.log", 2);
+    ASSERT_EQ(TipOf(s_command), kTip);
+    FreeUnused();
+    ASSERT_FALSE(LibraryLoaded());
+    EXPECT_TRUE(Lines("XPersistFile::Load").empty());
+    SetLogLevel(4);
+    ASSERT_EQ(TipOf(s_command), kTip);
+    EXPECT_EQ(Lines("START Logging [4] From [").size(), 1u);
+    EXPECT_EQ(Lines("XPersistFile::Load").size(), 1u);
+
+    // While the library stays loaded (an object holds it): off, then on
+    // again at another level, each from the next object on.
+    fx::ComPtr<IPersistFile> holder;
+    ASSERT_EQ(::CoCreateInstance(CLSID_TaskelInfoTip, nullptr, CLSCTX_INPROC_SERVER,
+                                 IID_IPersistFile, holder.put_void()),
+              S_OK);
+    SetLogLevel(0);
+    ASSERT_EQ(TipOf(s_command), kTip);
+    EXPECT_EQ(Lines("XPersistFile::Load").size(), 1u);
+    SetLogLevel(3);
+    ASSERT_EQ(TipOf(s_command), kTip);
+    EXPECT_EQ(Lines("START Logging [3] From [").size(), 1u);
+    EXPECT_EQ(Lines("XPersistFile::Load").size(), 1u); // a level-4 line
+    SetLogLevel(4);
+    ASSERT_TRUE(LibraryLoaded());
+    ASSERT_EQ(TipOf(s_command), kTip);
+    EXPECT_EQ(Lines("XPersistFile::Load").size(), 2u);
+    holder.reset();
+    FreeUnused();
+    EXPECT_FALSE(LibraryLoaded());
+}
+
+} // namespace
