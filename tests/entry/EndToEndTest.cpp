@@ -419,6 +419,8 @@ TEST_F(Launcher, EditAndNewReachTheirFlows)
     Lines edit = Run(L"/edit job", L"ZELKadmin.exe");
     EXPECT_EQ(After(edit, "EditCommand ["),
               Lines{"EditCommand [" + Narrow(P(L"job.Taskel")) + "] [/Admin job]"});
+    // The edit sheet opened; the watcher cancelled it.
+    EXPECT_EQ(Messages(), Lines{"job - Ferrovane|(property sheet)"});
     // Editing runs nothing and leaves the file as it was.
     EXPECT_FALSE(Exists(P(L"out")));
     EXPECT_EQ(ReadBytes(P(L"job.Taskel")), before);

@@ -3,6 +3,8 @@
 // the system marshals them to the thread that owns the box.
 #include "MessageBoxWatch.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "TestFiles.h"
@@ -65,12 +67,23 @@ std::vector<HWND> ChildrenOf(HWND window)
     return children;
 }
 
+// A property sheet: a dialog with a tab control of its own.
+bool IsPropertySheet(HWND box)
+{
+    return ::FindWindowExW(box, nullptr, L"SysTabControl32", nullptr) != nullptr;
+}
+
 ShownMessage Read(HWND box)
 {
     ShownMessage shown;
     wchar_t caption[512] = L"";
     ::GetWindowTextW(box, caption, ARRAYSIZE(caption));
     shown.caption = caption;
+    if (IsPropertySheet(box))
+    {
+        shown.text = L"(property sheet)";
+        return shown;
+    }
     if (HWND text = ::GetDlgItem(box, TEXT_CONTROL_ID))
     {
         shown.text = TextOf(text);
@@ -86,14 +99,21 @@ ShownMessage Read(HWND box)
     return shown;
 }
 
-// Clicks OK, else Cancel, else the first button of the box.
+// Clicks OK, else Cancel, else the first button of the box; a property
+// sheet is cancelled.
 void Dismiss(HWND box)
 {
+    DWORD_PTR result = 0;
+    if (IsPropertySheet(box))
+    {
+        ::SendMessageTimeoutW(box, PSM_PRESSBUTTON, PSBTN_CANCEL, 0, SMTO_ABORTIFHUNG,
+                              SEND_TIMEOUT_MS, &result);
+        return;
+    }
     HWND button = ::GetDlgItem(box, IDOK);
     if (!button) button = ::GetDlgItem(box, IDCANCEL);
     for (HWND child : ChildrenOf(box))
         if (!button && ClassOf(child) == L"Button") button = child;
-    DWORD_PTR result = 0;
     if (button)
         ::SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, SEND_TIMEOUT_MS, &result);
     else

@@ -2,7 +2,10 @@
 // box that one process shows is found (a visible dialog of class "#32770"
 // owned by that process), read (caption and text) and dismissed with its
 // button, so tests of whole processes can check what the user was told and
-// no box is ever left open. Needs a display: GUI tests run under xvfb-run.
+// no box is ever left open. A property sheet the test does not drive itself
+// counts as one too: it is recorded with the text "(property sheet)" and
+// cancelled, which changes nothing. Needs a display: GUI tests run under
+// xvfb-run.
 #pragma once
 
 #include <windows.h>
