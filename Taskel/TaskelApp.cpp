@@ -12,7 +12,11 @@
 #define TRACE_SOURCE "Taskel\\Taskel"
 #include "TaskelApp.h"
 
+#include "ActivationContext.h"
 #include "ClassObjects.h"
+#include "ContextHelp.h"
+#include "PropertyPageObj.h"
+#include "ShellDisplayPrefs.h"
 #include "TaskelMessage.h"
 #include "TaskelSecurity.h"
 #include "Trace.h"
@@ -92,10 +96,17 @@ void TaskelPrepareUnload()
     g_app.PrepareUnload();
 }
 
-// The UI component library keeps no shell display preferences yet; these are
-// the points where the application profile is read and written.
-void LoadDisplayPreferences() {}
-void SaveDisplayPreferences() {}
+// The editor's display preferences live in the application profile,
+// HKEY_CURRENT_USER\Software\Veltrac\Ferrovane.
+void LoadDisplayPreferences()
+{
+    LoadShellDisplayPrefs(HKEY_CURRENT_USER, g_traceProfile.registryKey);
+}
+
+void SaveDisplayPreferences()
+{
+    SaveShellDisplayPrefs(HKEY_CURRENT_USER, g_traceProfile.registryKey);
+}
 
 // Construction runs at library load under the loader lock: names only.
 CTaskelApp::CTaskelApp() = default;
@@ -158,6 +169,7 @@ void CTaskelApp::InitCommonControlsInContext()
         TRACE_HERE();
         LogWinErr(2, ::GetLastError(), L"CreateActCtx");
     }
+    SetLibraryActivationContext(m_actCtx);
 
     CActCtxScope scope(m_actCtx);
     INITCOMMONCONTROLSEX controls = {8, 0x1FF};
@@ -180,6 +192,7 @@ void CTaskelApp::PrepareUnload()
     m_comTerminated = true;
     TraceExitInstance();
     fx::RevokeAllClassObjects();
+    SweepUnusedPageObjects();
     SaveDisplayPreferences();
     ReleaseLoaderSafe();
     if (m_oleInitialized && ::GetCurrentThreadId() == m_initThread)
@@ -201,8 +214,10 @@ void CTaskelApp::ProcessDetach()
 void CTaskelApp::ReleaseLoaderSafe()
 {
     m_help.reset();
+    CContextHelp::SetHelpFile(std::wstring(), std::wstring());
     if (m_actCtx != INVALID_HANDLE_VALUE)
     {
+        SetLibraryActivationContext(nullptr);
         ::ReleaseActCtx(m_actCtx);
         m_actCtx = INVALID_HANDLE_VALUE;
     }
@@ -219,15 +234,16 @@ void CTaskelApp::InitHelp()
     }
 
     size_t slash = modulePath.find_last_of(L'\\');
-    std::wstring helpFile =
-        (slash == std::wstring::npos ? std::wstring() : modulePath.substr(0, slash + 1)) +
-        L"Taskel.chm";
-    if (!FileExists(helpFile))
+    std::wstring helpFile = FindHelpFile(
+        slash == std::wstring::npos ? std::wstring() : modulePath.substr(0, slash + 1), L"Taskel");
+    if (helpFile.empty())
     {
         m_help.reset();
         m_helpFilePath.clear();
+        CContextHelp::SetHelpFile(std::wstring(), std::wstring());
         return;
     }
     m_helpFilePath = helpFile;
     m_help.reset(new HelpObject{helpFile, L"TextPopups.txt"});
+    CContextHelp::SetHelpFile(helpFile, L"TextPopups.txt");
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing needs on a fresh Debian 12 machine:
 # the MinGW-w64 cross compilers, CMake, Ninja, Wine (64-bit and 32-bit),
-# Xvfb for tests that need a display, and GoogleTest's sources.
+# Xvfb for tests that need a display, GoogleTest's sources, and the help
+# compiler (chmcmd) with a reader that lists a compiled help file's contents.
 # Fast when everything is already present.
 set -euo pipefail
 
@@ -20,6 +21,8 @@ have_cmd xvfb-run || need+=(xvfb)
 have_cmd xauth || need+=(xauth)
 have_cmd python3 || need+=(python3)
 have_pkg googletest || need+=(googletest)
+have_cmd chmcmd || need+=(fp-utils)
+have_cmd extract_chmLib || need+=(libchm-bin)
 # clang with libFuzzer and the sanitizers, for scripts/fuzz.sh
 have_cmd clang++ || need+=(clang)
 have_pkg libclang-rt-14-dev || need+=(libclang-rt-14-dev)

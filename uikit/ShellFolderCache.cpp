@@ -15,6 +15,7 @@
 
 #include "ComObject.h"
 #include "NoCase.h"
+#include "ShellDisplayPrefs.h"
 #include "FxException.h"
 #include "Trace.h"
 
@@ -59,8 +60,6 @@ struct Cache
     bool rootFilled = false;
     bool working = false;
     bool running = false;
-    bool showDescriptions = true;
-    bool showHidden = false;
     VolumeLabelFunction volume = SystemVolumeLabel;
     DisplayNameFunction display = SystemDisplayName;
 };
@@ -165,26 +164,26 @@ void Enqueue(Cache &c, bool volume, const std::wstring &path)
 
 bool ShowDescriptions()
 {
-    std::lock_guard<std::mutex> guard(TheCache().lock);
-    return TheCache().showDescriptions;
+    return GetShellDisplayPrefs().showDescriptions;
 }
 
 void SetShowDescriptions(bool show)
 {
-    std::lock_guard<std::mutex> guard(TheCache().lock);
-    TheCache().showDescriptions = show;
+    ShellDisplayPrefs prefs = GetShellDisplayPrefs();
+    prefs.showDescriptions = show;
+    SetShellDisplayPrefs(prefs);
 }
 
 bool ShowHiddenFolders()
 {
-    std::lock_guard<std::mutex> guard(TheCache().lock);
-    return TheCache().showHidden;
+    return GetShellDisplayPrefs().showHiddenFolders;
 }
 
 void SetShowHiddenFolders(bool show)
 {
-    std::lock_guard<std::mutex> guard(TheCache().lock);
-    TheCache().showHidden = show;
+    ShellDisplayPrefs prefs = GetShellDisplayPrefs();
+    prefs.showHiddenFolders = show;
+    SetShellDisplayPrefs(prefs);
 }
 
 void RegisterFolder(const std::wstring &folder)

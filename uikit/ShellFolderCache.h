@@ -12,7 +12,8 @@
 namespace shellfolders
 {
 
-// Display preferences shared by every page of the process.
+// The display preferences shared by every page of the process (kept by
+// ShellDisplayPrefs; these read and change them one at a time).
 bool ShowDescriptions();
 void SetShowDescriptions(bool show);
 bool ShowHiddenFolders();

@@ -17,6 +17,21 @@
 #define IDS_COMMAND_MISSING 3069
 #define IDS_APP_TITLE 57344
 
+// The editor. The UI kit's own numbers (uikit/UikitResources.h) are taken
+// too: 101 the program icon, 3010 "What's This?".
+#define IDS_COMMAND 3002
+#define IDS_PRODUCT_LINE 3006
+#define IDS_PREFERENCES 3028
+#define IDD_PREFERENCES 125
+#define IDD_COMMAND_PLACEHOLDER 190
+#define IDC_PREF_PRODUCT 2010
+#define IDC_PREF_DESCRIPTIONS 2013
+#define IDC_PREF_SPECIFICATIONS 2014
+#define IDC_PREF_SHOW_HIDDEN 2031
+#define IDC_PREF_ADVANCED 2035
+#define IDC_PREF_LINK 2042
+#define IDC_PLACEHOLDER_TEXT 2190
+
 // Command page (template 126): dialog, controls and texts.
 #define IDD_TASKEL_PROPPAGE 126
 #define IDC_ACTION_LABEL 2001
@@ -48,7 +63,6 @@
 #define IDC_ACTION_RENAME 2037
 #define IDC_OPT_RENAME_DUPLICATES 2038
 #define IDC_OPT_PROGRESS 2039
-#define IDS_COMMAND_CAPTION 3002
 #define IDS_COPY_FROM 3003
 #define IDS_COPY_TO 3004
 #define IDS_DELETE_FROM 3007

@@ -72,7 +72,7 @@ void CTaskelPropPage::SetFileName(const std::wstring &path)
         SetCommandFolder(folder);
     }
     const std::wstring caption = CaptionFor(path);
-    SetTitle(caption.empty() ? LoadTaskelString(IDS_COMMAND_CAPTION) : caption);
+    SetTitle(caption.empty() ? LoadTaskelString(IDS_COMMAND) : caption);
     RemoveFlags(PSP_HASHELP);
 }
 

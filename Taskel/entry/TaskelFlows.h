@@ -13,6 +13,9 @@ void RunCommandFlow(HWND owner, const std::wstring &path, const SwitchSet &switc
                     CTaskel *command = nullptr);
 void NewCommandFlow(HWND owner, const std::wstring &path, const ParamList &params);
 void EditCommandFlow(HWND owner, const std::wstring &path, const ParamList &params);
+// The edit sheet's caption: "<name> - Ferrovane" (the file name without
+// folder and extension).
+std::wstring EditSheetCaption(const std::wstring &path);
 
 // False, after telling the user (message 3069 with the path), when there is
 // no command file at `path`.

@@ -1,0 +1,158 @@
+// ZELK.EXE /edit under Xvfb, driven from this process the way a person or a
+// test tool would: the sheet window of the launcher's process is found by
+// its caption, pages are switched with PSM_SETCURSEL, buttons pressed with
+// PSM_PRESSBUTTON and BM_CLICK. Cancel leaves the command file as it was;
+// a damaged file shows the load error and no sheet; a missing file shows
+// message 3069. The launcher's messages are also logged to a file
+// (FERROVANE_MESSAGE_LOG) that the test reads.
+#include "FlowTestSupport.h"
+#include "ProcessWindows.h"
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace
+{
+std::wstring Launcher()
+{
+    std::string dir = EDIT_BINARY_DIR;
+    std::wstring wide = L"Z:";
+    for (char c : dir)
+        wide += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    return wide + L"\\ZELK.exe";
+}
+
+struct FileStamp
+{
+    std::vector<BYTE> bytes;
+    FILETIME written{};
+};
+
+FileStamp Stamp(const std::wstring &path)
+{
+    FileStamp stamp;
+    stamp.bytes = ReadBytes(path);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        stamp.written = data.ftLastWriteTime;
+    return stamp;
+}
+
+class EditLauncher : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        m_folder = FreshFolder(CurrentTestName());
+        m_messages = m_folder + L"messages.log";
+        ::SetEnvironmentVariableW(L"FERROVANE_MESSAGE_LOG", m_messages.c_str());
+    }
+    void TearDown() override
+    {
+        ::SetEnvironmentVariableW(L"FERROVANE_MESSAGE_LOG", nullptr);
+        if (m_process.hProcess)
+        {
+            if (::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
+                ::TerminateProcess(m_process.hProcess, 1);
+            ::CloseHandle(m_process.hProcess);
+            ::CloseHandle(m_process.hThread);
+        }
+    }
+
+    void StartEdit(const std::wstring &path)
+    {
+        std::wstring line = L"\"" + Launcher() + L"\" /edit \"" + path + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        ASSERT_TRUE(::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                     m_folder.c_str(), &startup, &m_process));
+    }
+
+    bool WaitForExit(DWORD timeoutMs = 20000)
+    {
+        return ::WaitForSingleObject(m_process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    }
+
+    // Closes the launcher's message box with OK and returns its text.
+    std::wstring CloseMessageBox()
+    {
+        HWND box = WaitForProcessWindow(m_process.dwProcessId, L"#32770", L"Ferrovane", 20000);
+        if (!box) return L"<no message box>";
+        std::wstring text = WindowText(::GetDlgItem(box, 0xFFFF));
+        HWND ok = ::GetDlgItem(box, IDOK);
+        if (ok)
+            ::SendMessageW(ok, BM_CLICK, 0, 0);
+        else
+            ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+        return text;
+    }
+
+    std::wstring m_folder;
+    std::wstring m_messages;
+    PROCESS_INFORMATION m_process{};
+};
+} // namespace
+
+TEST_F(EditLauncher, CancelShowsBothPagesAndWritesNothing)
+{
+    const std::wstring path = m_folder + L"backup.Taskel";
+    ASSERT_EQ(WriteCommandFile(path, {2, FOF_NOCONFIRMATION, {L"logs\\*.log"}, L"backup"}), S_OK);
+    const FileStamp before = Stamp(path);
+    ::Sleep(1100); // a write would change the time stamp
+
+    StartEdit(path);
+    HWND sheet =
+        WaitForProcessWindow(m_process.dwProcessId, L"#32770", L"backup - Ferrovane", 30000);
+    ASSERT_NE(sheet, nullptr);
+    HWND tabs = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
+    EXPECT_EQ(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(::SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 0);
+    ::SendMessageW(sheet, PSM_SETCURSEL, 1, 0);
+    EXPECT_EQ(::SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 1);
+    HWND page = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    ASSERT_NE(page, nullptr);
+    // The Preferences page answers like any dialog: its check box by id.
+    HWND hidden = ::GetDlgItem(page, 2031);
+    ASSERT_NE(hidden, nullptr);
+    ::SendMessageW(hidden, BM_CLICK, 0, 0);
+    ::SendMessageW(sheet, PSM_SETCURSEL, 0, 0);
+    ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    ASSERT_TRUE(WaitForExit());
+
+    const FileStamp after = Stamp(path);
+    EXPECT_EQ(after.bytes, before.bytes);
+    EXPECT_EQ(::CompareFileTime(&after.written, &before.written), 0);
+    EXPECT_TRUE(ReadLines(m_messages).empty());
+}
+
+TEST_F(EditLauncher, DamagedFileShowsTheLoadErrorAndNoSheet)
+{
+    const std::wstring path = m_folder + L"damaged.Taskel";
+    WriteText(path, "this is not a command file");
+    StartEdit(path);
+    const std::wstring text = CloseMessageBox();
+    EXPECT_NE(text, L"<no message box>");
+    EXPECT_FALSE(HasProcessWindow(m_process.dwProcessId, L"#32770", L"damaged - Ferrovane"));
+    ASSERT_TRUE(WaitForExit());
+    const Lines messages = ReadLines(m_messages);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind("0|", 0), 0u) << messages[0];
+    EXPECT_EQ(ReadBytes(path),
+              std::vector<BYTE>({'t', 'h', 'i', 's', ' ', 'i', 's', ' ', 'n', 'o', 't', ' ', 'a',
+                                 ' ', 'c', 'o', 'm', 'm', 'a', 'n', 'd', ' ', 'f', 'i', 'l', 'e'}));
+}
+
+TEST_F(EditLauncher, MissingFileShowsMessage3069)
+{
+    const std::wstring path = m_folder + L"missing.Taskel";
+    StartEdit(path);
+    const std::wstring text = CloseMessageBox();
+    EXPECT_NE(text.find(L"doesn't exist"), std::wstring::npos) << Narrow(text);
+    ASSERT_TRUE(WaitForExit());
+    const Lines messages = ReadLines(m_messages);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "3069|File command \"" + Narrow(path) + "\" doesn't exist.");
+}

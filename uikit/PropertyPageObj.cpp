@@ -1,0 +1,149 @@
+// Page objects: handing a page to a foreign sheet, counting the sheet's
+// uses, and the registry with its sweep.
+#define TRACE_SOURCE "MfcGui\\PropertyPageObj"
+#include "PropertyPageObj.h"
+
+#include "CriticalSection.h"
+#include "FxException.h"
+#include "Trace.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace
+{
+fx::CCriticalSection &RegistryLock()
+{
+    static fx::CCriticalSection lock;
+    return lock;
+}
+
+std::vector<CPropertyPageObj *> &Registry()
+{
+    static std::vector<CPropertyPageObj *> registry;
+    return registry;
+}
+
+void Unregister(CPropertyPageObj *object)
+{
+    fx::CSingleLock lock(&RegistryLock());
+    auto &registry = Registry();
+    registry.erase(std::remove(registry.begin(), registry.end(), object), registry.end());
+}
+} // namespace
+
+CPropertyPageObj::CPropertyPageObj(CPropertyPageExEx &owner, std::function<void()> releaseOwner,
+                                   bool useCallback)
+    : m_owner(owner), m_releaseOwner(std::move(releaseOwner)), m_useCallback(useCallback)
+{
+    Trace(4, L"CPropertyPageObj::CPropertyPageObj");
+}
+
+CPropertyPageObj::~CPropertyPageObj()
+{
+    Unregister(this);
+    m_owner.SetCallbackSink(nullptr);
+    Trace(4, L"CPropertyPageObj::~CPropertyPageObj");
+}
+
+bool CPropertyPageObj::IsRegistered() const
+{
+    fx::CSingleLock lock(&RegistryLock());
+    const auto &registry = Registry();
+    return std::find(registry.begin(), registry.end(), this) != registry.end();
+}
+
+HRESULT CPropertyPageObj::AddPage(LPFNADDPROPSHEETPAGE addPage, LPARAM lParam)
+{
+    m_owner.SetCallbackSink(this);
+    PROPSHEETPAGEW description = m_owner.Description();
+    description.dwFlags |= PSP_USEREFPARENT;
+    description.pcRefParent = &m_usedCount;
+    if (!m_useCallback) description.dwFlags &= ~PSP_USECALLBACK;
+
+    HPROPSHEETPAGE page = ::CreatePropertySheetPageW(&description);
+    if (!page)
+    {
+        Trace(3, L"  Page [%hs] Not Created UsedCount [%lu]", m_owner.ClassName(),
+              static_cast<ULONG>(UsedCount()));
+        return E_OUTOFMEMORY;
+    }
+    Trace(4, L"  Page [%hs] Created UsedCount [%lu]", m_owner.ClassName(),
+          static_cast<ULONG>(UsedCount()));
+    if (!addPage || !addPage(page, lParam))
+    {
+        ::DestroyPropertySheetPage(page);
+        Trace(3, L"  Page [%hs] Not Added UsedCount [%lu]", m_owner.ClassName(),
+              static_cast<ULONG>(UsedCount()));
+        return E_FAIL;
+    }
+    {
+        fx::CSingleLock lock(&RegistryLock());
+        Registry().push_back(this);
+    }
+    m_owner.SetRefParent(&m_usedCount);
+    Trace(3, L"  Page [%hs] Added UsedCount [%lu]", m_owner.ClassName(),
+          static_cast<ULONG>(UsedCount()));
+    return S_OK;
+}
+
+// The callback keeps a count of its own: where the platform leaves the
+// PSP_USEREFPARENT counter at 0 (Wine), the sheet's uses still show.
+void CPropertyPageObj::OnPageCallback(CPropertyPageExEx &, UINT message)
+{
+    if (message == PSPCB_ADDREF)
+        ++m_callbackUses;
+    else if (message == PSPCB_RELEASE && m_callbackUses > 0)
+        --m_callbackUses;
+}
+
+void CPropertyPageObj::ReleaseOwner()
+{
+    auto release = std::move(m_releaseOwner);
+    m_releaseOwner = nullptr;
+    if (release) release();
+}
+
+size_t SweepUnusedPageObjects()
+{
+    fx::CSingleLock lock(&RegistryLock());
+    auto &registry = Registry();
+    size_t released = 0;
+    for (size_t i = registry.size(); i-- > 0;)
+    {
+        CPropertyPageObj *object = nullptr;
+        try
+        {
+            if (i >= registry.size()) continue;
+            object = registry[i];
+            if (object->UsedCount() > 0) continue;
+            registry.erase(registry.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+        catch (...)
+        {
+            Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, __LINE__);
+            break;
+        }
+        try
+        {
+            Trace(3, L"  Releasing unused [%hs] [%d]", object->Owner().ClassName(), 1);
+            ++released;
+            object->ReleaseOwner();
+        }
+        catch (const fx::CException &e)
+        {
+            TraceException(2, e, TRACE_SOURCE, 181);
+        }
+        catch (...)
+        {
+            Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, 181);
+        }
+    }
+    return released;
+}
+
+size_t RegisteredPageObjectCount()
+{
+    fx::CSingleLock lock(&RegistryLock());
+    return Registry().size();
+}

@@ -1,0 +1,69 @@
+// The editor's two display settings and their place in the profile.
+#include "ShellDisplayPrefs.h"
+
+#include "RegKey.h"
+
+const wchar_t kShowDescriptionsValue[] = L"ShowDescriptions";
+const wchar_t kShowHiddenFoldersValue[] = L"ShowHiddenFolders";
+
+namespace
+{
+ShellDisplayPrefs g_prefs;
+void (*g_refresh)() = nullptr;
+
+bool ReadFlag(HKEY key, const wchar_t *name, bool &flag)
+{
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    DWORD type = 0;
+    if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE *>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof(value))
+        return false;
+    flag = value != 0;
+    return true;
+}
+
+bool WriteFlag(HKEY key, const wchar_t *name, bool flag)
+{
+    const DWORD value = flag ? 1 : 0;
+    return ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value),
+                            sizeof(value)) == ERROR_SUCCESS;
+}
+} // namespace
+
+const ShellDisplayPrefs &GetShellDisplayPrefs()
+{
+    return g_prefs;
+}
+
+void SetShellDisplayPrefs(const ShellDisplayPrefs &prefs)
+{
+    g_prefs = prefs;
+    if (g_refresh) g_refresh();
+}
+
+void SetShellDisplayPrefsChanged(void (*refresh)())
+{
+    g_refresh = refresh;
+}
+
+bool LoadShellDisplayPrefs(HKEY root, const wchar_t *key)
+{
+    fx::CRegKey profile(root, key, true, false);
+    if (!profile.IsOpen()) return false;
+    ReadFlag(profile.Handle(), kShowDescriptionsValue, g_prefs.showDescriptions);
+    ReadFlag(profile.Handle(), kShowHiddenFoldersValue, g_prefs.showHiddenFolders);
+    return true;
+}
+
+bool SaveShellDisplayPrefs(HKEY root, const wchar_t *key)
+{
+    fx::CRegKey profile(root, key, false, true);
+    if (!profile.IsOpen()) return false;
+    const bool descriptions =
+        WriteFlag(profile.Handle(), kShowDescriptionsValue, g_prefs.showDescriptions);
+    const bool hidden =
+        WriteFlag(profile.Handle(), kShowHiddenFoldersValue, g_prefs.showHiddenFolders);
+    return descriptions && hidden;
+}
