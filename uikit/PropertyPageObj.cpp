@@ -42,7 +42,7 @@ CPropertyPageObj::CPropertyPageObj(CPropertyPageExEx &owner, std::function<void(
 CPropertyPageObj::~CPropertyPageObj()
 {
     Unregister(this);
-    m_owner.SetCallbackSink(nullptr);
+    if (!m_ownerReleased) m_owner.SetCallbackSink(nullptr);
     Trace(4, L"CPropertyPageObj::~CPropertyPageObj");
 }
 
@@ -99,8 +99,10 @@ void CPropertyPageObj::OnPageCallback(CPropertyPageExEx &, UINT message)
 
 void CPropertyPageObj::ReleaseOwner()
 {
+    // The owner may hold this object: touch nothing after the release.
     auto release = std::move(m_releaseOwner);
     m_releaseOwner = nullptr;
+    m_ownerReleased = true;
     if (release) release();
 }
 

@@ -49,6 +49,7 @@ class CPropertyPageObj : public IPageCallbackSink
     bool m_useCallback;
     UINT m_usedCount = 0;
     UINT m_callbackUses = 0;
+    bool m_ownerReleased = false;
     fx::CModuleLock m_moduleLock;
 };
 

@@ -103,6 +103,12 @@ TEST_F(EditLauncher, CancelShowsBothPagesAndWritesNothing)
     const FileStamp before = Stamp(path);
     ::Sleep(1100); // a write would change the time stamp
 
+    const std::wstring log = m_folder + L"edit.log";
+    CSavedValue level(HKEY_CURRENT_USER, L"Software\\Veltrac\\Ferrovane", L"LogLevel");
+    CSavedValue file(HKEY_CURRENT_USER, L"Software\\Veltrac\\Ferrovane", L"LogFile");
+    level.SetDword(2);
+    file.SetString(log);
+
     StartEdit(path);
     HWND sheet =
         WaitForProcessWindow(m_process.dwProcessId, L"#32770", L"backup - Ferrovane", 30000);
@@ -126,6 +132,22 @@ TEST_F(EditLauncher, CancelShowsBothPagesAndWritesNothing)
     EXPECT_EQ(after.bytes, before.bytes);
     EXPECT_EQ(::CompareFileTime(&after.written, &before.written), 0);
     EXPECT_TRUE(ReadLines(m_messages).empty());
+
+    // The flow's landmarks, in order: the sheet stayed hidden until its loop ran.
+    const Lines lines = ReadLines(log);
+    const char *expected[] = {"Show PropSheet",
+                              "Create PropertySheet",
+                              "Created PropertySheet",
+                              "RunModal PropertySheet IsVisible [0]",
+                              "RunModal PropertySheet Complete",
+                              "PropSheet Result [2]"};
+    size_t at = 0;
+    for (const char *text : expected)
+    {
+        while (at < lines.size() && lines[at].find(text) == std::string::npos)
+            ++at;
+        EXPECT_LT(at, lines.size()) << "missing in order: " << text;
+    }
 }
 
 TEST_F(EditLauncher, DamagedFileShowsTheLoadErrorAndNoSheet)

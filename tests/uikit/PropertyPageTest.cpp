@@ -2,10 +2,13 @@
 // finds itself at WM_INITDIALOG, the sheet's notifications reach the
 // handlers with the answers the sheet expects, exceptions stay inside the
 // dialog procedure, and a page created to delete itself is freed when the
-// sheet lets it go. The control wrappers are checked on the same page.
+// sheet lets it go; a page object keeps a page handed to another sheet
+// until that sheet is done with it. The control wrappers are checked on the
+// same page.
 #include "ListView.h"
 #include "PageTestIds.h"
 #include "PropertyPageExEx.h"
+#include "PropertyPageObj.h"
 
 #include <gtest/gtest.h>
 
@@ -226,4 +229,55 @@ TEST(PropertyPageTest, ListViewAndEditWrappers)
 
     ::DestroyWindow(sheet);
     Pump();
+}
+
+namespace
+{
+std::vector<HPROPSHEETPAGE> g_added;
+BOOL CALLBACK AcceptPage(HPROPSHEETPAGE page, LPARAM)
+{
+    g_added.push_back(page);
+    return TRUE;
+}
+BOOL CALLBACK RefusePage(HPROPSHEETPAGE, LPARAM)
+{
+    return FALSE;
+}
+} // namespace
+
+// A page handed to a foreign sheet stays registered while that sheet uses
+// it (counted even where the platform leaves the PSP_USEREFPARENT counter
+// alone) and is released by the sweep once the sheet has destroyed it.
+TEST(PropertyPageObjTest, CountsTheSheetsUseAndSweepsAfterIt)
+{
+    g_events.clear();
+    g_added.clear();
+    auto *page = new CTestPage("handed");
+    bool released = false;
+    CPropertyPageObj object(*page, [&] {
+        released = true;
+        delete page;
+    });
+
+    EXPECT_EQ(object.AddPage(RefusePage, 0), E_FAIL);
+    EXPECT_FALSE(object.IsRegistered());
+    EXPECT_EQ(object.AddPage(AcceptPage, 0), S_OK);
+    ASSERT_EQ(g_added.size(), 1u);
+    EXPECT_TRUE(object.IsRegistered());
+    EXPECT_GT(object.UsedCount(), 0);
+    EXPECT_EQ(SweepUnusedPageObjects(), 0u); // still in use
+    EXPECT_FALSE(released);
+
+    HWND sheet = CreateSheet(g_added);
+    ASSERT_NE(sheet, nullptr);
+    Pump();
+    EXPECT_NE(page->Window(), nullptr);
+    EXPECT_EQ(SweepUnusedPageObjects(), 0u);
+    ::DestroyWindow(sheet);
+    Pump();
+    EXPECT_LE(object.UsedCount(), 0);
+    EXPECT_EQ(SweepUnusedPageObjects(), 1u);
+    EXPECT_TRUE(released);
+    EXPECT_TRUE(Has("handed deleted"));
+    EXPECT_FALSE(object.IsRegistered());
 }
