@@ -37,6 +37,9 @@ bool SystemVolumeLabel(const std::wstring &root, std::wstring &label)
 
 bool SystemDisplayName(const std::wstring &folder, std::wstring &name)
 {
+    // A folder that is not there has no shell name; asking the shell for it
+    // costs as much as for a real one.
+    if (::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
     SHFILEINFOW info{};
     if (!::SHGetFileInfoW(folder.c_str(), 0, &info, sizeof(info), SHGFI_DISPLAYNAME)) return false;
     name = info.szDisplayName;
