@@ -1,0 +1,255 @@
+// CTaskelPropPage: the file binding of the command page (file name and
+// caption, loading, storage hand-off on activation and deactivation, saving
+// on Apply, the activation timer).
+#define TRACE_SOURCE "Taskel\\TaskelPropPage"
+#include "TaskelPropPage.h"
+
+#include <shlwapi.h>
+
+#include "FxException.h"
+#include "ShellFolderCache.h"
+#include "TaskelActionGroup.h"
+#include "TaskelClass.h"
+#include "TaskelGuids.h"
+#include "TaskelStrings.h"
+#include "Trace.h"
+#include "resource.h"
+
+namespace
+{
+
+DWORD Identity(const void *object)
+{
+    return static_cast<DWORD>(reinterpret_cast<uintptr_t>(object));
+}
+
+fx::ComPtr<IPersistStorage> PersistOf(CTaskel *command)
+{
+    fx::ComPtr<IPersistStorage> persist;
+    if (command) command->ExternalQueryInterface(IID_IPersistStorage, persist.put_void());
+    return persist;
+}
+
+} // namespace
+
+CTaskelPropPage::CTaskelPropPage(HINSTANCE resources)
+    : CTaskelPropBase(IDD_TASKEL_PROPPAGE, resources)
+{
+    Trace(4, L"CTaskelPropPage::CTaskelPropPage");
+}
+
+CTaskelPropPage::~CTaskelPropPage()
+{
+    m_command.Reset(nullptr);
+    m_file.reset();
+    if (IsTraceEnabled(1)) Trace(4, L"CTaskelPropPage::~CTaskelPropPage");
+}
+
+std::wstring CTaskelPropPage::CaptionFor(const std::wstring &path)
+{
+    std::wstring name = PathFindFileNameW(path.c_str());
+    if (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) name.clear();
+    const wchar_t *ext = PathFindExtensionW(name.c_str());
+    name.resize(static_cast<size_t>(ext - name.c_str()));
+    if (name.size() <= 32) return name;
+    wchar_t compact[33] = {};
+    if (!PathCompactPathExW(compact, name.c_str(), 33, 0)) return name.substr(0, 32);
+    return compact;
+}
+
+void CTaskelPropPage::SetFileName(const std::wstring &path)
+{
+    if (IsTraceEnabled(1)) Trace(2, L"TaskelPropPage FileName [%s]", path.c_str());
+    m_fileName = path;
+    if (CommandFolder().empty())
+    {
+        std::wstring folder = path;
+        if (!folder.empty() && folder.back() != L'\\')
+        {
+            const wchar_t *name = PathFindFileNameW(folder.c_str());
+            folder.resize(static_cast<size_t>(name - folder.c_str()));
+        }
+        SetCommandFolder(folder);
+    }
+    const std::wstring caption = CaptionFor(path);
+    SetTitle(caption.empty() ? LoadTaskelString(IDS_COMMAND) : caption);
+    RemoveFlags(PSP_HASHELP);
+}
+
+HRESULT CTaskelPropPage::Load(CTaskel *command, bool readOnly)
+{
+    if (m_fileName.empty()) return E_UNEXPECTED;
+    CTaskelRef loaded(command ? command : new CTaskel);
+    if (IsTraceEnabled(1)) Trace(4, L"  Open File [%s]", m_fileName.c_str());
+    fx::ComPtr<ITaskelFile> file;
+    HRESULT hr = CTaskelFile::CreateInstance(m_fileName, IID_ITaskelFile, file.put_void());
+    if (FAILED(hr)) return hr;
+    hr = file->Open(TRUE);
+    if (FAILED(hr)) return hr;
+    fx::ComPtr<IStorage> storage;
+    hr = file.query(IID_IStorage, storage);
+    if (FAILED(hr)) return hr;
+    fx::ComPtr<IPersistStorage> persist = PersistOf(loaded.Get());
+    if (!persist) return E_NOINTERFACE;
+    hr = persist->Load(storage.get());
+    if (FAILED(hr)) return hr;
+    m_command.Reset(loaded.Get());
+    m_file = file;
+    m_readOnly = readOnly;
+    if (IsTraceEnabled(1)) Trace(4, L"  Loaded command [%8.8lX]", Identity(m_command.Get()));
+    return hr;
+}
+
+bool CTaskelPropPage::OnSetActive()
+{
+    try
+    {
+        if (IsTraceEnabled(1)) Trace(4, L"CTaskelPropPage::OnSetActive");
+        if (!m_readOnly && m_file && m_command && Document())
+        {
+            fx::ComPtr<IStorage> storage;
+            if (SUCCEEDED(m_file.query(IID_IStorage, storage)))
+                if (fx::ComPtr<IPersistStorage> persist = PersistOf(m_command.Get()))
+                    persist->SaveCompleted(storage.get());
+        }
+        SetDocument(m_command.Get());
+        SetLocked(m_readOnly);
+        if (!CTaskelPropBase::OnSetActive()) return false;
+        if (!m_command) return true;
+        if (!shellfolders::IsComplete() && !m_timer)
+        {
+            m_timer = ::SetTimer(Window(), TIMER_ACTIVATE, 1, nullptr);
+            Trace(0x1004, L"CTaskelPropPage ActivateTimer [%u]", static_cast<unsigned>(m_timer));
+        }
+        UpdateActionControls();
+        FillSources();
+        FillTarget();
+        UpdateOptionControls();
+    }
+    TRACE_CATCH_ALL(4)
+    return true;
+}
+
+bool CTaskelPropPage::OnTimer(UINT_PTR id)
+{
+    if (id != TIMER_ACTIVATE) return CTaskelPropBase::OnTimer(id);
+    try
+    {
+        if (!::IsWindowVisible(Sheet()))
+        {
+            Trace(0x1004, L"CTaskelPropPage ActivateTimer NotVisible");
+            return true;
+        }
+        if (!shellfolders::IsComplete())
+        {
+            Trace(0x1004, L"CTaskelPropPage ActivateTimer Restart");
+            m_timer = ::SetTimer(Window(), TIMER_ACTIVATE, 1000, nullptr);
+            return true;
+        }
+        Trace(0x1004, L"CTaskelPropPage ActivateTimer Complete");
+        ::KillTimer(Window(), TIMER_ACTIVATE);
+        m_timer = 0;
+        if (shellfolders::ShowDescriptions())
+        {
+            FillSources();
+            FillTarget();
+        }
+        Trace(0x1004, L"CTaskelPropPage ActivateTimer Complete Done");
+    }
+    TRACE_CATCH_ALL(4)
+    return true;
+}
+
+bool CTaskelPropPage::OnKillActive()
+{
+    try
+    {
+        Trace(4, L"CTaskelPropPage::OnKillActive");
+        if (m_file)
+        {
+            if (fx::ComPtr<IPersistStorage> persist = PersistOf(m_command.Get()))
+                persist->HandsOffStorage();
+            m_file.reset();
+        }
+    }
+    TRACE_CATCH_ALL(4)
+    return CTaskelPropBase::OnKillActive();
+}
+
+bool CTaskelPropPage::Save()
+{
+    bool result = false;
+    fx::ComPtr<IPersistStorage> persist = PersistOf(m_command.Get());
+    if (!persist) return false;
+    // The command is bound to the file's storage only while the container is
+    // held (the page active since loading or the last save). After a
+    // deactivation it let go of the storage, so it saves into the freshly
+    // opened one as into a new storage.
+    const BOOL sameAsLoad = m_file ? TRUE : FALSE;
+    if (m_file)
+        fx::COleException::ThrowIfFailed(m_file->Reopen(FALSE));
+    else
+    {
+        if (IsTraceEnabled(1)) Trace(4, L"  Open File [%s]", m_fileName.c_str());
+        fx::COleException::ThrowIfFailed(
+            CTaskelFile::CreateInstance(m_fileName, IID_ITaskelFile, m_file.put_void()));
+        fx::COleException::ThrowIfFailed(m_file->Open(FALSE));
+        SetModified(true);
+    }
+    fx::ComPtr<IStorage> storage;
+    if (FAILED(m_file.query(IID_IStorage, storage)) || !storage) return false;
+    TRACE_HERE();
+    HRESULT hr =
+        LogWinErr(2, static_cast<DWORD>(persist->Save(storage.get(), sameAsLoad)), L"Save");
+    fx::COleException::ThrowIfFailed(hr);
+    persist->HandsOffStorage();
+    hr = m_file->Commit();
+    if (SUCCEEDED(hr)) result = true;
+    if (result && IsCurrentPage())
+    {
+        m_file->Reopen(TRUE);
+        persist->SaveCompleted(storage.get());
+    }
+    else if (!result)
+    {
+        // The file was not written although the command counts as saved:
+        // remember that, so the next Apply writes again, and give the command
+        // its storage back.
+        m_unsaved = true;
+        persist->SaveCompleted(storage.get());
+    }
+    if (result) m_unsaved = false;
+    Trace(4, L"  Saved command [%8.8lX]", Identity(m_command.Get()));
+    return result;
+}
+
+bool CTaskelPropPage::OnApply()
+{
+    bool result = true;
+    try
+    {
+        if (IsTraceEnabled(1)) Trace(2, L"CTaskelPropPage::OnApply");
+        if (!m_readOnly && m_command && (m_file || !m_fileName.empty()))
+        {
+            if (m_file) SetModified(true);
+            fx::ComPtr<IPersistStorage> persist = PersistOf(m_command.Get());
+            if (persist && (persist->IsDirty() == S_OK || m_unsaved))
+            {
+                result = false;
+                try
+                {
+                    result = Save();
+                }
+                TRACE_CATCH_ALL(4)
+            }
+            if (!IsCurrentPage())
+                m_file.reset();
+            else if (result)
+                SetModified(false);
+        }
+        if (result) result = CTaskelPropBase::OnApply();
+        if (IsTraceEnabled(1)) Trace(2, L"CTaskelPropPage::OnApply Result [%u]", result ? 1u : 0u);
+    }
+    TRACE_CATCH_ALL(4)
+    return result;
+}

@@ -1,0 +1,55 @@
+// CTaskelPropPage: the command page bound to one command file. It loads the
+// command from the file, keeps the file's storage attached to the command
+// only while the page is active, saves on Apply through the container's
+// Reopen and Commit, and refreshes the lists by a timer once the shell-folder
+// information has been gathered in the background.
+#pragma once
+
+#include <string>
+
+#include "ComPtr.h"
+#include "TaskelFile.h"
+#include "TaskelPropBase.h"
+
+class CTaskelPropPage : public CTaskelPropBase
+{
+  public:
+    explicit CTaskelPropPage(HINSTANCE resources = nullptr);
+    ~CTaskelPropPage() override;
+
+    void SetFileName(const std::wstring &path);
+    const std::wstring &FileName() const { return m_fileName; }
+    // Reads the command from the file into `command` (a new command object
+    // when null); `readOnly` pages never save.
+    HRESULT Load(CTaskel *command, bool readOnly);
+    CTaskel *Command() const { return m_command.Get(); }
+    bool IsReadOnly() const { return m_readOnly; }
+    UINT_PTR ActivationTimer() const { return m_timer; }
+
+    const char *ClassName() const override { return "CTaskelPropPage"; }
+
+    // The caption for a command file path: its last component without the
+    // extension, compacted to at most 32 characters; empty when there is none.
+    static std::wstring CaptionFor(const std::wstring &path);
+
+    enum : UINT_PTR
+    {
+        TIMER_ACTIVATE = 0x7A31,
+    };
+
+  protected:
+    bool OnSetActive() override;
+    bool OnKillActive() override;
+    bool OnApply() override;
+    bool OnTimer(UINT_PTR id) override;
+
+  private:
+    bool Save();
+
+    std::wstring m_fileName;
+    fx::ComPtr<ITaskelFile> m_file;
+    CTaskelRef m_command;
+    bool m_readOnly = false;
+    bool m_unsaved = false; // saved into the storage, but the commit failed
+    UINT_PTR m_timer = 0;
+};

@@ -1,0 +1,173 @@
+// The command page in ZELK.EXE /edit, driven from this process as a person
+// would: the page's controls clicked with BM_CLICK, Apply and OK pressed
+// with PSM_PRESSBUTTON. A toggled option and OK change exactly that bit in
+// the file; Apply writes once and a following OK without changes does not
+// write again; a read-only file's page never writes.
+#include "FlowTestSupport.h"
+#include "ProcessWindows.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "TaskelClass.h"
+#include "TaskelCommandFile.h"
+#include "TaskelOptions.h"
+#include "TaskelPropBase.h"
+#include "resource.h"
+
+namespace
+{
+
+std::wstring Launcher()
+{
+    std::string dir = EDIT_BINARY_DIR;
+    std::wstring wide = L"Z:";
+    for (char c : dir)
+        wide += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    return wide + L"\\ZELK.exe";
+}
+
+struct Stamp
+{
+    std::vector<BYTE> bytes;
+    FILETIME written{};
+};
+
+Stamp StampOf(const std::wstring &path)
+{
+    Stamp stamp;
+    stamp.bytes = ReadBytes(path);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        stamp.written = data.ftLastWriteTime;
+    return stamp;
+}
+
+bool SameStamp(const Stamp &a, const Stamp &b)
+{
+    return a.bytes == b.bytes && ::CompareFileTime(&a.written, &b.written) == 0;
+}
+
+// A Copy command whose options are all applicable and so shown as stored:
+// the page writes back exactly what it loaded.
+CommandSpec CopySpec()
+{
+    return {EDIT_ACTION_COPY,
+            OPT_NOCONFIRMMKDIR | OPT_X_COMPLETE_SOUND | OPT_RENAMEONCOLLISION,
+            {L"logs\\*.log", L"C:\\data\\"},
+            L"backup\\"};
+}
+
+class PageLauncher : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        m_folder = FreshFolder(CurrentTestName());
+        m_path = m_folder + L"job.Taskel";
+        ASSERT_EQ(WriteCommandFile(m_path, CopySpec()), S_OK);
+    }
+    void TearDown() override
+    {
+        ::SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (m_process.hProcess)
+        {
+            if (::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
+                ::TerminateProcess(m_process.hProcess, 1);
+            ::CloseHandle(m_process.hProcess);
+            ::CloseHandle(m_process.hThread);
+        }
+    }
+
+    // Starts ZELK.EXE /edit and returns the command page's window.
+    HWND OpenPage()
+    {
+        std::wstring line = L"\"" + Launcher() + L"\" /edit \"" + m_path + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        if (!::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                              m_folder.c_str(), &startup, &m_process))
+            return nullptr;
+        m_sheet = WaitForProcessWindow(m_process.dwProcessId, L"#32770", L"job - Ferrovane", 30000);
+        if (!m_sheet) return nullptr;
+        return reinterpret_cast<HWND>(::SendMessageW(m_sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    }
+
+    void Press(int button)
+    {
+        ::SendMessageW(m_sheet, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0);
+        // The sheet's modal loop looks at its end only after a posted message
+        // (a person's click brings input messages along); a sent button press
+        // alone leaves it waiting, so one posted message follows.
+        ::PostMessageW(m_sheet, WM_NULL, 0, 0);
+        ::Sleep(300);
+    }
+
+    bool WaitForExit() { return ::WaitForSingleObject(m_process.hProcess, 20000) == WAIT_OBJECT_0; }
+
+    uint32_t StoredOptions()
+    {
+        CTaskelRef command(new CTaskel);
+        EXPECT_EQ(LoadCommandFile(m_path, *command.Get()), S_OK);
+        EXPECT_EQ(command->GetSources(), CopySpec().sources);
+        EXPECT_EQ(command->GetTarget(), CopySpec().target);
+        EXPECT_EQ(command->GetAction(), EDIT_ACTION_COPY);
+        return command->GetOptions();
+    }
+
+    std::wstring m_folder;
+    std::wstring m_path;
+    HWND m_sheet = nullptr;
+    PROCESS_INFORMATION m_process{};
+};
+
+} // namespace
+
+TEST_F(PageLauncher, ToggledOptionAndOkChangeExactlyThatBit)
+{
+    const uint32_t before = StoredOptions();
+    HWND page = OpenPage();
+    ASSERT_NE(page, nullptr);
+    HWND ignore = ::GetDlgItem(page, IDC_OPT_IGNORE_ERRORS);
+    ASSERT_NE(ignore, nullptr);
+    EXPECT_EQ(::SendMessageW(ignore, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    ::SendMessageW(ignore, BM_CLICK, 0, 0);
+    Press(PSBTN_OK);
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_EQ(StoredOptions(), before ^ OPT_X_IGNORE_ERRORS);
+}
+
+TEST_F(PageLauncher, ApplyWritesOnceAndOkAfterItDoesNotWriteAgain)
+{
+    const Stamp original = StampOf(m_path);
+    HWND page = OpenPage();
+    ASSERT_NE(page, nullptr);
+    ::SendMessageW(::GetDlgItem(page, IDC_OPT_SOUND), BM_CLICK, 0, 0);
+    ::Sleep(1100); // a write changes the time stamp
+    Press(PSBTN_APPLYNOW);
+    const Stamp applied = StampOf(m_path);
+    EXPECT_FALSE(SameStamp(applied, original));
+    ::Sleep(1100);
+    Press(PSBTN_OK);
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_TRUE(SameStamp(StampOf(m_path), applied));
+    EXPECT_EQ(StoredOptions() & OPT_X_COMPLETE_SOUND, 0u);
+}
+
+TEST_F(PageLauncher, ReadOnlyFileIsNeverWritten)
+{
+    ASSERT_TRUE(::SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_READONLY));
+    const Stamp original = StampOf(m_path);
+    HWND page = OpenPage();
+    ASSERT_NE(page, nullptr);
+    ::Sleep(1100);
+    ::SendMessageW(::GetDlgItem(page, IDC_OPT_SOUND), BM_CLICK, 0, 0);
+    // The page is locked: the box keeps the stored state.
+    EXPECT_EQ(::SendMessageW(::GetDlgItem(page, IDC_OPT_SOUND), BM_GETCHECK, 0, 0), BST_CHECKED);
+    Press(PSBTN_APPLYNOW);
+    Press(PSBTN_OK);
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_TRUE(SameStamp(StampOf(m_path), original));
+}

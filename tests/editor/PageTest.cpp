@@ -1,0 +1,345 @@
+// The command page on a real command file in a real (modeless) property
+// sheet, driven through window messages: filling both views, the action
+// group and layout, option boxes, in-place editing, reordering by keys and
+// by the repeating button, the clipboard and deleting, Apply writing once,
+// read-only pages, captions, and screenshots of both views.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "Clipboard.h"
+#include "FlowTestSupport.h"
+#include "PageTestSupport.h"
+#include "RtfMarkup.h"
+#include "ShellFolderCache.h"
+#include "TaskelClass.h"
+#include "TaskelOptions.h"
+#include "resource.h"
+
+namespace
+{
+
+std::wstring MakeCommand(const std::wstring &name, const CommandSpec &spec)
+{
+    std::wstring path = FreshFolder(CurrentTestName()) + name;
+    EXPECT_EQ(WriteCommandFile(path, spec), S_OK);
+    return path;
+}
+
+CommandSpec CopyCommand()
+{
+    return {EDIT_ACTION_COPY,
+            OPT_NOCONFIRMMKDIR | OPT_X_COMPLETE_SOUND,
+            {L"in\\*.txt", L"C:\\data\\report.doc", L"\\\\server\\share\\x\\"},
+            L"out\\"};
+}
+
+bool Checked(HWND button)
+{
+    return ::SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+FILETIME WriteTime(const std::wstring &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+void EditLabel(HWND list, int row, const std::wstring &text)
+{
+    ::SetFocus(list);
+    HWND edit =
+        reinterpret_cast<HWND>(::SendMessageW(list, LVM_EDITLABELW, static_cast<WPARAM>(row), 0));
+    ASSERT_NE(edit, nullptr);
+    ::SetWindowTextW(edit, text.c_str());
+    ::SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    Pump(20);
+}
+
+} // namespace
+
+TEST(CommandPage, FillsTheSpecificationView)
+{
+    CPageHost host(MakeCommand(L"fill.Taskel", CopyCommand()), false, false);
+    ASSERT_EQ(host.LoadResult(), S_OK);
+    HWND list = host.Item(IDC_SOURCE_LIST);
+    EXPECT_TRUE(::IsWindowVisible(list));
+    EXPECT_FALSE(::IsWindowVisible(host.Item(IDC_SOURCE_DESCRIPTIONS)));
+    ASSERT_EQ(ListViewCount(list), 4);
+    EXPECT_EQ(ListViewText(list, 0), L"in\\*.txt");
+    EXPECT_EQ(ListViewText(list, 1), L"C:\\data\\report.doc");
+    EXPECT_EQ(ListViewText(list, 2), L"\\\\server\\share\\x\\");
+    EXPECT_EQ(ListViewText(list, 3), L"Add a new entry here...");
+    EXPECT_EQ(ListViewText(host.Item(IDC_TARGET_LIST), 0), L"out\\");
+    EXPECT_EQ(WindowText(host.Item(IDC_SOURCE_LABEL)), L"Copy from:");
+    EXPECT_EQ(WindowText(host.Item(IDC_TARGET_LABEL)), L"Copy to:");
+    EXPECT_TRUE(Checked(host.Item(IDC_ACTION_COPY)));
+    EXPECT_TRUE(::IsWindowVisible(host.Item(IDC_ACTION_COPYRENAME)));
+    EXPECT_FALSE(::IsWindowVisible(host.Item(IDC_ACTION_MOVERENAME)));
+    EXPECT_EQ(WindowText(host.Sheet()), L"Page test - Ferrovane");
+    // Row 0 is selected: up disabled, down enabled once the button timer ran.
+    Pump(200);
+    EXPECT_FALSE(::IsWindowEnabled(host.Item(IDC_MOVE_UP)));
+    EXPECT_TRUE(::IsWindowEnabled(host.Item(IDC_MOVE_DOWN)));
+}
+
+TEST(CommandPage, FillsTheDescriptionViewAndRefreshesWhenComplete)
+{
+    CPageHost host(MakeCommand(L"words.Taskel", CopyCommand()), false, true);
+    ASSERT_EQ(host.LoadResult(), S_OK);
+    HWND list = host.Item(IDC_SOURCE_DESCRIPTIONS);
+    EXPECT_TRUE(::IsWindowVisible(list));
+    EXPECT_FALSE(::IsWindowVisible(host.Item(IDC_SOURCE_LIST)));
+    ASSERT_EQ(ListBoxCount(list), 4);
+    EXPECT_EQ(StripRtfMarkup(ListBoxText(list, 1)).rfind(L"report.doc in data on disk ", 0), 0u);
+    EXPECT_EQ(StripRtfMarkup(ListBoxText(list, 2)), L"x on share share on computer server");
+    EXPECT_EQ(WindowText(host.Item(IDC_SOURCE_DESC_LABEL)), L"Copy from:");
+    EXPECT_TRUE(PumpUntil([&] { return host.Page().ActivationTimer() == 0; }, 5000));
+    shellfolders::SetShowDescriptions(false);
+}
+
+TEST(CommandPage, ActionGroupChangesActionLabelsAndLayout)
+{
+    CPageHost host(MakeCommand(L"action.Taskel", CopyCommand()), false, false);
+    ASSERT_EQ(host.LoadResult(), S_OK);
+    RECT normal{};
+    ::GetWindowRect(host.Item(IDC_SOURCE_LIST), &normal);
+
+    ::SendMessageW(host.Item(IDC_ACTION_DELETE), BM_CLICK, 0, 0);
+    EXPECT_EQ(host.Command().GetAction(), EDIT_ACTION_DELETE);
+    EXPECT_FALSE(::IsWindowVisible(host.Item(IDC_TARGET_LIST)));
+    EXPECT_FALSE(::IsWindowVisible(host.Item(IDC_TARGET_LABEL)));
+    EXPECT_EQ(WindowText(host.Item(IDC_SOURCE_LABEL)), L"Delete:");
+    EXPECT_TRUE(::IsWindowVisible(host.Item(IDC_OPT_RECYCLE)));
+    EXPECT_FALSE(::IsWindowVisible(host.Item(IDC_OPT_CONFIRM_MKDIR)));
+    RECT tall{};
+    ::GetWindowRect(host.Item(IDC_SOURCE_LIST), &tall);
+    EXPECT_GT(tall.bottom - tall.top, normal.bottom - normal.top);
+
+    ::SendMessageW(host.Item(IDC_ACTION_COPY), BM_CLICK, 0, 0);
+    ::SendMessageW(host.Item(IDC_ACTION_COPYRENAME), BM_CLICK, 0, 0);
+    EXPECT_EQ(host.Command().GetAction(), EDIT_ACTION_COPYRENAME);
+    RECT back{};
+    ::GetWindowRect(host.Item(IDC_SOURCE_LIST), &back);
+    EXPECT_EQ(back.bottom, normal.bottom);
+    EXPECT_TRUE(::IsWindowVisible(host.Item(IDC_TARGET_LIST)));
+
+    // The rename choice carries over to Move.
+    ::SendMessageW(host.Item(IDC_ACTION_MOVE), BM_CLICK, 0, 0);
+    EXPECT_EQ(host.Command().GetAction(), EDIT_ACTION_MOVERENAME);
+    EXPECT_TRUE(Checked(host.Item(IDC_ACTION_MOVERENAME)));
+    EXPECT_FALSE(::IsWindowVisible(host.Item(IDC_ACTION_COPYRENAME)));
+    EXPECT_EQ(WindowText(host.Item(IDC_TARGET_LABEL)), L"Move to:");
+}
+
+TEST(CommandPage, OptionBoxesStoreIntoTheCommand)
+{
+    CPageHost host(MakeCommand(L"options.Taskel", CopyCommand()), false, false);
+    ASSERT_EQ(host.LoadResult(), S_OK);
+    const uint32_t before = host.Command().GetOptions();
+    EXPECT_TRUE(Checked(host.Item(IDC_OPT_PROGRESS)));
+    ::SendMessageW(host.Item(IDC_OPT_PROGRESS), BM_CLICK, 0, 0);
+    EXPECT_EQ(host.Command().GetOptions(), before | OPT_SILENT);
+    EXPECT_FALSE(::IsWindowEnabled(host.Item(IDC_OPT_FILE_PROGRESS)));
+    ::SendMessageW(host.Item(IDC_OPT_SUBFOLDERS), BM_CLICK, 0, 0);
+    EXPECT_EQ(host.Command().GetOptions() & OPT_FILESONLY, OPT_FILESONLY);
+    ::SendMessageW(host.Item(IDC_OPT_SOUND), BM_CLICK, 0, 0);
+    EXPECT_EQ(host.Command().GetOptions() & OPT_X_COMPLETE_SOUND, 0u);
+}
+
+TEST(CommandPage, InPlaceEditingStoresWhatWasTyped)
+{
+    CPageHost host(MakeCommand(L"edit.Taskel", CopyCommand()), false, false);
+    ASSERT_EQ(host.LoadResult(), S_OK);
+    HWND list = host.Item(IDC_SOURCE_LIST);
+    std::wstring entry;
+
+    EditLabel(list, 0, L"  logs\\..\\in\\*.log ");
+    host.Command().GetSource(0, entry);
+    EXPECT_EQ(entry, L"logs\\..\\in\\*.log"); // as typed, trimmed; no folder part added
+    EXPECT_EQ(ListViewText(list, 0), L"in\\*.log");
+
+    EditLabel(list, 1, L"C:\\bad<name");
+    host.Command().GetSource(1, entry);
+    EXPECT_EQ(entry, L"C:\\data\\report.doc"); // refused: the old entry stays
+
+    EditLabel(list, 3, L"D:\\new\\");
+    EXPECT_EQ(host.Command().GetSourceCount(), 4u);
+    host.Command().GetSource(3, entry);
+    EXPECT_EQ(entry, L"D:\\new\\");
+    EXPECT_EQ(ListViewCount(list), 5);
+
+    EditLabel(host.Item(IDC_TARGET_LIST), 0, L"E:\\dest\\");
+    EXPECT_EQ(host.Command().GetTarget(), L"E:\\dest\\");
+}
+
+TEST(CommandPage, ReordersWithControlArrowsAndTheHeldButton)
+{
+    CommandSpec spec{EDIT_ACTION_MOVE, 0, {L"C:\\a", L"C:\\b", L"C:\\c", L"C:\\d"}, L"C:\\t\\"};
+    CPageHost host(MakeCommand(L"order.Taskel", spec), false, false);
+    ASSERT_EQ(host.LoadResult(), S_OK);
+    HWND list = host.Item(IDC_SOURCE_LIST);
+    {
+        CControlKeyDown ctrl;
+        ::SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+        ::SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+    }
+    EXPECT_EQ(host.Command().GetSources(),
+              (std::vector<std::wstring>{L"C:\\b", L"C:\\c", L"C:\\a", L"C:\\d"}));
+    EXPECT_EQ(ListViewText(list, 2), L"C:\\a");
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 2);
+    {
+        CControlKeyDown ctrl;
+        ::SendMessageW(list, WM_KEYDOWN, VK_UP, 0);
+    }
+    EXPECT_EQ(host.Command().GetSources(),
+              (std::vector<std::wstring>{L"C:\\b", L"C:\\a", L"C:\\c", L"C:\\d"}));
+
+    // Holding "down" repeats at the drag delay until the last real entry.
+    HWND down = host.Item(IDC_MOVE_DOWN);
+    Pump(150);
+    ASSERT_TRUE(::IsWindowEnabled(down));
+    ::SendMessageW(down, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    const UINT delay = ::GetProfileIntW(L"windows", L"DragDelay", 200);
+    EXPECT_TRUE(
+        PumpUntil([&] { return host.Command().GetSources().back() == L"C:\\a"; }, delay * 6));
+    Pump(delay * 2);
+    ::SendMessageW(down, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    EXPECT_EQ(host.Command().GetSources(),
+              (std::vector<std::wstring>{L"C:\\b", L"C:\\c", L"C:\\d", L"C:\\a"}));
+    Pump(150);
+    EXPECT_FALSE(::IsWindowEnabled(down));
+}
+
+TEST(CommandPage, ClipboardAndDelete)
+{
+    CPageHost host(MakeCommand(L"clip.Taskel", CopyCommand()), false, false);
+    ASSERT_EQ(host.LoadResult(), S_OK);
+    HWND list = host.Item(IDC_SOURCE_LIST);
+    ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ::SendMessageW(list, WM_COPY, 0, 0);
+    std::vector<std::wstring> paths;
+    bool hasText = false;
+    ASSERT_TRUE(CClipboard::GetPaths(nullptr, paths, hasText));
+    EXPECT_TRUE(hasText);
+    EXPECT_EQ(paths, std::vector<std::wstring>{L"C:\\data\\report.doc"});
+    ASSERT_TRUE(::IsClipboardFormatAvailable(CF_HDROP));
+
+    ::SendMessageW(list, WM_CUT, 0, 0);
+    EXPECT_EQ(host.Command().GetSources(),
+              (std::vector<std::wstring>{L"in\\*.txt", L"\\\\server\\share\\x\\"}));
+
+    // Two lines of text are taken by the page, over the rows from the selection on.
+    ASSERT_TRUE(CClipboard::SetPaths(nullptr, {L"C:\\p\\one.txt", L"C:\\p\\two.txt"}, {}));
+    ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ::SendMessageW(list, WM_PASTE, 0, 0);
+    EXPECT_EQ(host.Command().GetSources(),
+              (std::vector<std::wstring>{L"in\\*.txt", L"C:\\p\\one.txt", L"C:\\p\\two.txt"}));
+
+    ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ::SendMessageW(list, WM_KEYDOWN, VK_DELETE, 0);
+    EXPECT_EQ(host.Command().GetSources(),
+              (std::vector<std::wstring>{L"C:\\p\\one.txt", L"C:\\p\\two.txt"}));
+    ::SendMessageW(host.Item(IDC_TARGET_LIST), WM_CLEAR, 0, 0);
+    EXPECT_EQ(host.Command().GetTarget(), L"");
+}
+
+TEST(CommandPage, ApplyWritesOnceAndOnlyChangedCommands)
+{
+    const std::wstring path = MakeCommand(L"apply.Taskel", CopyCommand());
+    auto host = std::make_unique<CPageHost>(path, false, false);
+    ASSERT_EQ(host->LoadResult(), S_OK);
+    const std::vector<BYTE> original = ReadBytes(path);
+    const FILETIME originalTime = WriteTime(path);
+
+    // Nothing changed: Apply writes nothing.
+    ::SendMessageW(host->Sheet(), PSM_APPLY, 0, 0);
+    Pump(20);
+    EXPECT_EQ(ReadBytes(path), original);
+    FILETIME now = WriteTime(path);
+    EXPECT_EQ(CompareFileTime(&originalTime, &now), 0);
+
+    ::Sleep(20);
+    ::SendMessageW(host->Item(IDC_OPT_IGNORE_ERRORS), BM_CLICK, 0, 0);
+    ::SendMessageW(host->Sheet(), PSM_APPLY, 0, 0);
+    Pump(20);
+    const std::vector<BYTE> saved = ReadBytes(path);
+    EXPECT_NE(saved, original);
+    const FILETIME savedTime = WriteTime(path);
+    ::Sleep(20);
+    ::SendMessageW(host->Sheet(), PSM_APPLY, 0, 0);
+    Pump(20);
+    EXPECT_EQ(ReadBytes(path), saved);
+    now = WriteTime(path);
+    EXPECT_EQ(CompareFileTime(&savedTime, &now), 0);
+
+    // The saved file holds the change (the sheet closed first: an active
+    // page holds its file).
+    host.reset();
+    CPageHost again(path, true, false);
+    ASSERT_EQ(again.LoadResult(), S_OK);
+    EXPECT_EQ(again.Command().GetOptions() & OPT_X_IGNORE_ERRORS, OPT_X_IGNORE_ERRORS);
+}
+
+TEST(CommandPage, ReadOnlyPageBeepsAndNeverWrites)
+{
+    const std::wstring path = MakeCommand(L"locked.Taskel", CopyCommand());
+    CPageHost host(path, true, false);
+    ASSERT_EQ(host.LoadResult(), S_OK);
+    const std::vector<BYTE> original = ReadBytes(path);
+    const uint32_t options = host.Command().GetOptions();
+    ::SendMessageW(host.Item(IDC_OPT_SOUND), BM_CLICK, 0, 0);
+    ::SendMessageW(host.Item(IDC_ACTION_DELETE), BM_CLICK, 0, 0);
+    ::SendMessageW(host.Item(IDC_SOURCE_LIST), WM_CLEAR, 0, 0);
+    EXPECT_EQ(host.Command().GetOptions(), options);
+    EXPECT_EQ(host.Command().GetAction(), EDIT_ACTION_COPY);
+    EXPECT_EQ(host.Command().GetSourceCount(), 3u);
+    EXPECT_TRUE(Checked(host.Item(IDC_OPT_SOUND)));
+    EXPECT_TRUE(Checked(host.Item(IDC_ACTION_COPY)));
+    ::SendMessageW(host.Sheet(), PSM_APPLY, 0, 0);
+    Pump(20);
+    EXPECT_EQ(ReadBytes(path), original);
+}
+
+TEST(CommandPage, CaptionFromTheFileName)
+{
+    EXPECT_EQ(CTaskelPropPage::CaptionFor(L"C:\\Jobs\\report.Taskel"), L"report");
+    std::wstring longName = CTaskelPropPage::CaptionFor(
+        L"C:\\Jobs\\A very long command name that goes on and on.Taskel");
+    EXPECT_LE(longName.size(), 32u);
+    EXPECT_NE(longName.find(L"..."), std::wstring::npos) << Narrow(longName);
+    EXPECT_EQ(CTaskelPropPage::CaptionFor(L"C:\\Jobs\\"), L"");
+    CTaskelPropPage page(::GetModuleHandleW(nullptr));
+    page.SetFileName(L"C:\\Jobs\\");
+    EXPECT_EQ(page.Title(), L"Command");
+    EXPECT_EQ(page.CommandFolder(), L"C:\\Jobs\\");
+    EXPECT_TRUE(FAILED(page.Load(nullptr, false)));
+    CTaskelPropPage empty(::GetModuleHandleW(nullptr));
+    EXPECT_EQ(empty.Load(nullptr, false), static_cast<HRESULT>(0x8000FFFF));
+}
+
+// Pictures of both views for the documentation, on a command whose paths
+// read as a user's would.
+TEST(CommandPage, Screenshots)
+{
+    CommandSpec spec{EDIT_ACTION_COPYRENAME,
+                     OPT_NOCONFIRMMKDIR | OPT_X_COMPLETE_SOUND | OPT_RENAMEONCOLLISION,
+                     {L"C:\\Reports\\*.xlsx>*.bak", L"C:\\Users\\Public\\Documents\\Letters\\",
+                      L"\\\\server\\archive\\2026\\*.*"},
+                     L"D:\\Backup\\Reports\\"};
+    const std::wstring path = MakeCommand(L"Monthly reports.Taskel", spec);
+    for (bool descriptions : {false, true})
+    {
+        CPageHost host(path, false, descriptions);
+        ASSERT_EQ(host.LoadResult(), S_OK);
+        PumpUntil([&] { return host.Page().ActivationTimer() == 0; }, 5000);
+        EXPECT_EQ(WindowText(host.Item(IDC_SOURCE_LABEL)), L"Copy from:");
+        const std::wstring shot =
+            SaveScreenshot(host.Sheet(), descriptions ? L"command-page-descriptions.png"
+                                                      : L"command-page-specifications.png");
+        EXPECT_FALSE(shot.empty());
+    }
+    shellfolders::SetShowDescriptions(false);
+}
