@@ -224,13 +224,21 @@ INT_PTR CPropertySheetExEx::RunModalLoop(bool showOnIdle)
             ::UpdateWindow(m_window);
             continue;
         }
-        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
-        if (got == 0)
+        // Messages sent to the sheet (PSM_PRESSBUTTON from another process,
+        // a button click sent by a test tool) are handled inside the peek
+        // and may end the sheet without any posted message: wait for input of
+        // any kind and look at the sheet again, rather than block in
+        // GetMessage until something is posted.
+        if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            continue;
+        }
+        if (msg.message == WM_QUIT)
         {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
-        if (got < 0) break;
         // F1 asks for the help of the focused control, once.
         if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1 && ::IsChild(m_window, msg.hwnd))
         {
