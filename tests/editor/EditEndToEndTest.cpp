@@ -15,38 +15,10 @@
 
 namespace
 {
-std::wstring Launcher()
-{
-    std::string dir = EDIT_BINARY_DIR;
-    std::wstring wide = L"Z:";
-    for (char c : dir)
-        wide += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-    return wide + L"\\ZELK.exe";
-}
-
-struct FileStamp
-{
-    std::vector<BYTE> bytes;
-    FILETIME written{};
-};
-
-FileStamp Stamp(const std::wstring &path)
-{
-    FileStamp stamp;
-    stamp.bytes = ReadBytes(path);
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
-        stamp.written = data.ftLastWriteTime;
-    return stamp;
-}
-
 class EditLauncher : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        m_folder = FreshFolder(CurrentTestName());
-    }
+    void SetUp() override { m_folder = FreshFolder(CurrentTestName()); }
     void TearDown() override
     {
         if (m_process.hProcess)
@@ -60,7 +32,7 @@ class EditLauncher : public ::testing::Test
 
     void StartEdit(const std::wstring &path)
     {
-        std::wstring line = L"\"" + Launcher() + L"\" /edit \"" + path + L"\"";
+        std::wstring line = L"\"" + EditLauncherPath() + L"\" /edit \"" + path + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         ASSERT_TRUE(::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
@@ -95,7 +67,7 @@ TEST_F(EditLauncher, CancelShowsBothPagesAndWritesNothing)
 {
     const std::wstring path = m_folder + L"backup.Taskel";
     ASSERT_EQ(WriteCommandFile(path, {2, FOF_NOCONFIRMATION, {L"logs\\*.log"}, L"backup"}), S_OK);
-    const FileStamp before = Stamp(path);
+    const FileStamp before = StampOf(path);
     ::Sleep(1100); // a write would change the time stamp
 
     const std::wstring log = m_folder + L"edit.log";
@@ -123,7 +95,7 @@ TEST_F(EditLauncher, CancelShowsBothPagesAndWritesNothing)
     ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     ASSERT_TRUE(WaitForExit());
 
-    const FileStamp after = Stamp(path);
+    const FileStamp after = StampOf(path);
     EXPECT_EQ(after.bytes, before.bytes);
     EXPECT_EQ(::CompareFileTime(&after.written, &before.written), 0);
 

@@ -20,36 +20,6 @@
 namespace
 {
 
-std::wstring Launcher()
-{
-    std::string dir = EDIT_BINARY_DIR;
-    std::wstring wide = L"Z:";
-    for (char c : dir)
-        wide += c == '/' ? L'\\' : static_cast<wchar_t>(c);
-    return wide + L"\\ZELK.exe";
-}
-
-struct Stamp
-{
-    std::vector<BYTE> bytes;
-    FILETIME written{};
-};
-
-Stamp StampOf(const std::wstring &path)
-{
-    Stamp stamp;
-    stamp.bytes = ReadBytes(path);
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
-        stamp.written = data.ftLastWriteTime;
-    return stamp;
-}
-
-bool SameStamp(const Stamp &a, const Stamp &b)
-{
-    return a.bytes == b.bytes && ::CompareFileTime(&a.written, &b.written) == 0;
-}
-
 // A Copy command whose options are all applicable and so shown as stored:
 // the page writes back exactly what it loaded.
 CommandSpec CopySpec()
@@ -84,7 +54,7 @@ class PageLauncher : public ::testing::Test
     // Starts ZELK.EXE /edit and returns the command page's window.
     HWND OpenPage()
     {
-        std::wstring line = L"\"" + Launcher() + L"\" /edit \"" + m_path + L"\"";
+        std::wstring line = L"\"" + EditLauncherPath() + L"\" /edit \"" + m_path + L"\"";
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
         if (!::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
@@ -140,13 +110,13 @@ TEST_F(PageLauncher, ToggledOptionAndOkChangeExactlyThatBit)
 
 TEST_F(PageLauncher, ApplyWritesOnceAndOkAfterItDoesNotWriteAgain)
 {
-    const Stamp original = StampOf(m_path);
+    const FileStamp original = StampOf(m_path);
     HWND page = OpenPage();
     ASSERT_NE(page, nullptr);
     ::SendMessageW(::GetDlgItem(page, IDC_OPT_SOUND), BM_CLICK, 0, 0);
     ::Sleep(1100); // a write changes the time stamp
     Press(PSBTN_APPLYNOW);
-    const Stamp applied = StampOf(m_path);
+    const FileStamp applied = StampOf(m_path);
     EXPECT_FALSE(SameStamp(applied, original));
     ::Sleep(1100);
     Press(PSBTN_OK);
@@ -158,7 +128,7 @@ TEST_F(PageLauncher, ApplyWritesOnceAndOkAfterItDoesNotWriteAgain)
 TEST_F(PageLauncher, ReadOnlyFileIsNeverWritten)
 {
     ASSERT_TRUE(::SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_READONLY));
-    const Stamp original = StampOf(m_path);
+    const FileStamp original = StampOf(m_path);
     HWND page = OpenPage();
     ASSERT_NE(page, nullptr);
     ::Sleep(1100);

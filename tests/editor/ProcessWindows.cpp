@@ -1,6 +1,8 @@
 // Windows of another process.
 #include "ProcessWindows.h"
 
+#include "TestFiles.h"
+
 #include <vector>
 
 namespace
@@ -55,4 +57,28 @@ HWND WaitForProcessWindow(DWORD process, const wchar_t *className, const std::ws
         ::Sleep(100);
     } while (::GetTickCount() - start < timeoutMs);
     return nullptr;
+}
+
+std::wstring EditLauncherPath()
+{
+    std::string dir = EDIT_BINARY_DIR;
+    std::wstring wide = L"Z:";
+    for (char c : dir)
+        wide += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    return wide + L"\\ZELK.exe";
+}
+
+FileStamp StampOf(const std::wstring &path)
+{
+    FileStamp stamp;
+    stamp.bytes = ReadBytes(path);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        stamp.written = data.ftLastWriteTime;
+    return stamp;
+}
+
+bool SameStamp(const FileStamp &a, const FileStamp &b)
+{
+    return a.bytes == b.bytes && ::CompareFileTime(&a.written, &b.written) == 0;
 }

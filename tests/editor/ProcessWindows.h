@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // The first visible top-level window of `process` with the class `className`
 // whose caption is `caption` (empty: any), waiting up to `timeoutMs`.
@@ -15,3 +16,15 @@ HWND WaitForProcessWindow(DWORD process, const wchar_t *className, const std::ws
 bool HasProcessWindow(DWORD process, const wchar_t *className, const std::wstring &caption);
 // A window's text through WM_GETTEXT (works across processes).
 std::wstring WindowText(HWND window);
+
+// ZELK.EXE beside the library under test, as a Windows path.
+std::wstring EditLauncherPath();
+
+// A file's bytes and last-write time: a write changes at least the time.
+struct FileStamp
+{
+    std::vector<BYTE> bytes;
+    FILETIME written{};
+};
+FileStamp StampOf(const std::wstring &path);
+bool SameStamp(const FileStamp &a, const FileStamp &b);
