@@ -137,6 +137,14 @@ std::wstring DescriptionMarkup(const std::wstring &entry, const std::wstring &ba
     return EscapeRtfText(combined);
 }
 
+void RequestEntryNames(const std::wstring &entry, const std::wstring &baseFolder)
+{
+    std::wstring text = TrimSpec(entry);
+    if (text.empty() || IsUrl(text)) return;
+    ResolvedEntry r = ResolveEntry(text, baseFolder);
+    if (r.valid) shellfolders::RegisterFolder(ParentFolder(r.full));
+}
+
 bool EntryAccepted(const std::wstring &typed, const std::wstring &baseFolder)
 {
     std::wstring text = TrimSpec(typed);

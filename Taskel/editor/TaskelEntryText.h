@@ -29,6 +29,10 @@ std::wstring SpecDisplayText(const std::wstring &entry, const std::wstring &base
 std::wstring DescriptionMarkup(const std::wstring &entry, const std::wstring &baseFolder,
                                uint32_t editorAction);
 
+// Asks the shell-folder cache for the names the description of `entry` will
+// use, so that they are gathered before its row is described.
+void RequestEntryNames(const std::wstring &entry, const std::wstring &baseFolder);
+
 // True when the path object can hold `typed`: it qualifies against the base
 // folder, fits the shell's buffers and holds no character a path cannot.
 bool EntryAccepted(const std::wstring &typed, const std::wstring &baseFolder);

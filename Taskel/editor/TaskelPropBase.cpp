@@ -345,6 +345,12 @@ bool CTaskelPropBase::OnTimer(UINT_PTR id)
         case TIMER_REPEAT_DOWN:
             if (!MoveDown()) StopRepeat(TIMER_REPEAT_DOWN);
             return true;
+        case TIMER_FILL:
+            if (HWND control = Item(IDC_SOURCE_DESCRIPTIONS); control && DescriptionView())
+                FillSourceRows(control, ::IsWindowVisible(Sheet()) ? kFillStepRows : 0);
+            else
+                ::KillTimer(Window(), TIMER_FILL);
+            return true;
         default:
             break;
         }

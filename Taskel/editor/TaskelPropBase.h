@@ -74,7 +74,12 @@ class CTaskelPropBase : public CPropertyPageExEx
         TIMER_BUTTONS = 1,
         TIMER_REPEAT_UP = 2,
         TIMER_REPEAT_DOWN = 3,
+        TIMER_FILL = 4,
     };
+    // Description rows set at once (past the list's top row), and per tick
+    // of the fill timer.
+    static constexpr int kFillFirstRows = 40;
+    static constexpr int kFillStepRows = 50;
 
   protected:
     bool OnInitDialog() override;
@@ -102,6 +107,7 @@ class CTaskelPropBase : public CPropertyPageExEx
     int SourceSelection() const;
     void SelectSource(int row);
     void SetRowText(HWND control, int row, const std::wstring &entry);
+    void FillSourceRows(HWND control, int limit);
     void ApplyLayout(bool hasTarget);
     void RefreshAfterEdit();
     void ScheduleButtonRefresh();
@@ -139,4 +145,6 @@ class CTaskelPropBase : public CPropertyPageExEx
     HBRUSH m_shadowBrush = nullptr;
     HBRUSH m_lightBrush = nullptr;
     bool m_filling = false;
+    // Next source row of a description list that is filled in steps.
+    size_t m_fillRow = 0;
 };

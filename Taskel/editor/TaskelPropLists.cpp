@@ -6,6 +6,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <climits>
+
 #include "Clipboard.h"
 #include "DialogControls.h"
 #include "PathDialog.h"
@@ -176,7 +179,26 @@ void CTaskelPropBase::SetRowText(HWND control, int row, const std::wstring &text
     const int count = RowCount(control);
     if (IsListBox(control))
     {
-        if (row < count) ::SendMessageW(control, LB_DELETESTRING, static_cast<WPARAM>(row), 0);
+        if (row < count)
+        {
+            // A list box cannot change a row's text: an unchanged row stays,
+            // a changed one is replaced, keeping it selected if it was.
+            const LRESULT length = ::SendMessageW(control, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0);
+            if (length == static_cast<LRESULT>(text.size()))
+            {
+                std::wstring current(text.size() + 1, L'\0');
+                ::SendMessageW(control, LB_GETTEXT, static_cast<WPARAM>(row),
+                               reinterpret_cast<LPARAM>(&current[0]));
+                current.resize(text.size());
+                if (current == text) return;
+            }
+            const bool selected = Selection(control) == row;
+            ::SendMessageW(control, LB_DELETESTRING, static_cast<WPARAM>(row), 0);
+            ::SendMessageW(control, LB_INSERTSTRING, static_cast<WPARAM>(row),
+                           reinterpret_cast<LPARAM>(text.c_str()));
+            if (selected) Select(control, row);
+            return;
+        }
         ::SendMessageW(control, LB_INSERTSTRING, static_cast<WPARAM>(row),
                        reinterpret_cast<LPARAM>(text.c_str()));
         return;
@@ -189,29 +211,77 @@ void CTaskelPropBase::SetRowText(HWND control, int row, const std::wstring &text
                    static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
+// Describing a source takes about a millisecond, so the description list of
+// a long command is filled in steps: the rows in sight at once, the others on
+// the fill timer, and the sheet paints before a thousand rows are described.
 void CTaskelPropBase::FillSources()
 {
     HWND control = Item(DescriptionView() ? IDC_SOURCE_DESCRIPTIONS : IDC_SOURCE_LIST);
     if (!control) return;
-    m_filling = true;
+    if (Window()) ::KillTimer(Window(), TIMER_FILL);
+    m_fillRow = 0;
+    int limit = INT_MAX;
+    if (IsListBox(control))
+    {
+        const int top = static_cast<int>(::SendMessageW(control, LB_GETTOPINDEX, 0, 0));
+        limit = kFillFirstRows + (top > 0 ? top : 0);
+        // The names of the rows filled later are gathered meanwhile.
+        if (m_document && m_document->GetSourceCount() > static_cast<size_t>(limit))
+            for (const std::wstring &entry : m_document->GetSources())
+                RequestEntryNames(entry, m_folder);
+    }
+    FillSourceRows(control, limit);
     try
     {
-        NoRedraw noRedraw(control);
-        const uint32_t action = m_document ? m_document->GetAction() : 0;
-        int row = 0;
-        if (m_document)
-            for (const std::wstring &entry : m_document->GetSources())
-                SetRowText(control, row++, DisplayText(entry));
-        SetRowText(control, row++, LoadTaskelString(IDS_NEW_ENTRY_PROMPT));
-        DeleteRowsFrom(control, row);
-        if (Selection(control) < 0) Select(control, 0);
-        const ListLabels labels = LabelsForAction(action);
+        const ListLabels labels = LabelsForAction(m_document ? m_document->GetAction() : 0);
         const std::wstring label = LoadTaskelString(labels.sourceId) + L":";
         ::SetDlgItemTextW(Window(), IDC_SOURCE_LABEL, label.c_str());
         ::SetDlgItemTextW(Window(), IDC_SOURCE_DESC_LABEL, label.c_str());
     }
     TRACE_CATCH_ALL(4)
+}
+
+// Sets up to `limit` source rows from m_fillRow on. After the last source it
+// sets the prompt row and drops rows left from a longer list; until then the
+// fill timer brings the next step.
+void CTaskelPropBase::FillSourceRows(HWND control, int limit)
+{
+    bool done = true;
+    m_filling = true;
+    try
+    {
+        const bool listBox = IsListBox(control);
+        const int top = listBox ? static_cast<int>(::SendMessageW(control, LB_GETTOPINDEX, 0, 0)) : 0;
+        const int selection = Selection(control);
+        NoRedraw noRedraw(control);
+        static const std::vector<std::wstring> none;
+        const std::vector<std::wstring> &sources = m_document ? m_document->GetSources() : none;
+        const size_t end = std::min(sources.size(), m_fillRow + static_cast<size_t>(limit));
+        for (; m_fillRow < end; ++m_fillRow)
+            SetRowText(control, static_cast<int>(m_fillRow), DisplayText(sources[m_fillRow]));
+        done = m_fillRow >= sources.size();
+        if (done)
+        {
+            const int row = static_cast<int>(sources.size());
+            SetRowText(control, row, LoadTaskelString(IDS_NEW_ENTRY_PROMPT));
+            DeleteRowsFrom(control, row + 1);
+        }
+        if (selection >= 0 && selection < RowCount(control) && Selection(control) != selection)
+            Select(control, selection);
+        if (Selection(control) < 0) Select(control, 0);
+        if (listBox && top > 0) ::SendMessageW(control, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+    }
+    TRACE_CATCH_ALL(4)
     m_filling = false;
+    if (Window())
+    {
+        // A hidden sheet waits for its modal loop to go idle before it shows;
+        // a busy timer would keep it from that, so steps wait for the show.
+        if (done)
+            ::KillTimer(Window(), TIMER_FILL);
+        else
+            ::SetTimer(Window(), TIMER_FILL, ::IsWindowVisible(Sheet()) ? 10 : 50, nullptr);
+    }
     ScheduleButtonRefresh();
 }
 

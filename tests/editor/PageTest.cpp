@@ -15,6 +15,7 @@
 #include "ShellFolderCache.h"
 #include "TaskelClass.h"
 #include "TaskelOptions.h"
+#include "TaskelStrings.h"
 #include "resource.h"
 
 namespace
@@ -97,6 +98,35 @@ TEST(CommandPage, FillsTheDescriptionViewAndRefreshesWhenComplete)
     EXPECT_EQ(StripRtfMarkup(ListBoxText(list, 2)), L"x on share share on computer server");
     EXPECT_EQ(WindowText(host.Item(IDC_SOURCE_DESC_LABEL)), L"Copy from:");
     EXPECT_TRUE(PumpUntil([&] { return host.Page().ActivationTimer() == 0; }, 5000));
+    shellfolders::SetShowDescriptions(false);
+}
+
+TEST(CommandPage, DescribesALongListInStepsAndKeepsTheSelection)
+{
+    CommandSpec spec = CopyCommand();
+    spec.sources.clear();
+    for (int i = 0; i < 300; ++i)
+        spec.sources.push_back(L"C:\\data\\f" + std::to_wstring(i) + L"\\*.txt");
+    CPageHost host(MakeCommand(L"long.Taskel", spec), false, true);
+    ASSERT_EQ(host.LoadResult(), S_OK);
+    HWND list = host.Item(IDC_SOURCE_DESCRIPTIONS);
+    // The rows in sight are there at once, the rest follow on the timer.
+    EXPECT_GE(ListBoxCount(list), 40);
+    ASSERT_TRUE(PumpUntil([&] { return ListBoxCount(list) == 301; }, 10000));
+    EXPECT_NE(StripRtfMarkup(ListBoxText(list, 299)).find(L"f299 in data"), std::wstring::npos)
+        << StripRtfMarkup(ListBoxText(list, 299));
+    EXPECT_EQ(ListBoxText(list, 300), LoadTaskelString(IDS_NEW_ENTRY_PROMPT));
+
+    // A refill (as when the folder names are in) keeps the row the user chose
+    // and the rows in view.
+    ::SendMessageW(list, LB_SETCURSEL, 250, 0);
+    ::SendMessageW(list, LB_SETTOPINDEX, 245, 0);
+    ::SendMessageW(host.Item(IDC_ACTION_MOVE), BM_CLICK, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return ListBoxCount(list) == 301; }, 10000));
+    Pump(300);
+    EXPECT_EQ(::SendMessageW(list, LB_GETCURSEL, 0, 0), 250);
+    EXPECT_EQ(::SendMessageW(list, LB_GETTOPINDEX, 0, 0), 245);
+    EXPECT_EQ(WindowText(host.Item(IDC_SOURCE_DESC_LABEL)), L"Move from:");
     shellfolders::SetShowDescriptions(false);
 }
 
