@@ -3,6 +3,7 @@
 #define TRACE_SOURCE "MfcGui\\PropertyPageObj"
 #include "PropertyPageObj.h"
 
+#include "ActivationContext.h"
 #include "CriticalSection.h"
 #include "FxException.h"
 #include "Trace.h"
@@ -56,6 +57,9 @@ bool CPropertyPageObj::IsRegistered() const
 HRESULT CPropertyPageObj::AddPage(LPFNADDPROPSHEETPAGE addPage, LPARAM lParam)
 {
     m_owner.SetCallbackSink(this);
+    // The page's controls are created in this library's activation context
+    // (version 6 common controls), whatever the sheet's process uses.
+    m_owner.SetActivationContext(LibraryActivationContext());
     PROPSHEETPAGEW description = m_owner.Description();
     description.dwFlags |= PSP_USEREFPARENT;
     description.pcRefParent = &m_usedCount;
