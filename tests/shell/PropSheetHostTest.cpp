@@ -31,32 +31,6 @@ const wchar_t kTaskelKey[] = L"Software\\Veltrac\\Ferrovane";
 const wchar_t kJotwellKey[] = L"Software\\Veltrac\\Jotwell";
 const int IDC_PREF_ADVANCED = 2035;
 
-std::wstring WindowsPath(const char *path)
-{
-    std::wstring windows = L"Z:";
-    for (const char *c = path; *c; ++c)
-        windows += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-    return windows;
-}
-
-DWORD Regsvr32(const std::wstring &library, bool unregister = false)
-{
-    std::wstring command =
-        std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + L"\"" + library + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process))
-        return static_cast<DWORD>(-1);
-    ::WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = static_cast<DWORD>(-1);
-    ::GetExitCodeProcess(process.hProcess, &code);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    return code;
-}
-
 // The library's own answer to whether it may unload now.
 HRESULT CanUnloadNow(const wchar_t *library)
 {
@@ -181,14 +155,14 @@ class PropSheetHost : public ::testing::Test
     static void SetUpTestSuite()
     {
         ::OleInitialize(nullptr);
-        ASSERT_EQ(Regsvr32(WindowsPath(TASKEL_DLL)), 0u);
-        ASSERT_EQ(Regsvr32(WindowsPath(JOTWELL_DLL)), 0u);
+        ASSERT_EQ(RegisterLibrary(WindowsPathOf(TASKEL_DLL)), 0u);
+        ASSERT_EQ(RegisterLibrary(WindowsPathOf(JOTWELL_DLL)), 0u);
     }
     static void TearDownTestSuite()
     {
         // The other tests of the prefix expect both libraries unregistered.
-        Regsvr32(WindowsPath(JOTWELL_DLL), true);
-        Regsvr32(WindowsPath(TASKEL_DLL), true);
+        RegisterLibrary(WindowsPathOf(JOTWELL_DLL), true);
+        RegisterLibrary(WindowsPathOf(TASKEL_DLL), true);
         ::OleUninitialize();
     }
     void SetUp() override
