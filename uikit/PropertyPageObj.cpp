@@ -65,6 +65,12 @@ HRESULT CPropertyPageObj::AddPage(LPFNADDPROPSHEETPAGE addPage, LPARAM lParam)
     description.pcRefParent = &m_usedCount;
     if (!m_useCallback) description.dwFlags &= ~PSP_USECALLBACK;
 
+    {
+        // Room in the registry first: once the sheet took the page, entering
+        // it there must not fail.
+        fx::CSingleLock lock(&RegistryLock());
+        Registry().reserve(Registry().size() + 1);
+    }
     HPROPSHEETPAGE page = ::CreatePropertySheetPageW(&description);
     if (!page)
     {

@@ -65,13 +65,16 @@ class CHostPage
         page.dwSize = sizeof(page);
         page.dwFlags = PSP_DLGINDIRECT;
         page.pResource = reinterpret_cast<DLGTEMPLATE *>(m_template.data());
-        page.pfnDlgProc = [](HWND, UINT message, WPARAM, LPARAM) -> INT_PTR {
-            return message == WM_INITDIALOG;
-        };
+        page.pfnDlgProc = &CHostPage::DialogProc;
         return ::CreatePropertySheetPageW(&page);
     }
 
   private:
+    static INT_PTR CALLBACK DialogProc(HWND, UINT message, WPARAM, LPARAM)
+    {
+        return message == WM_INITDIALOG;
+    }
+
     std::vector<WORD> m_template;
 };
 
