@@ -102,9 +102,9 @@ HRESULT CPropertyPageObj::AddPage(LPFNADDPROPSHEETPAGE addPage, LPARAM lParam)
 void CPropertyPageObj::OnPageCallback(CPropertyPageExEx &, UINT message)
 {
     if (message == PSPCB_ADDREF)
-        ++m_callbackUses;
+        ::InterlockedIncrement(&m_callbackUses);
     else if (message == PSPCB_RELEASE && m_callbackUses > 0)
-        --m_callbackUses;
+        ::InterlockedDecrement(&m_callbackUses);
 }
 
 void CPropertyPageObj::ReleaseOwner()
