@@ -147,6 +147,40 @@ TEST_F(JotwellServer, ScriptEngineCreatesItByProgIdAndSetsItemsByName)
     EXPECT_EQ(object.query(IID_IShellPropSheetExt, sheet), S_OK);
 }
 
+// A real script engine (the system's VBScript host): indexed properties as
+// scripts write them, the results written to a file the test reads.
+TEST_F(JotwellServer, VBScriptSetsAndReadsTheProperties)
+{
+    const std::wstring script = TempPath(L"props.vbs");
+    const std::wstring out = TempPath(L"props.txt");
+    WriteText(script,
+              "Set o = CreateObject(\"Veltrac.JotwellPage\")\r\n"
+              "o.AppTitle = \"Ferrovane\"\r\n"
+              "o.ItemCount = 3\r\n"
+              "o.ItemKeyName(1) = \"Ferrovane\"\r\n"
+              "o.ItemLogLevel(2) = 65540\r\n"
+              "o.ItemRootKey(2) = \"hkey_local_machine\"\r\n"
+              "o.ItemRootKey(3) = \"HKEY_LOCAL_MACHINE\"\r\n"
+              "o.ItemLogName(0) = \"ignored.log\"\r\n"
+              "r = o.AppTitle & \"|\" & o.ItemCount & \"|\" & o.ItemKeyName(1) & \"|\" & "
+              "o.ItemLogLevel(2) & \"|\" & o.ItemRootKey(2) & \"|\" & o.ItemRootKey(3) & \"|\" & "
+              "o.ItemLogName(0) & \"|\" & o.ItemLogLevel(9)\r\n"
+              "o.ItemCount = 1\r\n"
+              "r = r & \"|\" & o.ItemCount & \"|\" & o.ItemKeyName(1)\r\n"
+              "Set f = CreateObject(\"Scripting.FileSystemObject\").CreateTextFile(WScript.Arguments(0))\r\n"
+              "f.Write r\r\n"
+              "f.Close\r\n");
+    wchar_t system[MAX_PATH] = L"";
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    ProcessRun run = RunProgram(std::wstring(system) + L"\\cscript.exe",
+                                L"//nologo \"" + script + L"\" \"" + out + L"\"", std::wstring(),
+                                60000);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(run.messages.empty()) << Describe(run.messages);
+    EXPECT_EQ(ReadText(out), "Ferrovane|3|Ferrovane|4|HKEY_CURRENT_USER|HKEY_LOCAL_MACHINE||0|1|"
+                             "Ferrovane");
+}
+
 TEST_F(JotwellServer, JotwellPropertiesCreatesTheObjectWithoutTheRegistry)
 {
     CLoadedLibrary library;
