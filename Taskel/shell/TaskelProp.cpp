@@ -21,9 +21,22 @@ std::vector<std::wstring> DroppedFiles(IDataObject *dataObject)
     std::vector<std::wstring> files;
     if (!dataObject) return files;
     FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-    STGMEDIUM medium = {};
-    if (FAILED(dataObject->GetData(&format, &medium))) return files;
-    if (HDROP drop = static_cast<HDROP>(::GlobalLock(medium.hGlobal)))
+    // The medium is the handler's to release, and stays unlocked and
+    // released whatever happens while the names are copied.
+    struct Medium
+    {
+        STGMEDIUM medium = {};
+        void *locked = nullptr;
+        ~Medium()
+        {
+            if (locked) ::GlobalUnlock(medium.hGlobal);
+            ::ReleaseStgMedium(&medium);
+        }
+    };
+    Medium data;
+    if (FAILED(dataObject->GetData(&format, &data.medium))) return files;
+    data.locked = ::GlobalLock(data.medium.hGlobal);
+    if (HDROP drop = static_cast<HDROP>(data.locked))
     {
         UINT count = ::DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
         for (UINT i = 0; i < count; ++i)
@@ -31,9 +44,7 @@ std::vector<std::wstring> DroppedFiles(IDataObject *dataObject)
             wchar_t name[MAX_PATH] = L"";
             if (::DragQueryFileW(drop, i, name, MAX_PATH)) files.emplace_back(name);
         }
-        ::GlobalUnlock(medium.hGlobal);
     }
-    ::ReleaseStgMedium(&medium);
     return files;
 }
 
