@@ -11,6 +11,7 @@
 #include "UniqueHandle.h"
 #include "resource.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -37,7 +38,7 @@ int CALLBACK FolderCallback(HWND window, UINT message, LPARAM, LPARAM data)
 // as long as that place is on a monitor.
 void RestorePlacement(HWND dialog)
 {
-    const std::wstring text = ReadProfileString(kJotwellUiSection, kFilePlacement);
+    const std::wstring text = ReadJotwellProfile(kJotwellUiSection, kFilePlacement);
     int x = 0, y = 0;
     if (text.empty() || std::swscanf(text.c_str(), L"%d,%d", &x, &y) != 2) return;
     RECT rect;
@@ -54,7 +55,21 @@ void SavePlacement(HWND dialog)
     wchar_t text[32];
     std::swprintf(text, ARRAYSIZE(text), L"%ld,%ld", static_cast<long>(rect.left),
                   static_cast<long>(rect.top));
-    WriteProfileString(kJotwellUiSection, kFilePlacement, text);
+    WriteJotwellProfile(kJotwellUiSection, kFilePlacement, text);
+}
+
+// The dialog itself (not the hook's child, which some platforms destroy
+// without telling the hook) saves its place when it closes.
+LRESULT CALLBACK PlacementSubclass(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam,
+                                   UINT_PTR id, DWORD_PTR)
+{
+    try
+    {
+        if (message == WM_DESTROY) SavePlacement(dialog);
+        if (message == WM_NCDESTROY) ::RemoveWindowSubclass(dialog, PlacementSubclass, id);
+    }
+    TRACE_CATCH_ALL(2)
+    return ::DefSubclassProc(dialog, message, wParam, lParam);
 }
 
 UINT_PTR CALLBACK FileHook(HWND child, UINT message, WPARAM, LPARAM lParam)
@@ -76,10 +91,7 @@ UINT_PTR CALLBACK FileHook(HWND child, UINT message, WPARAM, LPARAM lParam)
                 ::SendMessageW(dialog, CDM_SETCONTROLTEXT, IDOK,
                                reinterpret_cast<LPARAM>(okText));
             RestorePlacement(dialog);
-        }
-        else if (message == WM_DESTROY)
-        {
-            SavePlacement(dialog);
+            ::SetWindowSubclass(dialog, PlacementSubclass, 1, 0);
         }
     }
     TRACE_CATCH_ALL(2)

@@ -110,7 +110,7 @@ void CJotwellPage::FillComponentList()
     }
     const bool several = m_defs.size() > 1;
     const std::wstring remembered =
-        several ? ReadProfileString(kJotwellUiSection, kComponentEntry) : std::wstring();
+        several ? ReadJotwellProfile(kJotwellUiSection, kComponentEntry) : std::wstring();
     bool found = false;
     for (size_t i = 0; i < m_defs.size(); ++i)
     {
@@ -137,9 +137,9 @@ void CJotwellPage::ShowCurrent()
     m_view = ShowDefinition(*def, CurrentDefaultLocation());
     RefreshFileControls();
     if (m_defs.size() >= 2)
-        WriteProfileString(kJotwellUiSection, kComponentEntry, def->title);
+        WriteJotwellProfile(kJotwellUiSection, kComponentEntry, def->title);
     else
-        DeleteProfileEntry(kJotwellUiSection, kComponentEntry);
+        DeleteJotwellProfile(kJotwellUiSection, kComponentEntry);
 }
 
 void CJotwellPage::RefreshFileControls()

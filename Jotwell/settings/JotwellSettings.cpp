@@ -123,20 +123,20 @@ std::wstring ReadDesktopFolder(HKEY root, const wchar_t *valueName)
     return folder.Text();
 }
 
-std::wstring ReadProfileString(const wchar_t *section, const wchar_t *entry)
+std::wstring ReadJotwellProfile(const wchar_t *section, const wchar_t *entry)
 {
     CRegKey key(HKEY_CURRENT_USER, (std::wstring(kJotwellProfileKey) + L"\\" + section).c_str());
     return CRegString(key.Handle(), entry).Text();
 }
 
-void WriteProfileString(const wchar_t *section, const wchar_t *entry, const std::wstring &text)
+void WriteJotwellProfile(const wchar_t *section, const wchar_t *entry, const std::wstring &text)
 {
     CRegKey key(HKEY_CURRENT_USER, (std::wstring(kJotwellProfileKey) + L"\\" + section).c_str(),
                 false, true);
     CRegString(key.Handle(), entry, true).Write(text.c_str());
 }
 
-void DeleteProfileEntry(const wchar_t *section, const wchar_t *entry)
+void DeleteJotwellProfile(const wchar_t *section, const wchar_t *entry)
 {
     CRegKey key(HKEY_CURRENT_USER, (std::wstring(kJotwellProfileKey) + L"\\" + section).c_str(),
                 false, false);

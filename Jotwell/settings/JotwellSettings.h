@@ -28,6 +28,6 @@ std::wstring ReadDesktopFolder(HKEY root, const wchar_t *valueName);
 // section "JotwellUi".
 extern const wchar_t kJotwellProfileKey[]; // "Software\Veltrac\Jotwell"
 extern const wchar_t kJotwellUiSection[];  // "JotwellUi"
-std::wstring ReadProfileString(const wchar_t *section, const wchar_t *entry);
-void WriteProfileString(const wchar_t *section, const wchar_t *entry, const std::wstring &text);
-void DeleteProfileEntry(const wchar_t *section, const wchar_t *entry);
+std::wstring ReadJotwellProfile(const wchar_t *section, const wchar_t *entry);
+void WriteJotwellProfile(const wchar_t *section, const wchar_t *entry, const std::wstring &text);
+void DeleteJotwellProfile(const wchar_t *section, const wchar_t *entry);

@@ -317,6 +317,44 @@ TEST_F(JotwellPage, BrowseFolderPreselectsAnExistingLocationAndMovesTheFile)
     EXPECT_EQ(TextOf(page, IDC_JOTWELL_LOCATION), chosen);
 }
 
+namespace
+{
+// What the system's save dialog showed, read by a timer while it runs.
+std::wstring g_dialogOk;
+std::wstring g_dialogName;
+bool g_dialogSeen = false;
+void CALLBACK CancelSaveDialog(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND dialog = ::FindWindowW(L"#32770", L"Trace Log File");
+    if (!dialog) return;
+    ::KillTimer(nullptr, id);
+    g_dialogSeen = true;
+    g_dialogOk = TextOf(dialog, IDOK);
+    g_dialogName = TextOf(dialog, 0x47C); // the file name combo box (cmb13)
+    if (g_dialogName.empty()) g_dialogName = TextOf(dialog, 0x480); // edt1
+    ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+} // namespace
+
+TEST_F(JotwellPage, SystemSaveDialogShowsOkAndRemembersItsPlace)
+{
+    SetJotwellBrowsers(nullptr, nullptr);
+    CSavedValue placement(HKEY_CURRENT_USER, kUiKey.c_str(), L"FileDialogPlacement");
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kUiKey.c_str(), L"FileDialogPlacement");
+    CPageHost host;
+    host.AddItem(kKey, L"JotwellPageTest.log");
+    HWND page = host.Open();
+    ASSERT_NE(page, nullptr);
+    g_dialogSeen = false;
+    ::SetTimer(nullptr, 0, 200, CancelSaveDialog);
+    Click(page, IDC_JOTWELL_FILE_BROWSE);
+    EXPECT_TRUE(g_dialogSeen);
+    EXPECT_EQ(g_dialogOk, L"OK");
+    EXPECT_EQ(g_dialogName, L"JotwellPageTest.log");
+    EXPECT_TRUE(HasValue(kUiKey, L"FileDialogPlacement"));
+    EXPECT_EQ(TextOf(page, IDC_JOTWELL_FILE_NAME), L"JotwellPageTest.log") << "Cancel keeps it";
+}
+
 TEST_F(JotwellPage, BrowseFileAsksForALogFileAndSplitsTheAnswer)
 {
     CPageHost host;
