@@ -142,3 +142,26 @@
 #define IDS_WIZ_RENAME_FROM_NTH 3082
 #define IDS_WIZ_RENAME_FROM_SUB 3083
 #define IDS_WIZ_RENAME_TO 3084
+
+// The wizard's target pages: the File, Folder and Location pages, their
+// controls and texts.
+#define IDD_TARGET_FILE 122
+#define IDD_TARGET_FOLDER 123
+#define IDD_TARGET_LOCATION 124
+#define IDC_TARGET_FOLDER_LABEL 2027
+#define IDC_TARGET_FILES 2028
+#define IDC_TARGET_FILES_LABEL 2029
+#define IDC_TARGET_NEW_NAME 2040
+#define IDC_TARGET_NEW_NAME_LABEL 2041
+#define IDC_TARGET_FILE_NAME 3903
+#define IDC_TARGET_FILE_LABEL 3905
+#define IDC_TARGET_TYPE 3908
+#define IDC_TARGET_TYPE_LABEL 3910
+#define IDC_TARGET_FOLDER_NAME 3912
+#define IDC_TARGET_RELATIVE 3914
+#define IDC_TARGET_TREE 3915
+// The Location page's title text (the wizard's string table holds it).
+#define IDS_TARGET_LOCATION_TITLE 3052
+#define IDS_TARGET_RELATIVE_START 3995
+#define IDS_TARGET_RELATIVE_TO 3996
+#define IDS_TARGET_ALL_FILES 3997

@@ -2,13 +2,29 @@
 #define TRACE_SOURCE "Taskel\\TaskelClass"
 #include "NewCommandWizard.h"
 
+#include "TaskelClass.h"
 #include "TaskelPropAction.h"
+#include "TaskelPropFile.h"
+#include "TaskelPropFolder.h"
+#include "TaskelPropLocation.h"
 #include "TaskelPropOptions.h"
 #include "TaskelStrings.h"
 #include "resource.h"
 
+static_assert(IDD_TARGET_FILE == UINT(WizardPage::File) &&
+                  IDD_TARGET_FOLDER == UINT(WizardPage::Folder) &&
+                  IDD_TARGET_LOCATION == UINT(WizardPage::Location) &&
+                  IDD_WIZARD_ACTION == UINT(WizardPage::Action) &&
+                  IDD_TASKEL_PROPPAGE == UINT(WizardPage::Options),
+              "the wizard state knows the pages by their templates");
+
+uint32_t CWizardSteps::Action() const
+{
+    return m_state.Command() ? m_state.Command()->GetAction() : 0;
+}
+
 CNewCommandWizard::CNewCommandWizard(HWND owner, WizardState &state, bool withLocation)
-    : m_sheet(LoadTaskelString(IDS_NEW_COMMAND), owner)
+    : m_steps(state), m_sheet(LoadTaskelString(IDS_NEW_COMMAND), owner)
 {
     m_sheet.SetWizardMode();
     m_sheet.SetHeaderBitmap(IDB_WIZARD_HEADER);
@@ -16,7 +32,12 @@ CNewCommandWizard::CNewCommandWizard(HWND owner, WizardState &state, bool withLo
     m_sheet.SetBandTitle(LoadTaskelString(IDS_APP_TITLE));
 
     AddPage(std::make_unique<CTaskelPropAction>(&state), IDS_WIZ_TITLE, IDS_WIZ_ACTION_SUBTITLE);
-    (void)withLocation;
+    if (withLocation)
+        AddPage(std::make_unique<CTaskelPropLocation>(m_steps), IDS_WIZ_TITLE,
+                IDS_WIZ_LOCATION_SUBTITLE);
+    // The source and target pages take their header texts from the state.
+    AddPage(std::make_unique<CTaskelPropFolder>(m_steps), 0, 0);
+    AddPage(std::make_unique<CTaskelPropFile>(m_steps), 0, 0);
     AddPage(std::make_unique<CTaskelPropOptions>(&state), IDS_WIZ_OPTIONS_TITLE,
             IDS_WIZ_OPTIONS_SUBTITLE);
 }
