@@ -10,6 +10,8 @@
 
 #include "PropertyPageExEx.h"
 
+#include <oleacc.h>
+
 #include <string>
 #include <vector>
 
@@ -74,6 +76,9 @@ class CPropertySheetExEx
     const std::wstring &HeaderTitle() const { return m_headerTitle; }
     const std::wstring &HeaderSubtitle() const { return m_headerSubtitle; }
     bool FinishRequested() const { return m_finishRequested; }
+    // The header's accessibility object (made on first use), with one
+    // reference for the caller; what WM_GETOBJECT hands out.
+    IAccessible *HeaderAccessibility();
 
     // Runs the sheet modally; IDOK or IDCANCEL (ID_WIZFINISH when a wizard
     // finished: the Finish button's id), -1 when the window could not be

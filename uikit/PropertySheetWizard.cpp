@@ -211,10 +211,22 @@ void CPropertySheetExEx::OnHeaderText(UINT message, WPARAM, LPARAM text)
     object.Announce(title ? CWizardMsAa::CHILD_TITLE : CWizardMsAa::CHILD_SUBTITLE);
 }
 
+IAccessible *CPropertySheetExEx::HeaderAccessibility()
+{
+    IAccessible *object = Accessibility().Accessible();
+    object->AddRef();
+    return object;
+}
+
 LRESULT CPropertySheetExEx::OnGetObject(WPARAM flags, LPARAM objectId)
 {
     if (static_cast<LONG>(objectId) != OBJID_WIZARD_HEADER || !IsWizard()) return 0;
     const LRESULT result =
         ::LresultFromObject(IID_IAccessible, flags, Accessibility().Accessible());
+    if (result <= 0)
+    {
+        TRACE_HERE();
+        LogComErr(2, static_cast<HRESULT>(result), L"LresultFromObject");
+    }
     return result > 0 ? result : 0;
 }
