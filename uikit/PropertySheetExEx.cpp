@@ -238,6 +238,8 @@ INT_PTR CPropertySheetExEx::RunModalLoop(bool showOnIdle)
         // GetMessage until something is posted.
         if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
         {
+            // A message sent while peeking may have ended the sheet.
+            if (SheetEnded()) break;
             ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
             continue;
         }

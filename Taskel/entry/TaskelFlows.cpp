@@ -79,7 +79,8 @@ std::wstring NewCommandFilePath(const WizardState &state)
 namespace
 {
 // A command initialised as new on a temporary compound file that goes away
-// with its last release (or, without storage persistence, on a stream).
+// with its last release (or, without storage persistence or when that
+// fails, as a stream).
 HRESULT InitNewCommand(CTaskel &command)
 {
     fx::ComPtr<IPersistStorage> persist;
@@ -93,8 +94,16 @@ HRESULT InitNewCommand(CTaskel &command)
                                             STGM_DELETEONRELEASE,
                                         0, scratch.put());
         LogComErr(2, hr, L"StgCreateDocfile");
-        if (FAILED(hr)) return hr;
-        return persist->InitNew(scratch.get());
+        if (SUCCEEDED(hr))
+        {
+            hr = persist->InitNew(scratch.get());
+            if (SUCCEEDED(hr)) return hr;
+            // Storage initialisation writes the class's user type, which only
+            // a registered class has; a library run from where it was never
+            // registered still creates commands: the save writes without it.
+            TRACE_HERE();
+            LogComErr(2, hr, L"InitNew");
+        }
     }
     fx::ComPtr<IPersistStreamInit> stream;
     HRESULT hr = command.ExternalQueryInterface(IID_IPersistStreamInit, stream.put_void());

@@ -210,7 +210,7 @@ TEST_F(NewLauncher, DeleteOfTmpFilesInOneFolder)
     WriteText(work + L"\\b.tmp");
     WriteText(work + L"\\keep.txt");
     const std::wstring path = m_folder + L"made.Taskel";
-    CLauncherTrace trace(m_folder + L"new.log", 2);
+    CLauncherTrace trace(m_folder + L"new.log", 4);
 
     HWND sheet = StartNew(path);
     ASSERT_NE(sheet, nullptr);
