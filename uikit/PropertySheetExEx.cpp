@@ -210,6 +210,7 @@ INT_PTR CPropertySheetExEx::DoModal()
         ::EnableWindow(owner, TRUE);
     }
     m_window = nullptr;
+    if (m_accessibility) m_accessibility->SetWindow(nullptr);
     return result;
 }
 

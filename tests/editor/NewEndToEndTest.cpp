@@ -11,6 +11,8 @@
 
 #include "TaskelClass.h"
 #include "TaskelCommandFile.h"
+#include "TaskelFlows.h"
+#include "WizardState.h"
 
 #include <gtest/gtest.h>
 
@@ -352,4 +354,58 @@ TEST_F(NewLauncher, ExistingFileShowsMessage3066AndTheFirstPageAgain)
     ASSERT_TRUE(WaitForExit());
     EXPECT_EQ(ReadText(path), "already here");
     EXPECT_EQ(ReadBack(m_folder + L"other.Taskel").editorAction, 4u);
+}
+
+TEST_F(NewLauncher, WithoutAPathTheLocationPageFollowsAndCancelWritesNothing)
+{
+    std::wstring line = L"\"" + EditLauncherPath() + L"\" /new";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    ASSERT_TRUE(::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                 m_folder.c_str(), &startup, &m_process));
+    HWND sheet =
+        WaitForProcessWindow(m_process.dwProcessId, L"#32770", L"New File Command", 30000);
+    ASSERT_NE(sheet, nullptr);
+    HWND page = WaitPageWith(sheet, ID_NAME);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(WindowText(::GetDlgItem(page, ID_NAME)), L"");
+    EXPECT_FALSE(Enabled(sheet, ID_NEXT)); // a command needs a name
+    Type(page, ID_NAME, L"located");
+    EXPECT_TRUE(Enabled(sheet, ID_NEXT));
+    Press(sheet, PSBTN_NEXT);
+    // The Location page: the folder tree without the relative-mode button.
+    HWND location = WaitPageWith(sheet, 3915);
+    ASSERT_NE(location, nullptr);
+    EXPECT_EQ(::GetDlgItem(location, 3914), nullptr);
+    EXPECT_TRUE(Enabled(sheet, ID_NEXT)); // the current directory to begin with
+    Press(sheet, PSBTN_CANCEL);
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_FALSE(FileExists(m_folder + L"located.Taskel"));
+}
+
+TEST(NewCommandPath, FolderAndNameFromTheGivenPath)
+{
+    NewCommandTarget target = SplitNewCommandPath(L"C:\\Jobs\\made.Taskel");
+    EXPECT_EQ(target.folder, L"C:\\Jobs\\");
+    EXPECT_EQ(target.name, L"made");
+    EXPECT_FALSE(target.withLocation);
+    target = SplitNewCommandPath(L"C:\\Jobs\\");
+    EXPECT_EQ(target.folder, L"C:\\Jobs\\");
+    EXPECT_EQ(target.name, L"");
+    EXPECT_FALSE(target.withLocation);
+    // No path: the current directory, no name, and the Location page.
+    wchar_t current[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, current);
+    target = SplitNewCommandPath(L"");
+    EXPECT_EQ(target.folder, current);
+    EXPECT_EQ(target.name, L"");
+    EXPECT_TRUE(target.withLocation);
+
+    // The file the wizard names has the extension forced.
+    WizardState state;
+    state.SetFolder(L"C:\\Jobs");
+    state.SetName(L"made.old");
+    EXPECT_EQ(NewCommandFilePath(state), L"C:\\Jobs\\made.old.Taskel");
+    state.SetName(L"made");
+    EXPECT_EQ(NewCommandFilePath(state), L"C:\\Jobs\\made.Taskel");
 }
