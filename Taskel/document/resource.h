@@ -160,8 +160,6 @@
 #define IDC_TARGET_FOLDER_NAME 3912
 #define IDC_TARGET_RELATIVE 3914
 #define IDC_TARGET_TREE 3915
-// The Location page's title text (the wizard's string table holds it).
-#define IDS_TARGET_LOCATION_TITLE 3052
 #define IDS_TARGET_RELATIVE_START 3995
 #define IDS_TARGET_RELATIVE_TO 3996
 #define IDS_TARGET_ALL_FILES 3997

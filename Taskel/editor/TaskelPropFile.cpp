@@ -28,6 +28,7 @@ bool CTaskelPropFile::OnInitDialog()
 {
     m_types.Attach(Item(IDC_TARGET_TYPE), LoadTaskelString(IDS_TARGET_ALL_FILES));
     m_files.Attach(Item(IDC_TARGET_FILES));
+    NameControls();
     return true;
 }
 

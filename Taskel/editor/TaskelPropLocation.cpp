@@ -40,8 +40,9 @@ CTaskelPropLocation::CTaskelPropLocation(IWizardSteps &steps)
 bool CTaskelPropLocation::OnInitDialog()
 {
     CWaitCursor wait;
-    ::SetWindowTextW(Window(), LoadTaskelString(IDS_TARGET_LOCATION_TITLE).c_str());
+    ::SetWindowTextW(Window(), LoadTaskelString(IDS_WIZ_LOCATION_SUBTITLE).c_str());
     m_tree.Attach(Item(IDC_TARGET_TREE));
+    NameControls();
     return true;
 }
 

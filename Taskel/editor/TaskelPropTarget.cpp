@@ -2,7 +2,11 @@
 // header texts.
 #include "TaskelPropTarget.h"
 
+#include "AccessibleName.h"
 #include "TaskelExecPath.h"
+#include "resource.h"
+
+#include <oleacc.h>
 
 CTaskelPropTarget::CTaskelPropTarget(UINT templateId, IWizardSteps &steps)
     : CPropertyPageExEx(templateId), m_steps(steps)
@@ -42,4 +46,23 @@ void CTaskelPropTarget::Activated()
     std::wstring title, subtitle;
     m_steps.PageActivated(*this, title, subtitle);
     UpdateButtons();
+}
+
+void CTaskelPropTarget::NameControls()
+{
+    struct Name
+    {
+        int id;
+        const wchar_t *name;
+        DWORD role;
+    };
+    static const Name names[] = {
+        {IDC_TARGET_FOLDER_NAME, L"Folder Name", ROLE_SYSTEM_STATICTEXT},
+        {IDC_TARGET_TREE, L"Folders", 0},
+        {IDC_TARGET_FILE_NAME, L"File Name", 0},
+        {IDC_TARGET_NEW_NAME, L"New File Name", 0},
+        {IDC_TARGET_TYPE, L"File Type", 0},
+    };
+    for (const Name &name : names)
+        if (HWND control = Item(name.id)) SetAccessibleName(control, name.name, name.role);
 }

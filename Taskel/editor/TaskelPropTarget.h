@@ -26,6 +26,10 @@ class CTaskelPropTarget : public CPropertyPageExEx
   protected:
     // The frame's Back, Next and Finish buttons from CanGoNext and CanFinish.
     void UpdateButtons();
+    // The names screen readers announce for the page's controls: the folder
+    // edit "Folder Name" (static text), the tree "Folders", the file name
+    // "File Name", the new name "New File Name", the type "File Type".
+    void NameControls();
     // Header texts through the state, then the buttons.
     void Activated();
     // Runs an activation step; exceptions are traced as the page's own

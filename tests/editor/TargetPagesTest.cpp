@@ -9,11 +9,15 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 #include <shlwapi.h>
+
+#include <map>
 
 #include <string>
 #include <vector>
 
+#include "AccessibleName.h"
 #include "DialogControls.h"
 #include "PropertySheetExEx.h"
 #include "ShellDisplayPrefs.h"
@@ -109,6 +113,14 @@ class CFakeSteps : public IWizardSteps
 };
 
 const std::wstring kProfile = L"Software\\Veltrac\\FerrovaneEngineTest";
+
+// The accessible names the pages give their controls, by control id.
+std::map<int, std::pair<std::wstring, DWORD>> g_names;
+bool RecordName(HWND control, const std::wstring &name, DWORD role)
+{
+    g_names[::GetDlgCtrlID(control)] = {name, role};
+    return true;
+}
 
 void Press(HWND sheet, int button)
 {
@@ -358,4 +370,20 @@ TEST_F(TargetPages, LocationPageSetsTheFolderAndRemembersIt)
     m_steps.folder.clear();
     CTaskelPropLocation again(m_steps);
     RunWizard({&again}, [&](HWND) { EXPECT_EQ(m_steps.folder, m_base + L"jobs\\"); });
+}
+
+TEST_F(TargetPages, ControlsCarryTheirAccessibleNames)
+{
+    g_names.clear();
+    SetAccessibleNameHook(RecordName);
+    CTaskelPropFolder folderPage(m_steps);
+    CTaskelPropFile filePage(m_steps);
+    RunWizard({&folderPage, &filePage}, [&](HWND sheet) { Press(sheet, PSBTN_NEXT); });
+    SetAccessibleNameHook(nullptr);
+    using Name = std::pair<std::wstring, DWORD>;
+    EXPECT_EQ(g_names[IDC_TARGET_FOLDER_NAME], Name(L"Folder Name", ROLE_SYSTEM_STATICTEXT));
+    EXPECT_EQ(g_names[IDC_TARGET_TREE], Name(L"Folders", 0));
+    EXPECT_EQ(g_names[IDC_TARGET_FILE_NAME], Name(L"File Name", 0));
+    EXPECT_EQ(g_names[IDC_TARGET_NEW_NAME], Name(L"New File Name", 0));
+    EXPECT_EQ(g_names[IDC_TARGET_TYPE], Name(L"File Type", 0));
 }
