@@ -215,7 +215,7 @@ STDMETHODIMP CTaskel::XDispatch::GetIDsOfNames(REFIID, LPOLESTR *names, UINT cou
 STDMETHODIMP CTaskel::XDispatch::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS *params,
                                         VARIANT *result, EXCEPINFO *, UINT *argError)
 {
-    if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    if (!IsEqualIID(iid, IID{})) return DISP_E_UNKNOWNINTERFACE; // IID_NULL
     if (!params || (params->cArgs > 0 && !params->rgvarg)) return E_INVALIDARG;
     // Only a property put may name its argument (DISPID_PROPERTYPUT).
     const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;

@@ -37,6 +37,10 @@ const int kLineException = 753;
 // Property-put by dispatch number, with an optional item index (0: none).
 // A failing put raises the framework's OLE exception, as a dispatch driver
 // does.
+// IID_NULL by value: the system's import library holds GUID_NULL in the
+// same object as IID_IAccessible, which oleacc defines too.
+const IID kNoInterface = {};
+
 void PutProperty(IDispatch *object, DISPID id, VARIANT value, long index = 0)
 {
     VARIANT args[2];
@@ -46,7 +50,7 @@ void PutProperty(IDispatch *object, DISPID id, VARIANT value, long index = 0)
     args[1].lVal = index;
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS params = {args, &named, index ? 2u : 1u, 1u};
-    fx::COleException::ThrowIfFailed(object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT,
+    fx::COleException::ThrowIfFailed(object->Invoke(id, kNoInterface, LOCALE_USER_DEFAULT,
                                                     DISPATCH_PROPERTYPUT, &params, nullptr,
                                                     nullptr, nullptr));
 }
@@ -103,8 +107,8 @@ bool AddJotwellPageUnsafe(HWND sheet, HWND referencePage, bool select)
 
     fx::ComPtr<IShellExtInit> init;
     fx::ComPtr<IShellPropSheetExt> pages;
-    if (FAILED(object.query(IID_IShellExtInit, init)) ||
-        FAILED(object.query(IID_IShellPropSheetExt, pages)))
+    if (FAILED(object.query(__uuidof(IShellExtInit), init)) ||
+        FAILED(object.query(__uuidof(IShellPropSheetExt), pages)))
         return false;
 
     SetTraceLocation(TRACE_SOURCE, kLineInitialize);
