@@ -10,7 +10,8 @@
 // thread it does not own for the call, so an unload has nothing of COM to
 // undo: process detach only traces and frees the library's own memory and
 // kernel objects, and the trace log releases its slots and its pending
-// close of the held file (TraceProcessDetach).
+// close of the held file (TraceProcessDetach); page objects whose sheet has
+// let their pages go are released as DllCanUnloadNow would.
 #define TRACE_SOURCE "Taskel\\Taskel"
 #include "TaskelApp.h"
 
@@ -202,6 +203,10 @@ void CTaskelApp::ProcessDetach()
     // First the trace log: no held file and no close wait may outlive the
     // library, so the last lines go straight to the file.
     TraceProcessDetach();
+    // Pages whose sheet has let them go but that no unload query released
+    // yet (the host ends without asking): release them now. Pages a sheet
+    // still shows are left to the ending process.
+    SweepUnusedPageObjects();
     if (!m_initialized || m_exitTraced) return;
     m_exitTraced = true;
     if (IsTraceEnabled(1)) Trace(4, L"CTaskelApp::ExitInstance");

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the built deliverables without running them: right machine type,
 # no MinGW runtime DLL imported (they must run on a bare Windows), and the
-# library's entry points exported by their plain, undecorated names.
+# libraries' entry points exported by their plain, undecorated names.
 # Every deliverable is named on the command line; a missing or unreadable
 # one fails the check, so it never passes without having looked at them all.
 # Usage: scripts/check-binaries.sh ARCH DELIVERABLE...
@@ -52,9 +52,19 @@ check_one() {
       fi
     done
   fi
+  if [ "$name" = Jotwell.dll ]; then
+    exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$imports")
+    for fn in DllGetClassObject DllCanUnloadNow DllRegisterServer DllUnregisterServer JotwellProperties; do
+      if ! grep -qE "\] $fn\$" <<<"$exports"; then
+        echo "FAIL $name: export $fn missing or decorated"
+        ok=1
+      fi
+    done
+  fi
   if [ $ok -eq 0 ]; then
     local what="$machine, no MinGW runtime imports"
     [ "$name" = Taskel.dll ] && what="$what, six undecorated command exports"
+    [ "$name" = Jotwell.dll ] && what="$what, five undecorated exports"
     echo "ok   $name: $what ($bin)"
   fi
   return $ok

@@ -151,17 +151,15 @@ std::wstring COleObjectFactoryExEx::ClassIdText() const
     return GuidText(m_clsid);
 }
 
-BOOL COleObjectFactoryExEx::UpdateRegistryEx(BOOL registering, const wchar_t *typeName,
-                                             bool approved)
+BOOL COleObjectFactoryExEx::UpdateDispatchEntries(BOOL registering, const wchar_t *typeName)
 {
     const std::wstring clsid = ClassIdText();
     const std::wstring classKey = L"CLSID\\" + clsid;
     const std::wstring progId = m_progId ? m_progId : L"";
     if (registering)
     {
-        Trace(2, L"==> Register %hs %s", m_className, clsid.c_str());
-        // The dispatch object's entries: the type names only when absent,
-        // the identifiers and the server path always.
+        // The type names only when absent, the identifiers and the server
+        // path always.
         const std::wstring shortPath = ModuleShortPath();
         bool written = true;
         if (!progId.empty())
@@ -178,7 +176,37 @@ BOOL COleObjectFactoryExEx::UpdateRegistryEx(BOOL registering, const wchar_t *ty
         written = SetString(HKEY_CLASSES_ROOT, classKey + L"\\InProcServer32", nullptr,
                             shortPath.c_str()) &&
                   written;
-        if (!written) return FALSE;
+        return written ? TRUE : FALSE;
+    }
+
+    bool removed = RemoveWhileEmpty(classKey + L"\\InProcServer32");
+    if (!progId.empty())
+    {
+        removed = RemoveWhileEmpty(classKey + L"\\ProgID") && removed;
+        removed = RemoveWhileEmpty(progId + L"\\CLSID") && removed;
+        removed = RemoveWhileEmpty(progId) && removed;
+    }
+    removed = RemoveWhileEmpty(classKey) && removed;
+    return removed ? TRUE : FALSE;
+}
+
+BOOL COleObjectFactoryExEx::UpdateClassEntry(BOOL registering, const std::wstring &subKey)
+{
+    const std::wstring key = L"CLSID\\" + ClassIdText() + L"\\" + subKey;
+    if (registering) return SetDefaultIfAbsent(key, L"") ? TRUE : FALSE;
+    return RemoveWhileEmpty(key) ? TRUE : FALSE;
+}
+
+BOOL COleObjectFactoryExEx::UpdateRegistryEx(BOOL registering, const wchar_t *typeName,
+                                             bool approved)
+{
+    const std::wstring clsid = ClassIdText();
+    const std::wstring classKey = L"CLSID\\" + clsid;
+    const std::wstring progId = m_progId ? m_progId : L"";
+    if (registering)
+    {
+        Trace(2, L"==> Register %hs %s", m_className, clsid.c_str());
+        if (!UpdateDispatchEntries(TRUE, typeName)) return FALSE;
         if (approved)
         {
             CRegKey key(HKEY_LOCAL_MACHINE, kApproved, false, false);
@@ -188,15 +216,7 @@ BOOL COleObjectFactoryExEx::UpdateRegistryEx(BOOL registering, const wchar_t *ty
     }
 
     Trace(2, L"==> Unregister %hs %s", m_className, clsid.c_str());
-    bool removed = RemoveWhileEmpty(classKey + L"\\InProcServer32");
-    if (!progId.empty())
-    {
-        removed = RemoveWhileEmpty(classKey + L"\\ProgID") && removed;
-        removed = RemoveWhileEmpty(progId + L"\\CLSID") && removed;
-        removed = RemoveWhileEmpty(progId) && removed;
-    }
-    removed = RemoveWhileEmpty(classKey) && removed;
-    if (!removed) return FALSE;
+    if (!UpdateDispatchEntries(FALSE, typeName)) return FALSE;
 
     CRegKey classes(HKEY_LOCAL_MACHINE, kClasses, false, false);
     CRegKey(classes.Handle(), classKey.c_str(), false, false).DeleteTree();

@@ -284,11 +284,23 @@ UINT CALLBACK CPropertyPageExEx::PageCallback(HWND, UINT message, LPPROPSHEETPAG
         auto *page =
             description ? reinterpret_cast<CPropertyPageExEx *>(description->lParam) : nullptr;
         if (!page) return 1;
-        if (page->m_sink) page->m_sink->OnPageCallback(*page, message);
-        if (message == PSPCB_RELEASE)
+        if (message != PSPCB_RELEASE)
         {
-            page->OnRelease();
-            if (page->m_deleteOnRelease) delete page;
+            if (page->m_sink) page->m_sink->OnPageCallback(*page, message);
+            return 1;
+        }
+        page->OnRelease();
+        IPageCallbackSink *sink = page->m_sink;
+        if (page->m_deleteOnRelease)
+        {
+            if (sink) sink->OnPageCallback(*page, message);
+            delete page;
+        }
+        else if (sink)
+        {
+            // The sink's count is the last thing touched: once it drops, a
+            // sweep on another thread may free the page.
+            sink->OnPageCallback(*page, message);
         }
     }
     TRACE_CATCH_ALL(2)

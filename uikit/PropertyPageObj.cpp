@@ -3,6 +3,7 @@
 #define TRACE_SOURCE "MfcGui\\PropertyPageObj"
 #include "PropertyPageObj.h"
 
+#include "ActivationContext.h"
 #include "CriticalSection.h"
 #include "FxException.h"
 #include "Trace.h"
@@ -56,11 +57,20 @@ bool CPropertyPageObj::IsRegistered() const
 HRESULT CPropertyPageObj::AddPage(LPFNADDPROPSHEETPAGE addPage, LPARAM lParam)
 {
     m_owner.SetCallbackSink(this);
+    // The page's controls are created in this library's activation context
+    // (version 6 common controls), whatever the sheet's process uses.
+    m_owner.SetActivationContext(LibraryActivationContext());
     PROPSHEETPAGEW description = m_owner.Description();
     description.dwFlags |= PSP_USEREFPARENT;
     description.pcRefParent = &m_usedCount;
     if (!m_useCallback) description.dwFlags &= ~PSP_USECALLBACK;
 
+    {
+        // Room in the registry first: once the sheet took the page, entering
+        // it there must not fail.
+        fx::CSingleLock lock(&RegistryLock());
+        Registry().reserve(Registry().size() + 1);
+    }
     HPROPSHEETPAGE page = ::CreatePropertySheetPageW(&description);
     if (!page)
     {
@@ -92,9 +102,9 @@ HRESULT CPropertyPageObj::AddPage(LPFNADDPROPSHEETPAGE addPage, LPARAM lParam)
 void CPropertyPageObj::OnPageCallback(CPropertyPageExEx &, UINT message)
 {
     if (message == PSPCB_ADDREF)
-        ++m_callbackUses;
+        ::InterlockedIncrement(&m_callbackUses);
     else if (message == PSPCB_RELEASE && m_callbackUses > 0)
-        --m_callbackUses;
+        ::InterlockedDecrement(&m_callbackUses);
 }
 
 void CPropertyPageObj::ReleaseOwner()

@@ -34,7 +34,9 @@ class CPropertyPageObj : public IPageCallbackSink
 
     LONG UsedCount() const
     {
-        return static_cast<LONG>(m_usedCount > m_callbackUses ? m_usedCount : m_callbackUses);
+        const LONG callbackUses = m_callbackUses;
+        return static_cast<LONG>(m_usedCount) > callbackUses ? static_cast<LONG>(m_usedCount)
+                                                             : callbackUses;
     }
     bool IsRegistered() const;
     CPropertyPageExEx &Owner() const { return m_owner; }
@@ -48,7 +50,7 @@ class CPropertyPageObj : public IPageCallbackSink
     std::function<void()> m_releaseOwner;
     bool m_useCallback;
     UINT m_usedCount = 0;
-    UINT m_callbackUses = 0;
+    volatile LONG m_callbackUses = 0; // changed with interlocked operations
     bool m_ownerReleased = false;
     fx::CModuleLock m_moduleLock;
 };

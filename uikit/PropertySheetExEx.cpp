@@ -8,6 +8,7 @@
 #include "FxException.h"
 #include "Trace.h"
 #include "UikitResources.h"
+#include "WizardMsAa.h"
 
 namespace
 {
@@ -57,6 +58,12 @@ CPropertySheetExEx::~CPropertySheetExEx()
     if (m_window && ::IsWindow(m_window)) ::DestroyWindow(m_window);
     if (m_largeIcon) ::DestroyIcon(m_largeIcon);
     if (m_smallIcon) ::DestroyIcon(m_smallIcon);
+    DropBand(true);
+    if (m_accessibility)
+    {
+        m_accessibility->SetWindow(nullptr);
+        m_accessibility->ExternalRelease();
+    }
 }
 
 void CPropertySheetExEx::SetWizardMode()
@@ -203,6 +210,7 @@ INT_PTR CPropertySheetExEx::DoModal()
         ::EnableWindow(owner, TRUE);
     }
     m_window = nullptr;
+    if (m_accessibility) m_accessibility->SetWindow(nullptr);
     return result;
 }
 
@@ -231,6 +239,8 @@ INT_PTR CPropertySheetExEx::RunModalLoop(bool showOnIdle)
         // GetMessage until something is posted.
         if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
         {
+            // A message sent while peeking may have ended the sheet.
+            if (SheetEnded()) break;
             ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
             continue;
         }
@@ -321,6 +331,19 @@ LRESULT CPropertySheetExEx::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
     case WM_HELP:
         OnHelp(reinterpret_cast<const HELPINFO *>(lParam));
         return TRUE;
+    case WM_ERASEBKGND:
+        if (OnEraseBackground(reinterpret_cast<HDC>(wParam))) return TRUE;
+        break;
+    case WM_SYSCOLORCHANGE:
+        DropBand(false);
+        break;
+    case PSM_SETHEADERTITLEW:
+    case PSM_SETHEADERSUBTITLEW:
+        OnHeaderText(message, wParam, lParam);
+        break;
+    case WM_GETOBJECT:
+        if (LRESULT result = OnGetObject(wParam, lParam)) return result;
+        break;
     case PSM_SETWIZBUTTONS:
         m_finishRequested =
             (m_flags & PSH_WIZARDHASFINISH) || (lParam & (PSWIZB_FINISH | PSWIZB_DISABLEDFINISH));

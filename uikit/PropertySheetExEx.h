@@ -4,12 +4,18 @@
 // button, carries the program icons and the caption's "?" button, and
 // offers context help for its own buttons with a "What's This?" menu.
 // Sheet and pages are created inside the library's activation context.
+// In wizard mode it also paints a vertical title band beside the pages and
+// keeps the header texts for its accessibility object (CWizardMsAa).
 #pragma once
 
 #include "PropertyPageExEx.h"
 
+#include <oleacc.h>
+
 #include <string>
 #include <vector>
+
+class CWizardMsAa;
 
 // Context help ids of the sheet's own buttons.
 enum : UINT
@@ -58,6 +64,21 @@ class CPropertySheetExEx
     virtual void SetWizardMode();
     bool IsWizard() const { return (m_flags & PSH_WIZARD97) != 0; }
     void SetHeaderBitmap(UINT bitmapId) { m_headerBitmap = bitmapId; }
+    UINT HeaderBitmap() const { return m_headerBitmap; }
+    // The wizard's title band: the text with the band's own colours; the
+    // cached font and rendering are made again.
+    void SetBandTitle(const std::wstring &title);
+    const std::wstring &BandTitle() const { return m_bandTitle; }
+    COLORREF BandBackground() const { return m_bandBackground; }
+    COLORREF BandTextColour() const { return m_bandTextColour; }
+    bool HasBandBitmap() const { return m_bandBitmap != nullptr; }
+    // The current wizard page's header texts (as last set on the sheet).
+    const std::wstring &HeaderTitle() const { return m_headerTitle; }
+    const std::wstring &HeaderSubtitle() const { return m_headerSubtitle; }
+    bool FinishRequested() const { return m_finishRequested; }
+    // The header's accessibility object (made on first use), with one
+    // reference for the caller; what WM_GETOBJECT hands out.
+    IAccessible *HeaderAccessibility();
 
     // Runs the sheet modally; IDOK or IDCANCEL (ID_WIZFINISH when a wizard
     // finished: the Finish button's id), -1 when the window could not be
@@ -88,6 +109,13 @@ class CPropertySheetExEx
     bool OnContextMenu(LPARAM lParam);
     void OnHelp(const HELPINFO *info);
     void SetIcons();
+    // Wizard frame (PropertySheetWizard.cpp).
+    bool OnEraseBackground(HDC dc);
+    void DrawBand(HDC dc);
+    void DropBand(bool font);
+    void OnHeaderText(UINT message, WPARAM index, LPARAM text);
+    LRESULT OnGetObject(WPARAM flags, LPARAM objectId);
+    CWizardMsAa &Accessibility();
 
     std::wstring m_caption;
     HWND m_parent;
@@ -103,4 +131,13 @@ class CPropertySheetExEx
     HWND m_window = nullptr;
     HICON m_largeIcon = nullptr;
     HICON m_smallIcon = nullptr;
+    std::wstring m_bandTitle;
+    COLORREF m_bandBackground = RGB(207, 223, 239);
+    COLORREF m_bandTextColour = RGB(0, 0, 48);
+    HFONT m_bandFont = nullptr;
+    HBITMAP m_bandBitmap = nullptr;
+    RECT m_bandRect{};
+    std::wstring m_headerTitle;
+    std::wstring m_headerSubtitle;
+    CWizardMsAa *m_accessibility = nullptr; // one reference while set
 };

@@ -96,3 +96,72 @@
 #define IDS_DESCRIBE_PATTERN 3979
 #define IDS_DESCRIBE_ON_SHARE 3980
 #define IDS_DESCRIBE_LAST 3988
+
+// The new-command wizard: its caption and header bitmap, the Action page
+// (template 121; the Options page is the command page's template 126), the
+// ordinal words of the source folders and the pages' header texts. The UI
+// kit's 3010 "What's This?" is the sheet's context menu. The Action page's
+// preference controls are the Preferences page's (IDC_PREF_*).
+#define IDB_WIZARD_HEADER 110
+#define IDD_WIZARD_ACTION 121
+#define IDC_ACTION_NAME_GROUP 2004
+#define IDC_ACTION_NAME 2003
+#define IDS_NEW_COMMAND 3001
+#define IDS_ORDINAL_FIRST 3014
+#define IDS_ORDINAL_NEXT 3023
+#define IDS_WIZ_ACTION_SUBTITLE 3050
+#define IDS_WIZ_ANOTHER 3051
+#define IDS_WIZ_LOCATION_SUBTITLE 3052
+#define IDS_WIZ_COPY_FILES 3053
+#define IDS_WIZ_COPY_FILES_LAST 3054
+#define IDS_WIZ_COPY_FILES_MORE 3055
+#define IDS_WIZ_COPY_FROM 3056
+#define IDS_WIZ_COPY_FROM_NTH 3057
+#define IDS_WIZ_COPY_FROM_SUB 3058
+#define IDS_WIZ_COPY_TO 3059
+#define IDS_WIZ_DELETE_FILES 3060
+#define IDS_WIZ_DELETE_FILES_LAST 3061
+#define IDS_WIZ_DELETE_FILES_MORE 3062
+#define IDS_WIZ_DELETE_FROM 3063
+#define IDS_WIZ_DELETE_FROM_NTH 3064
+#define IDS_WIZ_DELETE_FROM_SUB 3065
+#define IDS_WIZ_TITLE 3067
+#define IDS_WIZ_OPTIONS_TITLE 3068
+#define IDS_WIZ_MOVE_FILES 3070
+#define IDS_WIZ_MOVE_FILES_LAST 3071
+#define IDS_WIZ_MOVE_FILES_MORE 3072
+#define IDS_WIZ_MOVE_FROM 3073
+#define IDS_WIZ_MOVE_FROM_NTH 3074
+#define IDS_WIZ_MOVE_FROM_SUB 3075
+#define IDS_WIZ_MOVE_TO 3076
+#define IDS_WIZ_OPTIONS_SUBTITLE 3077
+#define IDS_WIZ_RENAME_FILES 3078
+#define IDS_WIZ_RENAME_FILES_LAST 3079
+#define IDS_WIZ_RENAME_FILES_MORE 3080
+#define IDS_WIZ_RENAME_FROM 3081
+#define IDS_WIZ_RENAME_FROM_NTH 3082
+#define IDS_WIZ_RENAME_FROM_SUB 3083
+#define IDS_WIZ_RENAME_TO 3084
+
+// The wizard's target pages: the File, Folder and Location pages, their
+// controls and texts.
+#define IDD_TARGET_FILE 122
+#define IDD_TARGET_FOLDER 123
+#define IDD_TARGET_LOCATION 124
+#define IDC_TARGET_FOLDER_LABEL 2027
+#define IDC_TARGET_FILES 2028
+#define IDC_TARGET_FILES_LABEL 2029
+#define IDC_TARGET_NEW_NAME 2040
+#define IDC_TARGET_NEW_NAME_LABEL 2041
+#define IDC_TARGET_FILE_NAME 3903
+#define IDC_TARGET_FILE_LABEL 3905
+#define IDC_TARGET_TYPE 3908
+#define IDC_TARGET_TYPE_LABEL 3910
+#define IDC_TARGET_FOLDER_NAME 3912
+#define IDC_TARGET_RELATIVE 3914
+#define IDC_TARGET_TREE 3915
+// The Location page's title text (the wizard's string table holds it).
+#define IDS_TARGET_LOCATION_TITLE 3052
+#define IDS_TARGET_RELATIVE_START 3995
+#define IDS_TARGET_RELATIVE_TO 3996
+#define IDS_TARGET_ALL_FILES 3997

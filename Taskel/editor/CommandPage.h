@@ -11,6 +11,7 @@
 
 class CTaskel;
 class CPropertyPageExEx;
+class CTaskelPropPage;
 
 // Creates the command page bound to the command file `path` (its caption
 // from the file name) and loads the command from the file into `command`,
@@ -20,3 +21,10 @@ class CPropertyPageExEx;
 // the load's failing result and `page` stays empty.
 HRESULT CreateCommandPage(const std::wstring &path, CTaskel &command, bool readOnly,
                           std::unique_ptr<CPropertyPageExEx> &page);
+
+// The shell's way to the command page: a page bound to the command file
+// `path` (already a full command file path) that loads a command object of
+// its own. `created` tells whether a page was made at all; on a failing
+// load the page is destroyed again and `page` stays empty.
+HRESULT OpenCommandPage(const std::wstring &path, std::unique_ptr<CTaskelPropPage> &page,
+                        bool &created);

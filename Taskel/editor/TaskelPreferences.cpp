@@ -11,7 +11,6 @@
 #include "VersionInfo.h"
 #include "resource.h"
 
-#include <ole2.h>
 #include <shellapi.h>
 
 const wchar_t kProductWebPage[] = L"https://www.veltrac.com/ferrovane.htm";
@@ -37,21 +36,6 @@ std::wstring FormatInserts(const std::wstring &format, const std::wstring insert
     return text;
 }
 } // namespace
-
-bool AddJotwellPage(HWND sheet, HWND, bool)
-{
-    Trace(4, L"AddJotwellPage");
-    if (!::IsWindow(sheet)) return false;
-    CLSID clsid;
-    if (FAILED(::CLSIDFromProgID(L"Veltrac.JotwellPage", &clsid))) return false;
-    IDispatch *object = nullptr;
-    if (FAILED(::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                                  reinterpret_cast<void **>(&object))))
-        return false;
-    // The settings library's page is not offered yet: nothing is added.
-    object->Release();
-    return false;
-}
 
 int PreferencesSelection(const ShellDisplayPrefs &prefs)
 {

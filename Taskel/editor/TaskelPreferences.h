@@ -5,6 +5,7 @@
 // trace-log settings page of the Jotwell library to the running sheet.
 #pragma once
 
+#include "JotwellHost.h"
 #include "PropertyPageExEx.h"
 #include "PropertyPageObj.h"
 #include "ShellDisplayPrefs.h"
@@ -13,11 +14,6 @@
 
 // The product's web page.
 extern const wchar_t kProductWebPage[]; // "https://www.veltrac.com/ferrovane.htm"
-
-// Puts the Jotwell settings page into `sheet` after `referencePage`; true
-// when it was added. Until the settings library exists this fails whenever
-// its object cannot be created.
-bool AddJotwellPage(HWND sheet, HWND referencePage, bool select);
 
 // The page's plain decisions: the radio selection for the settings (0 =
 // descriptions, 1 = specifications) and the settings for the controls.

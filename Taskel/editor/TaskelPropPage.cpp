@@ -33,7 +33,7 @@ fx::ComPtr<IPersistStorage> PersistOf(CTaskel *command)
 } // namespace
 
 CTaskelPropPage::CTaskelPropPage(HINSTANCE resources)
-    : CTaskelPropBase(IDD_TASKEL_PROPPAGE, resources)
+    : CTaskelPropBase(IDD_TASKEL_PROPPAGE, resources), m_pageObject(*this, [this] { delete this; })
 {
     Trace(4, L"CTaskelPropPage::CTaskelPropPage");
 }

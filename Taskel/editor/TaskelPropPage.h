@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ComPtr.h"
+#include "PropertyPageObj.h"
 #include "TaskelFile.h"
 #include "TaskelPropBase.h"
 
@@ -27,6 +28,9 @@ class CTaskelPropPage : public CTaskelPropBase
     UINT_PTR ActivationTimer() const { return m_timer; }
 
     const char *ClassName() const override { return "CTaskelPropPage"; }
+    // Hands the page to a sheet another component owns (the shell's
+    // Properties); once added, the page belongs to its page object.
+    CPropertyPageObj &PageObject() { return m_pageObject; }
 
     // The caption for a command file path: its last component without the
     // extension, compacted to at most 32 characters; empty when there is none.
@@ -52,4 +56,5 @@ class CTaskelPropPage : public CTaskelPropBase
     bool m_readOnly = false;
     bool m_unsaved = false; // saved into the storage, but the commit failed
     UINT_PTR m_timer = 0;
+    CPropertyPageObj m_pageObject;
 };

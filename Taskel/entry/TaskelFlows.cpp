@@ -1,13 +1,17 @@
 // The new-command and edit flows. Each traces its landmark line with what
-// it was handed. The edit flow reports a missing file, loads the command
-// through the command page (a damaged file is reported and no sheet
-// appears), and shows the sheet with the command page and the Preferences
-// page; the wizard follows with the new-command issue.
+// it was handed. The new-command flow builds a command on a temporary
+// storage, runs the wizard and creates the command file (over an existing
+// file it tells the user and shows the wizard again). The edit flow reports
+// a missing file, loads the command through the command page (a damaged
+// file is reported and no sheet appears), and shows the sheet with the
+// command page and the Preferences page.
 #define TRACE_SOURCE "Taskel\\TaskelClass"
 #include "TaskelFlows.h"
 
 #include "CommandPage.h"
 #include "FxException.h"
+#include "NewCommandWizard.h"
+#include "TaskelPath.h"
 #include "PropertySheetExEx.h"
 #include "TaskelCommandFile.h"
 #include "TaskelMessage.h"
@@ -25,6 +29,9 @@ enum : int
     EDIT_LINE_SHOW = 600,
     EDIT_LINE_LOAD = 613,
     EDIT_LINE_OTHER = 618,
+    NEW_LINE_SHOW = 475,
+    NEW_LINE_SAVE = 519,
+    NEW_LINE_OTHER = 530,
 };
 
 void ShowFailure(HWND owner, const fx::CException &failure, int line)
@@ -42,10 +49,134 @@ std::wstring EditSheetCaption(const std::wstring &path)
     return name + L" - " + LoadTaskelString(IDS_APP_TITLE);
 }
 
-void NewCommandFlow(HWND, const std::wstring &path, const ParamList &params)
+NewCommandTarget SplitNewCommandPath(const std::wstring &path)
 {
-    if (IsTraceEnabled(1))
-        Trace(1, L"NewCommand [%s] [%s]", path.c_str(), JoinParams(params).c_str());
+    NewCommandTarget target;
+    if (path.empty())
+    {
+        wchar_t current[MAX_PATH] = {};
+        ::GetCurrentDirectoryW(MAX_PATH, current);
+        target.folder = current;
+        target.withLocation = true;
+        return target;
+    }
+    const size_t slash = path.find_last_of(L'\\');
+    target.folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos) name.erase(dot);
+    target.name = name;
+    return target;
+}
+
+std::wstring NewCommandFilePath(const WizardState &state)
+{
+    std::wstring folder = state.Folder();
+    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    return NormalizeCommandPath(folder + state.Name(), true, true);
+}
+
+namespace
+{
+// A command initialised as new on a temporary compound file that goes away
+// with its last release (or, without storage persistence or when that
+// fails, as a stream).
+HRESULT InitNewCommand(CTaskel &command)
+{
+    fx::ComPtr<IPersistStorage> persist;
+    if (SUCCEEDED(command.ExternalQueryInterface(IID_IPersistStorage, persist.put_void())))
+    {
+        fx::ComPtr<IStorage> scratch;
+        SetTraceLocation(TRACE_SOURCE, __LINE__);
+        HRESULT hr = ::StgCreateDocfile(nullptr,
+                                        STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE |
+                                            STGM_TRANSACTED | STGM_NOSCRATCH |
+                                            STGM_DELETEONRELEASE,
+                                        0, scratch.put());
+        LogComErr(2, hr, L"StgCreateDocfile");
+        if (SUCCEEDED(hr))
+        {
+            hr = persist->InitNew(scratch.get());
+            if (SUCCEEDED(hr)) return hr;
+            // Storage initialisation writes the class's user type, which only
+            // a registered class has; a library run from where it was never
+            // registered still creates commands: the save writes without it.
+            TRACE_HERE();
+            LogComErr(2, hr, L"InitNew");
+        }
+    }
+    fx::ComPtr<IPersistStreamInit> stream;
+    HRESULT hr = command.ExternalQueryInterface(IID_IPersistStreamInit, stream.put_void());
+    return SUCCEEDED(hr) ? stream->InitNew() : hr;
+}
+
+bool IsFileExists(HRESULT hr)
+{
+    return FAILED(hr) && (hr & 0xFFFF) == ERROR_FILE_EXISTS;
+}
+} // namespace
+
+void NewCommandFlow(HWND owner, const std::wstring &path, const ParamList &params)
+{
+    try
+    {
+        if (IsTraceEnabled(1))
+            Trace(1, L"NewCommand [%s] [%s]", path.c_str(), JoinParams(params).c_str());
+
+        fx::ComPtr<IDispatch> created;
+        CTaskel *command = nullptr;
+        fx::COleException::ThrowIfFailed(CreateCommandObject(created, command));
+        fx::COleException::ThrowIfFailed(InitNewCommand(*command));
+
+        const NewCommandTarget target = SplitNewCommandPath(path);
+        WizardState state(command);
+        state.SetFolder(target.folder);
+        state.SetName(target.name);
+        CNewCommandWizard wizard(owner, state, target.withLocation);
+        for (;;)
+        {
+            INT_PTR result = 0;
+            try
+            {
+                Trace(0x1002, L"Show Wizard");
+                result = wizard.DoModal();
+                Trace(2, L"Wizard Result [%d]", static_cast<int>(result));
+            }
+            catch (const fx::CException &e)
+            {
+                TraceException(2, e, TRACE_SOURCE, NEW_LINE_SHOW);
+            }
+            catch (...)
+            {
+                Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, NEW_LINE_SHOW);
+            }
+            if (result != IDC_SHEET_FINISH || state.Name().empty()) return;
+
+            const std::wstring file = NewCommandFilePath(state);
+            const HRESULT hr = file.empty() ? E_INVALIDARG : SaveNewCommandFile(file, *command);
+            if (SUCCEEDED(hr))
+            {
+                Trace(2, L"  File [%s] Created", file.c_str());
+                return;
+            }
+            if (IsFileExists(hr))
+            {
+                ShowTaskelMessage(owner, IDS_COMMAND_EXISTS,
+                                  FormatTaskelString(IDS_COMMAND_EXISTS, state.Name()));
+                continue;
+            }
+            ShowFailure(owner, fx::COleException(hr), NEW_LINE_SAVE);
+            return;
+        }
+    }
+    catch (const fx::CException &e)
+    {
+        ShowFailure(owner, e, NEW_LINE_OTHER);
+    }
+    catch (...)
+    {
+        Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, NEW_LINE_OTHER);
+    }
 }
 
 void EditCommandFlow(HWND owner, const std::wstring &path, const ParamList &params)

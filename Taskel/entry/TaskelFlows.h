@@ -5,6 +5,22 @@
 #include "TaskelParams.h"
 
 class CTaskel;
+class WizardState;
+
+// Where the new-command flow puts the new file: the given path's folder and
+// name without extension (a path ending in a backslash: that folder, no
+// name); an empty path: the current directory, no name, and the wizard
+// asks for the location.
+struct NewCommandTarget
+{
+    std::wstring folder;
+    std::wstring name;
+    bool withLocation = false;
+};
+NewCommandTarget SplitNewCommandPath(const std::wstring &path);
+// The command file the wizard's state names: folder and name, normalised
+// with the command file extension forced.
+std::wstring NewCommandFilePath(const WizardState &state);
 
 // Runs the command file `path` with the switch set of its run request.
 // Without `command` a command object is made through the class factory for

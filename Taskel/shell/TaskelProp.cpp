@@ -1,13 +1,19 @@
 // CTaskelProp: Initialize collects the selection from the shell's data
-// object. The command and preferences pages come with the editor; until
-// then AddPages offers no page.
+// object; AddPages hands the shell a command page per selected command file
+// and the Preferences page after them.
 #define TRACE_SOURCE "Taskel\\TaskelProp"
 #include "TaskelProp.h"
 
 #include <shellapi.h>
 
+#include <memory>
+
+#include "CommandPage.h"
 #include "FxException.h"
 #include "TaskelInfoTip.h"
+#include "TaskelPath.h"
+#include "TaskelPreferences.h"
+#include "TaskelPropPage.h"
 #include "Trace.h"
 
 std::vector<std::wstring> DroppedFiles(IDataObject *dataObject)
@@ -29,6 +35,26 @@ std::vector<std::wstring> DroppedFiles(IDataObject *dataObject)
     }
     ::ReleaseStgMedium(&medium);
     return files;
+}
+
+HRESULT AddCommandPage(const std::wstring &name, LPFNADDPROPSHEETPAGE addPage, LPARAM lParam,
+                       bool &created)
+{
+    std::unique_ptr<CTaskelPropPage> page;
+    HRESULT hr = OpenCommandPage(NormalizeCommandPath(name, true, false), page, created);
+    if (FAILED(hr)) return hr;
+    hr = page->PageObject().AddPage(addPage, lParam);
+    // Added: the page belongs to its page object until the sweep.
+    if (SUCCEEDED(hr)) page.release();
+    return hr;
+}
+
+HRESULT AddPreferencesPage(LPFNADDPROPSHEETPAGE addPage, LPARAM lParam)
+{
+    auto page = std::make_unique<CTaskelPreferences>();
+    const HRESULT hr = page->PageObject().AddPage(addPage, lParam);
+    if (SUCCEEDED(hr)) page.release();
+    return hr;
 }
 
 CTaskelProp::CTaskelProp()
@@ -85,16 +111,38 @@ STDMETHODIMP CTaskelProp::XShellExtInit::Initialize(PCIDLIST_ABSOLUTE folder,
     return S_OK;
 }
 
-STDMETHODIMP CTaskelProp::XShellPropSheetExt::AddPages(LPFNSVADDPROPSHEETPAGE, LPARAM lParam)
+// The first file decides whether the shell gets any page; a later file
+// that cannot be shown is left out, and the Preferences page follows only
+// when the last file that got a page succeeded. A selection without files
+// adds nothing.
+HRESULT CTaskelProp::AddPages(LPFNADDPROPSHEETPAGE addPage, LPARAM lParam)
+{
+    if (m_files.empty()) return E_FAIL;
+    HRESULT outcome = S_OK;
+    for (size_t i = 0; i < m_files.size(); ++i)
+    {
+        bool created = false;
+        const HRESULT hr = AddCommandPage(m_files[i], addPage, lParam, created);
+        if (i == 0 && !created) return E_FAIL;
+        if (i == 0 && FAILED(hr)) return hr;
+        if (created) outcome = hr;
+    }
+    if (SUCCEEDED(outcome)) outcome = AddPreferencesPage(addPage, lParam);
+    return SUCCEEDED(outcome) ? 1 : outcome;
+}
+
+STDMETHODIMP CTaskelProp::XShellPropSheetExt::AddPages(LPFNSVADDPROPSHEETPAGE addPage,
+                                                       LPARAM lParam)
 {
     try
     {
         StartTracingAtEntry();
         Trace(3, L"ShellPropSheetExt::AddPages Lparam [%8.8lX] [%lu]",
               static_cast<unsigned long>(lParam), static_cast<unsigned long>(lParam));
+        return Owner()->AddPages(addPage, lParam);
     }
     TRACE_CATCH_ALL(2)
-    return E_NOTIMPL;
+    return E_FAIL;
 }
 
 STDMETHODIMP CTaskelProp::XShellPropSheetExt::ReplacePage(EXPPS, LPFNSVADDPROPSHEETPAGE, LPARAM)

@@ -24,12 +24,13 @@ WOW_UNINSTALL_KEY = r"HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\Windows\
 COMMAND_CLSID = "{A0E43D26-522B-40AA-B01F-E3FC037A0F52}"
 INFOTIP_CLSID = "{73A91744-E690-46D4-BF6E-D64C4EF77003}"
 PROP_CLSID = "{164914BE-8165-43D9-B304-090FFBE4D4B7}"
+JOTWELL_CLSID = "{4B0AFE47-4387-487D-8FEF-CE43F9E020FE}"
 CATEGORY = r"Component Categories\{21556C40-465F-11D2-B3A2-00600831FF5A}"
 # Registration leaves the maker's component category key in place.
 CATEGORY_KEY = r"HKEY_LOCAL_MACHINE\Software\Classes" + "\\" + CATEGORY
 # The machine's classes (what HKEY_CLASSES_ROOT shows; regedit exports them here).
 HKCR = "HKEY_LOCAL_MACHINE\\Software\\Classes\\"
-DELIVERABLES = ["ZELK.EXE", "ZELKadmin.EXE", "Taskel.dll", "Uninstall.exe"]
+DELIVERABLES = ["ZELK.EXE", "ZELKadmin.EXE", "Taskel.dll", "Jotwell.dll", "Uninstall.exe"]
 SHORTCUTS = ["New File Command.lnk", "Examples.lnk", "Uninstall Ferrovane.lnk"]
 
 failures = []
@@ -144,6 +145,12 @@ def check_installed(p, reg, folder_win, folder, label):
     server = reg.get(HKCR + rf"CLSID\{COMMAND_CLSID}\InProcServer32", {}).get("", "")
     check(server.strip('"').lower() == (folder_win + "\\Taskel.dll").lower(),
           f"{label}: command class served by the installed library ({server})")
+    jotwell = HKCR + rf"CLSID\{JOTWELL_CLSID}"
+    check(reg.get(HKCR + r"Veltrac.JotwellPage\CLSID", {}).get("") == JOTWELL_CLSID
+          and reg.get(jotwell + r"\InProcServer32", {}).get("ThreadingModel") == "Apartment",
+          f"{label}: settings page class registered (Veltrac.JotwellPage)")
+    check(reg.get(jotwell + r"\InProcServer32", {}).get("", "").lower().endswith("jotwell.dll"),
+          f"{label}: settings page class served by Jotwell.dll")
     if p.win64:
         wow = rf"HKEY_LOCAL_MACHINE\Software\Wow6432Node\Classes\CLSID\{COMMAND_CLSID}"
         check(wow not in reg, f"{label}: classes registered in the 64-bit view only")

@@ -1,94 +1,200 @@
-// The property-sheet handler's Initialize: the selection comes from the
-// data object's file-drop format, in the shell's order.
+// The property-sheet handler in this process: Initialize keeps the shell's
+// selection in order; AddPages hands the shell a command page per command
+// file and the Preferences page after a sound last file, leaves out later
+// files that cannot be shown, and leaves nothing behind once the pages it
+// handed out are gone and the page objects swept.
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
 
+#include "ComObject.h"
 #include "ComPtr.h"
+#include "PropertyPageObj.h"
+#include "ShellTestSupport.h"
+#include "TaskelOptions.h"
 #include "TaskelProp.h"
+#include "TestLines.h"
 
 namespace
 {
 
-// A data object offering only CF_HDROP with the given names.
-class CDropObject : public IDataObject
+// A fresh handler with both of its interfaces.
+struct Handler
 {
-  public:
-    explicit CDropObject(const std::vector<std::wstring> &names) : m_names(names) {}
-    STDMETHODIMP QueryInterface(REFIID iid, void **out) override
+    Handler()
     {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject))
-        {
-            *out = this;
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
+        CTaskelProp *prop = new CTaskelProp;
+        prop->ExternalAddRef();
+        EXPECT_EQ(prop->ExternalQueryInterface(IID_IShellExtInit, init.put_void()), S_OK);
+        prop->ExternalRelease();
+        EXPECT_EQ(init.query(IID_IShellPropSheetExt, sheet), S_OK);
+        object = prop;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --m_refs; }
-    STDMETHODIMP GetData(FORMATETC *format, STGMEDIUM *medium) override
-    {
-        if (format->cfFormat != CF_HDROP) return DV_E_FORMATETC;
-        std::wstring list;
-        for (const std::wstring &name : m_names)
-            list += name + L'\0';
-        list += L'\0';
-        SIZE_T bytes = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
-        HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
-        auto *drop = static_cast<DROPFILES *>(::GlobalLock(block));
-        drop->pFiles = sizeof(DROPFILES);
-        drop->fWide = TRUE;
-        memcpy(drop + 1, list.data(), list.size() * sizeof(wchar_t));
-        ::GlobalUnlock(block);
-        medium->tymed = TYMED_HGLOBAL;
-        medium->hGlobal = block;
-        medium->pUnkForRelease = nullptr;
-        ++m_served;
-        return S_OK;
-    }
-    STDMETHODIMP GetDataHere(FORMATETC *, STGMEDIUM *) override { return E_NOTIMPL; }
-    STDMETHODIMP QueryGetData(FORMATETC *) override { return E_NOTIMPL; }
-    STDMETHODIMP GetCanonicalFormatEtc(FORMATETC *, FORMATETC *) override { return E_NOTIMPL; }
-    STDMETHODIMP SetData(FORMATETC *, STGMEDIUM *, BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC **) override { return E_NOTIMPL; }
-    STDMETHODIMP DAdvise(FORMATETC *, DWORD, IAdviseSink *, DWORD *) override { return E_NOTIMPL; }
-    STDMETHODIMP DUnadvise(DWORD) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumDAdvise(IEnumSTATDATA **) override { return E_NOTIMPL; }
-
-    ULONG m_refs = 1;
-    int m_served = 0;
-
-  private:
-    std::vector<std::wstring> m_names;
+    fx::ComPtr<IShellExtInit> init;
+    fx::ComPtr<IShellPropSheetExt> sheet;
+    CTaskelProp *object = nullptr;
 };
 
 TEST(PropHandler, InitializeKeepsTheSelectionInOrder)
 {
-    CTaskelProp *prop = new CTaskelProp;
-    prop->ExternalAddRef();
-    fx::ComPtr<IShellExtInit> init;
-    ASSERT_EQ(prop->ExternalQueryInterface(IID_IShellExtInit, init.put_void()), S_OK);
-    prop->ExternalRelease();
-    fx::ComPtr<IShellPropSheetExt> sheet;
-    ASSERT_EQ(init.query(IID_IShellPropSheetExt, sheet), S_OK);
-
+    Handler handler;
     // Names past 260 characters are cut as the shell's own buffers cut them.
     std::wstring longName = L"C:\\" + std::wstring(300, L'n') + L".Taskel";
     CDropObject drop({L"C:\\b.Taskel", L"C:\\a.Taskel", longName});
-    EXPECT_EQ(init->Initialize(nullptr, &drop, nullptr), S_OK);
+    EXPECT_EQ(handler.init->Initialize(nullptr, &drop, nullptr), S_OK);
     EXPECT_EQ(drop.m_refs, 1u); // used, not kept
-    ASSERT_EQ(prop->Files().size(), 3u);
-    EXPECT_EQ(prop->Files()[0], L"C:\\b.Taskel");
-    EXPECT_EQ(prop->Files()[1], L"C:\\a.Taskel");
-    EXPECT_EQ(prop->Files()[2], longName.substr(0, MAX_PATH - 1));
+    ASSERT_EQ(handler.object->Files().size(), 3u);
+    EXPECT_EQ(handler.object->Files()[0], L"C:\\b.Taskel");
+    EXPECT_EQ(handler.object->Files()[1], L"C:\\a.Taskel");
+    EXPECT_EQ(handler.object->Files()[2], longName.substr(0, MAX_PATH - 1));
 
-    // A second Initialize starts over; none at all is fine too.
-    EXPECT_EQ(init->Initialize(nullptr, nullptr, nullptr), S_OK);
-    EXPECT_TRUE(prop->Files().empty());
-    EXPECT_EQ(sheet->AddPages(nullptr, 0), E_NOTIMPL);
-    EXPECT_EQ(sheet->ReplacePage(0, nullptr, 0), E_NOTIMPL);
+    // A second Initialize starts over; none at all is fine too, and then
+    // there is nothing to show.
+    EXPECT_EQ(handler.init->Initialize(nullptr, nullptr, nullptr), S_OK);
+    EXPECT_TRUE(handler.object->Files().empty());
+    EXPECT_EQ(handler.sheet->AddPages(nullptr, 0), E_FAIL);
+    EXPECT_EQ(handler.sheet->ReplacePage(0, nullptr, 0), E_NOTIMPL);
+}
+
+// The shell's side of AddPages: it keeps the page handles it accepts, and
+// can be told to refuse from a given page on.
+struct ShellPages
+{
+    std::vector<HPROPSHEETPAGE> pages;
+    size_t refuseFrom = SIZE_MAX;
+    size_t offered = 0;
+
+    static BOOL CALLBACK Add(HPROPSHEETPAGE page, LPARAM lParam)
+    {
+        auto *shell = reinterpret_cast<ShellPages *>(lParam);
+        if (shell->offered++ >= shell->refuseFrom) return FALSE;
+        shell->pages.push_back(page);
+        return TRUE;
+    }
+    // The shell lets the pages go without showing them.
+    void DestroyAll()
+    {
+        for (HPROPSHEETPAGE page : pages)
+            ::DestroyPropertySheetPage(page);
+        pages.clear();
+    }
+};
+
+class PropPages : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        m_folder = FreshFolder(CurrentTestName());
+        m_log = m_folder + L"shell.log";
+        m_level.SetDword(4);
+        m_file.SetString(m_log);
+        m_locks = fx::ModuleLockCount();
+        for (const wchar_t *name : {L"a", L"b", L"c"})
+            WriteCommandFile(m_folder + name + L".Taskel", EDIT_ACTION_COPY, {L"*.txt"}, L"out");
+        WriteText(m_folder + L"bad.Taskel", "not a command file");
+    }
+    void TearDown() override
+    {
+        m_shell.DestroyAll();
+        SweepUnusedPageObjects();
+        EXPECT_EQ(RegisteredPageObjectCount(), 0u);
+        EXPECT_EQ(fx::ModuleLockCount(), m_locks); // nothing outlives the pages
+    }
+
+    HRESULT AddPages(const std::vector<std::wstring> &names)
+    {
+        std::vector<std::wstring> paths;
+        for (const std::wstring &name : names)
+            paths.push_back(m_folder + name);
+        CDropObject drop(paths);
+        Handler handler;
+        EXPECT_EQ(handler.init->Initialize(nullptr, &drop, nullptr), S_OK);
+        return handler.sheet->AddPages(&ShellPages::Add, reinterpret_cast<LPARAM>(&m_shell));
+    }
+    size_t Count(const char *marker) const
+    {
+        size_t count = 0;
+        for (const std::string &line : ReadLines(m_log))
+            count += line.find(marker) != std::string::npos;
+        return count;
+    }
+    // The classes of the pages added, in order, from the trace log.
+    std::vector<std::string> Added() const
+    {
+        std::vector<std::string> classes;
+        for (const std::string &line : ReadLines(m_log))
+        {
+            const size_t at = line.find("  Page [");
+            if (at == std::string::npos || line.find("] Added UsedCount [") == std::string::npos)
+                continue;
+            classes.push_back(line.substr(at + 8, line.find(']', at) - at - 8));
+        }
+        return classes;
+    }
+
+    std::wstring m_folder, m_log;
+    CSavedValue m_level{HKEY_CURRENT_USER, L"Software\\Veltrac\\FerrovaneShellTest", L"LogLevel"};
+    CSavedValue m_file{HKEY_CURRENT_USER, L"Software\\Veltrac\\FerrovaneShellTest", L"LogFile"};
+    long m_locks = 0;
+    ShellPages m_shell;
+};
+
+const std::vector<std::string> kThreePagesAndPreferences = {
+    "CTaskelPropPage", "CTaskelPropPage", "CTaskelPropPage", "CTaskelPreferences"};
+
+TEST_F(PropPages, OneCommandPagePerFileThenPreferences)
+{
+    // A name without extension is completed to the command file.
+    EXPECT_EQ(AddPages({L"a.Taskel", L"b", L"c.Taskel"}), 1);
+    EXPECT_EQ(m_shell.pages.size(), 4u);
+    EXPECT_EQ(Added(), kThreePagesAndPreferences);
+    EXPECT_EQ(RegisteredPageObjectCount(), 4u);
+    // The shell still holds the pages: nothing is released.
+    EXPECT_EQ(SweepUnusedPageObjects(), 0u);
+    m_shell.DestroyAll();
+    EXPECT_EQ(SweepUnusedPageObjects(), 4u);
+    EXPECT_EQ(Count("  Releasing unused [CTaskelPropPage] [1]"), 3u);
+    EXPECT_EQ(Count("  Releasing unused [CTaskelPreferences] [1]"), 1u);
+}
+
+TEST_F(PropPages, LaterFilesThatCannotBeShownAreLeftOut)
+{
+    EXPECT_EQ(AddPages({L"a.Taskel", L"bad.Taskel", L"missing.Taskel", L"c.Taskel"}), 1);
+    EXPECT_EQ(Added(), std::vector<std::string>({"CTaskelPropPage", "CTaskelPropPage",
+                                                 "CTaskelPreferences"}));
+}
+
+TEST_F(PropPages, AFailingLastFileMeansNoPreferencesAndItsError)
+{
+    const HRESULT hr = AddPages({L"a.Taskel", L"b.Taskel", L"bad.Taskel"});
+    EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+    EXPECT_EQ(Added(), std::vector<std::string>({"CTaskelPropPage", "CTaskelPropPage"}));
+}
+
+TEST_F(PropPages, AFailingFirstFileAddsNothing)
+{
+    EXPECT_TRUE(FAILED(AddPages({L"bad.Taskel", L"a.Taskel"})));
+    EXPECT_TRUE(FAILED(AddPages({L"missing", L"a.Taskel"})));
+    EXPECT_TRUE(m_shell.pages.empty());
+    EXPECT_TRUE(Added().empty());
+}
+
+TEST_F(PropPages, PagesTheShellRefusesAreDestroyedAtOnce)
+{
+    // Refused first page: the call fails and nothing is registered.
+    m_shell.refuseFrom = 0;
+    EXPECT_EQ(AddPages({L"a.Taskel", L"b.Taskel"}), E_FAIL);
+    EXPECT_EQ(RegisteredPageObjectCount(), 0u);
+    EXPECT_EQ(Count("  Page [CTaskelPropPage] Not Added UsedCount ["), 1u);
+
+    // Refused Preferences page: its failure is the result.
+    m_shell = ShellPages{};
+    m_shell.refuseFrom = 2;
+    EXPECT_EQ(AddPages({L"a.Taskel", L"b.Taskel"}), E_FAIL);
+    EXPECT_EQ(RegisteredPageObjectCount(), 2u);
+    EXPECT_EQ(Count("  Page [CTaskelPreferences] Not Added UsedCount ["),
+              1u);
 }
 
 } // namespace

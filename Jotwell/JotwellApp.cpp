@@ -1,0 +1,115 @@
+// The library's application object. Nothing of it runs inside DllMain but
+// what is safe under the loader lock: the trace log, the activation context
+// and the common controls are set up on the first call into the library, on
+// the calling thread. OLE belongs to the host's thread (the shell and the
+// command library have initialised it before they create our object), so
+// the library neither initialises nor ends it.
+#define TRACE_SOURCE "Jotwell\\Jotwell"
+#include "JotwellApp.h"
+
+#include "ActivationContext.h"
+#include "Trace.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+TraceProfile g_traceProfile = {L"Software\\Veltrac\\Jotwell", L"Jotwell.log", false, true};
+
+namespace
+{
+CJotwellApp g_app;
+
+struct InitCall
+{
+    CJotwellApp *app;
+    bool ran;
+};
+
+std::wstring ModulePath(HINSTANCE module)
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;)
+    {
+        DWORD length = ::GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0) return std::wstring();
+        if (length < path.size()) return path.substr(0, length);
+        path.resize(path.size() * 2);
+    }
+}
+} // namespace
+
+CJotwellApp &JotwellApp()
+{
+    return g_app;
+}
+
+void JotwellEnter()
+{
+    if (!g_app.EnsureInitialized()) StartTracing();
+}
+
+CJotwellApp::~CJotwellApp()
+{
+    if (m_initialized) Trace(2, L"CJotwellApp::~CJotwellApp");
+    StopTracing(1);
+}
+
+BOOL CALLBACK CJotwellApp::InitOnce(PINIT_ONCE, PVOID call, PVOID *)
+{
+    InitCall *c = static_cast<InitCall *>(call);
+    c->app->InitInstance();
+    c->ran = true;
+    return TRUE;
+}
+
+bool CJotwellApp::EnsureInitialized()
+{
+    InitCall call = {this, false};
+    ::InitOnceExecuteOnce(&m_initOnce, InitOnce, &call, nullptr);
+    return call.ran;
+}
+
+// The pages the library hands out use version 6 of the common controls
+// whatever the host uses: the library's own manifest (resource 2) gives the
+// activation context they are created in.
+void CJotwellApp::InitInstance()
+{
+    StartTracing();
+    Trace(2, L"CJotwellApp::CJotwellApp");
+
+    ACTCTXW context = {};
+    context.cbSize = sizeof(context);
+    context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.hModule = m_instance;
+    context.lpResourceName = ISOLATIONAWARE_MANIFEST_RESOURCE_ID;
+    const std::wstring modulePath = ModulePath(m_instance);
+    context.lpSource = modulePath.c_str();
+    m_actCtx = ::CreateActCtxW(&context);
+    if (m_actCtx == INVALID_HANDLE_VALUE)
+    {
+        TRACE_HERE();
+        LogWinErr(2, ::GetLastError(), L"CreateActCtx");
+    }
+    SetLibraryActivationContext(m_actCtx);
+
+    CActivationScope scope(LibraryActivationContext());
+    INITCOMMONCONTROLSEX controls = {8, 0xFF};
+    ::InitCommonControlsEx(&controls);
+    m_initialized = true;
+}
+
+// Under the loader lock: the trace log lets go of its held file and slots
+// first, then the library's own kernel objects.
+void CJotwellApp::ProcessDetach()
+{
+    TraceProcessDetach();
+    if (!m_initialized || m_exitTraced) return;
+    m_exitTraced = true;
+    if (m_actCtx != INVALID_HANDLE_VALUE)
+    {
+        SetLibraryActivationContext(nullptr);
+        ::ReleaseActCtx(m_actCtx);
+        m_actCtx = INVALID_HANDLE_VALUE;
+    }
+}

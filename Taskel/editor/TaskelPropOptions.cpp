@@ -1,0 +1,105 @@
+// The wizard's Options page: the whole command shown again for checking,
+// the option boxes stored into it, and the buttons after every change.
+#define TRACE_SOURCE "Taskel\\TaskelPropOptions"
+#include "TaskelPropOptions.h"
+
+#include "FxException.h"
+#include "ShellFolderCache.h"
+#include "Trace.h"
+#include "WizardState.h"
+#include "resource.h"
+
+namespace
+{
+// The source line the activation's exception trace names.
+constexpr int LINE_ACTIVATE = 90;
+} // namespace
+
+CTaskelPropOptions::CTaskelPropOptions(WizardState *state, HINSTANCE resources)
+    : CTaskelPropBase(IDD_TASKEL_PROPPAGE, resources), m_state(state)
+{
+    Trace(4, L"CTaskelPropOptions::CTaskelPropOptions");
+}
+
+CTaskelPropOptions::~CTaskelPropOptions()
+{
+    Trace(4, L"CTaskelPropOptions::~CTaskelPropOptions");
+}
+
+bool CTaskelPropOptions::OnSetActive()
+{
+    try
+    {
+        Trace(4, L"CTaskelPropOptions::OnSetActive");
+        SetDocument(m_state ? m_state->Command() : nullptr);
+        if (m_state && m_state->Command())
+            SetCommandFolder(m_state->Folder());
+        CTaskelPropBase::OnSetActive();
+        if (Document())
+        {
+            if (shellfolders::ShowDescriptions()) shellfolders::Refresh();
+            UpdateActionControls();
+            UpdateOptionControls();
+            FillSources();
+            FillTarget();
+        }
+        if (m_state)
+        {
+            std::wstring title = HeaderTitle();
+            std::wstring subtitle = HeaderSubtitle();
+            m_state->PageActivated(*this, title, subtitle);
+            m_state->SetButtons(*this);
+        }
+    }
+    catch (const fx::CException &e)
+    {
+        TraceException(4, e, TRACE_SOURCE, LINE_ACTIVATE);
+    }
+    catch (...)
+    {
+        Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, LINE_ACTIVATE);
+    }
+    return true;
+}
+
+bool CTaskelPropOptions::OnKillActive()
+{
+    try
+    {
+        StoreOptions();
+    }
+    TRACE_CATCH_ALL(4)
+    return true;
+}
+
+LRESULT CTaskelPropOptions::OnWizardNext()
+{
+    return m_state ? m_state->GoNext(*this) : -1;
+}
+
+LRESULT CTaskelPropOptions::OnWizardBack()
+{
+    StoreOptions();
+    return m_state ? m_state->GoBack(*this) : -1;
+}
+
+// Finishing stores the boxes as they are shown; the flow then saves.
+bool CTaskelPropOptions::OnWizardFinish()
+{
+    try
+    {
+        StoreOptions();
+        return !m_state || m_state->CanFinish(*this);
+    }
+    TRACE_CATCH_ALL(4)
+    return true;
+}
+
+// Every edit of the command (action, lists, boxes) may change what the
+// buttons allow.
+bool CTaskelPropOptions::OnCommand(WORD code, WORD id, HWND control)
+{
+    const bool handled = CTaskelPropBase::OnCommand(code, id, control);
+    if (m_state && Window()) m_state->SetButtons(*this);
+    return handled;
+}

@@ -1,0 +1,411 @@
+// ZELK.EXE /new under Xvfb, driven from this process as a person would:
+// the wizard window of the launcher's process is found by its caption, the
+// name and files typed into edits (WM_SETTEXT), actions and boxes clicked
+// (BM_CLICK), pages turned with PSM_PRESSBUTTON. Each created command file
+// is read back with the library's own code and run with ZELK /run /s to see
+// the files on disk. Creating over an existing file shows message 3066 and
+// the wizard again at its first page with the name kept.
+#include "FlowTestSupport.h"
+#include "ProcessWindows.h"
+#include "TestLauncher.h"
+
+#include "TaskelClass.h"
+#include "TaskelCommandFile.h"
+#include "TaskelFlows.h"
+#include "WizardState.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+namespace
+{
+// Control ids of the wizard's pages, as a test tool sees them.
+enum : int
+{
+    ID_NAME = 2003,
+    ID_MOVE = 2033,
+    ID_COPY = 2008,
+    ID_DELETE = 2012,
+    ID_MOVE_AND_RENAME = 2034,
+    ID_FOLDER_EDIT = 3912,
+    ID_FILE_EDIT = 3903,
+    ID_NEW_NAME_EDIT = 2040,
+    ID_CONFIRM = 2006,
+    ID_RECYCLE = 2002,
+    ID_NEXT = 12324,
+    ID_FINISH = 12325,
+};
+
+class NewLauncher : public ::testing::Test
+{
+  protected:
+    void SetUp() override { m_folder = FreshFolder(CurrentTestName()); }
+    void TearDown() override
+    {
+        if (m_process.hProcess)
+        {
+            if (::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
+                ::TerminateProcess(m_process.hProcess, 1);
+            ::CloseHandle(m_process.hProcess);
+            ::CloseHandle(m_process.hThread);
+        }
+    }
+
+    HWND StartNew(const std::wstring &path)
+    {
+        std::wstring line = L"\"" + EditLauncherPath() + L"\" /new \"" + path + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        if (!::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                              m_folder.c_str(), &startup, &m_process))
+            return nullptr;
+        return WaitForProcessWindow(m_process.dwProcessId, L"#32770", L"New File Command", 30000);
+    }
+
+    bool WaitForExit(DWORD timeoutMs = 20000)
+    {
+        return ::WaitForSingleObject(m_process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    }
+
+    static HWND Page(HWND sheet)
+    {
+        return reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    }
+
+    // The current page once it has control `id` (the page a step shows).
+    static HWND WaitPageWith(HWND sheet, int id, DWORD timeoutMs = 10000)
+    {
+        const DWORD start = ::GetTickCount();
+        do
+        {
+            HWND page = Page(sheet);
+            if (page && ::GetDlgItem(page, id)) return page;
+            ::Sleep(50);
+        } while (::GetTickCount() - start < timeoutMs);
+        return nullptr;
+    }
+
+    static void Press(HWND sheet, int button)
+    {
+        ::SendMessageW(sheet, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0);
+        ::Sleep(200);
+    }
+
+    static void Type(HWND page, int id, const std::wstring &text)
+    {
+        ::SendMessageW(::GetDlgItem(page, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        ::Sleep(100);
+    }
+
+    static void Click(HWND page, int id)
+    {
+        ::SendMessageW(::GetDlgItem(page, id), BM_CLICK, 0, 0);
+        ::Sleep(100);
+    }
+
+    static void SetBox(HWND page, int id, bool checked)
+    {
+        HWND box = ::GetDlgItem(page, id);
+        if (box && ::IsWindowVisible(box) &&
+            (::SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED) != checked)
+            Click(page, id);
+    }
+
+    static bool Enabled(HWND sheet, int id) { return ::IsWindowEnabled(::GetDlgItem(sheet, id)) != FALSE; }
+
+    // The Action page: the name, then the action (clicked on its radio).
+    void ChooseAction(HWND sheet, int radio, bool andRename = false)
+    {
+        HWND page = WaitPageWith(sheet, ID_NAME);
+        ASSERT_NE(page, nullptr);
+        Click(page, radio);
+        if (andRename) Click(page, radio == ID_MOVE ? ID_MOVE_AND_RENAME : 2009);
+        Press(sheet, PSBTN_NEXT);
+    }
+
+    // A Folder page: the folder typed into its edit, then Next.
+    void ChooseFolder(HWND sheet, const std::wstring &folder)
+    {
+        HWND page = WaitPageWith(sheet, ID_FOLDER_EDIT);
+        ASSERT_NE(page, nullptr);
+        ASSERT_EQ(::GetDlgItem(page, ID_FILE_EDIT), nullptr); // not the File page
+        Type(page, ID_FOLDER_EDIT, folder);
+        ASSERT_TRUE(Enabled(sheet, ID_NEXT));
+        Press(sheet, PSBTN_NEXT);
+    }
+
+    // A File page: the file name (and new name), then Next or "Another".
+    void ChooseFiles(HWND sheet, const std::wstring &file, const std::wstring &newName,
+                     bool another)
+    {
+        HWND page = WaitPageWith(sheet, ID_FILE_EDIT);
+        ASSERT_NE(page, nullptr);
+        Type(page, ID_FILE_EDIT, file);
+        if (!newName.empty()) Type(page, ID_NEW_NAME_EDIT, newName);
+        if (another)
+        {
+            EXPECT_EQ(WindowText(::GetDlgItem(sheet, ID_FINISH)), L"Another");
+            Press(sheet, PSBTN_FINISH);
+        }
+        else
+        {
+            Press(sheet, PSBTN_NEXT);
+        }
+    }
+
+    // The Options page: no confirmations and no recycle bin, then Finish.
+    void Finish(HWND sheet)
+    {
+        HWND page = WaitPageWith(sheet, ID_CONFIRM);
+        ASSERT_NE(page, nullptr);
+        SetBox(page, ID_CONFIRM, false);
+        SetBox(page, ID_RECYCLE, false);
+        ASSERT_TRUE(Enabled(sheet, ID_FINISH));
+        EXPECT_NE(WindowText(::GetDlgItem(sheet, ID_FINISH)), L"Another");
+        Press(sheet, PSBTN_FINISH);
+    }
+
+    // The command in a created file, read with the library's code.
+    CommandSpec ReadBack(const std::wstring &path)
+    {
+        CommandSpec spec{};
+        fx::ComPtr<IDispatch> dispatch;
+        CTaskel *command = nullptr;
+        if (FAILED(CreateCommandObject(dispatch, command))) return spec;
+        if (FAILED(LoadCommandFile(path, *command))) return spec;
+        spec.editorAction = command->GetAction();
+        spec.options = command->GetOptions();
+        spec.sources = command->GetSources();
+        spec.target = command->GetTarget();
+        return spec;
+    }
+
+    ProcessRun RunSilently(const std::wstring &path)
+    {
+        return RunProgram(EditLauncherPath(), L"/run /s \"" + path + L"\"", m_folder);
+    }
+
+    std::wstring m_folder;
+    PROCESS_INFORMATION m_process{};
+};
+
+bool FileExists(const std::wstring &path)
+{
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool EndsWith(const std::wstring &text, const std::wstring &end)
+{
+    return text.size() >= end.size() &&
+           ::CompareStringOrdinal(text.c_str() + text.size() - end.size(), -1, end.c_str(), -1,
+                                  TRUE) == CSTR_EQUAL;
+}
+} // namespace
+
+TEST_F(NewLauncher, DeleteOfTmpFilesInOneFolder)
+{
+    const std::wstring work = m_folder + L"work";
+    ::CreateDirectoryW(work.c_str(), nullptr);
+    WriteText(work + L"\\a.tmp");
+    WriteText(work + L"\\b.tmp");
+    WriteText(work + L"\\keep.txt");
+    const std::wstring path = m_folder + L"made.Taskel";
+    CLauncherTrace trace(m_folder + L"new.log", 4);
+
+    HWND sheet = StartNew(path);
+    ASSERT_NE(sheet, nullptr);
+    {
+        HWND page = WaitPageWith(sheet, ID_NAME);
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(WindowText(::GetDlgItem(page, ID_NAME)), L"made");
+        EXPECT_EQ(::SendMessageW(::GetDlgItem(page, ID_COPY), BM_GETCHECK, 0, 0), BST_CHECKED);
+    }
+    ChooseAction(sheet, ID_DELETE);
+    ChooseFolder(sheet, work);
+    ChooseFiles(sheet, L"*.tmp", L"", false);
+    Finish(sheet);
+    ASSERT_TRUE(WaitForExit());
+
+    const CommandSpec made = ReadBack(path);
+    EXPECT_EQ(made.editorAction, 4u);
+    ASSERT_EQ(made.sources.size(), 1u);
+    EXPECT_TRUE(EndsWith(made.sources[0], L"work\\*.tmp")) << Narrow(made.sources[0]);
+    EXPECT_EQ(made.options & FOF_ALLOWUNDO, 0u);
+    const Lines lines = trace.Read();
+    bool created = false;
+    for (const std::string &line : lines)
+        created = created || line.find("  File [" + Narrow(path) + "] Created") != std::string::npos;
+    EXPECT_TRUE(created);
+    bool result = false;
+    for (const std::string &line : lines)
+        result = result || line.find("Wizard Result [12325]") != std::string::npos;
+    EXPECT_TRUE(result);
+
+    const ProcessRun run = RunSilently(path);
+    EXPECT_TRUE(run.ended);
+    EXPECT_TRUE(run.messages.empty());
+    EXPECT_FALSE(FileExists(work + L"\\a.tmp"));
+    EXPECT_FALSE(FileExists(work + L"\\b.tmp"));
+    EXPECT_TRUE(FileExists(work + L"\\keep.txt"));
+}
+
+TEST_F(NewLauncher, CopyWithTwoSourceFoldersThroughAnother)
+{
+    const std::wstring one = m_folder + L"one", two = m_folder + L"two", to = m_folder + L"to";
+    ::CreateDirectoryW(one.c_str(), nullptr);
+    ::CreateDirectoryW(two.c_str(), nullptr);
+    WriteText(one + L"\\a.txt");
+    WriteText(one + L"\\skip.dat");
+    WriteText(two + L"\\b.txt");
+    const std::wstring path = m_folder + L"copy.Taskel";
+
+    HWND sheet = StartNew(path);
+    ASSERT_NE(sheet, nullptr);
+    ChooseAction(sheet, ID_COPY);
+    ChooseFolder(sheet, one);
+    ChooseFiles(sheet, L"*.txt", L"", true); // "Another": a second source folder
+    ChooseFolder(sheet, two);
+    ChooseFiles(sheet, L"*.txt", L"", false);
+    ChooseFolder(sheet, to); // the target
+    Finish(sheet);
+    ASSERT_TRUE(WaitForExit());
+
+    const CommandSpec made = ReadBack(path);
+    EXPECT_EQ(made.editorAction, 2u);
+    ASSERT_EQ(made.sources.size(), 2u);
+    EXPECT_TRUE(EndsWith(made.sources[0], L"one\\*.txt")) << Narrow(made.sources[0]);
+    EXPECT_TRUE(EndsWith(made.sources[1], L"two\\*.txt")) << Narrow(made.sources[1]);
+    EXPECT_TRUE(EndsWith(made.target, L"to\\") || EndsWith(made.target, L"to"))
+        << Narrow(made.target);
+
+    const ProcessRun run = RunSilently(path);
+    EXPECT_TRUE(run.ended);
+    EXPECT_TRUE(run.messages.empty());
+    EXPECT_TRUE(FileExists(to + L"\\a.txt"));
+    EXPECT_TRUE(FileExists(to + L"\\b.txt"));
+    EXPECT_FALSE(FileExists(to + L"\\skip.dat"));
+    EXPECT_TRUE(FileExists(one + L"\\a.txt")); // copied, not moved
+}
+
+TEST_F(NewLauncher, MoveRenameWithANewNamePattern)
+{
+    const std::wstring from = m_folder + L"from", to = m_folder + L"to";
+    ::CreateDirectoryW(from.c_str(), nullptr);
+    WriteText(from + L"\\report.txt");
+    WriteText(from + L"\\notes.txt");
+    const std::wstring path = m_folder + L"archive.Taskel";
+
+    HWND sheet = StartNew(path);
+    ASSERT_NE(sheet, nullptr);
+    ChooseAction(sheet, ID_MOVE, true);
+    ChooseFolder(sheet, from);
+    ChooseFiles(sheet, L"*.txt", L"*.bak", false);
+    ChooseFolder(sheet, to);
+    Finish(sheet);
+    ASSERT_TRUE(WaitForExit());
+
+    const CommandSpec made = ReadBack(path);
+    EXPECT_EQ(made.editorAction, 5u);
+    ASSERT_EQ(made.sources.size(), 1u);
+    EXPECT_TRUE(EndsWith(made.sources[0], L"from\\*.txt>*.bak")) << Narrow(made.sources[0]);
+
+    const ProcessRun run = RunSilently(path);
+    EXPECT_TRUE(run.ended);
+    EXPECT_TRUE(run.messages.empty());
+    EXPECT_TRUE(FileExists(to + L"\\report.bak"));
+    EXPECT_TRUE(FileExists(to + L"\\notes.bak"));
+    EXPECT_FALSE(FileExists(from + L"\\report.txt"));
+}
+
+TEST_F(NewLauncher, ExistingFileShowsMessage3066AndTheFirstPageAgain)
+{
+    const std::wstring work = m_folder + L"work";
+    ::CreateDirectoryW(work.c_str(), nullptr);
+    const std::wstring path = m_folder + L"made.Taskel";
+    WriteText(path, "already here");
+
+    HWND sheet = StartNew(path);
+    ASSERT_NE(sheet, nullptr);
+    ChooseAction(sheet, ID_DELETE);
+    ChooseFolder(sheet, work);
+    ChooseFiles(sheet, L"*.tmp", L"", false);
+    Finish(sheet);
+
+    HWND box = WaitForProcessWindow(m_process.dwProcessId, L"#32770", L"Ferrovane", 20000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(WindowText(::GetDlgItem(box, 0xFFFF)), L"File command \"made\" already exists.");
+    ::SendMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+
+    // The wizard again, at its first page, with the name kept.
+    sheet = WaitForProcessWindow(m_process.dwProcessId, L"#32770", L"New File Command", 20000);
+    ASSERT_NE(sheet, nullptr);
+    HWND page = WaitPageWith(sheet, ID_NAME);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(WindowText(::GetDlgItem(page, ID_NAME)), L"made");
+    EXPECT_EQ(::SendMessageW(::GetDlgItem(page, ID_DELETE), BM_GETCHECK, 0, 0), BST_CHECKED);
+    // A new name creates the file.
+    Type(page, ID_NAME, L"other");
+    Press(sheet, PSBTN_NEXT);
+    Press(sheet, PSBTN_NEXT);
+    ChooseFiles(sheet, L"*.tmp", L"", false);
+    Finish(sheet);
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_EQ(ReadText(path), "already here");
+    EXPECT_EQ(ReadBack(m_folder + L"other.Taskel").editorAction, 4u);
+}
+
+TEST_F(NewLauncher, WithoutAPathTheLocationPageFollowsAndCancelWritesNothing)
+{
+    std::wstring line = L"\"" + EditLauncherPath() + L"\" /new";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    ASSERT_TRUE(::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                 m_folder.c_str(), &startup, &m_process));
+    HWND sheet =
+        WaitForProcessWindow(m_process.dwProcessId, L"#32770", L"New File Command", 30000);
+    ASSERT_NE(sheet, nullptr);
+    HWND page = WaitPageWith(sheet, ID_NAME);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(WindowText(::GetDlgItem(page, ID_NAME)), L"");
+    EXPECT_FALSE(Enabled(sheet, ID_NEXT)); // a command needs a name
+    Type(page, ID_NAME, L"located");
+    EXPECT_TRUE(Enabled(sheet, ID_NEXT));
+    Press(sheet, PSBTN_NEXT);
+    // The Location page: the folder tree without the relative-mode button.
+    HWND location = WaitPageWith(sheet, 3915);
+    ASSERT_NE(location, nullptr);
+    EXPECT_EQ(::GetDlgItem(location, 3914), nullptr);
+    EXPECT_TRUE(Enabled(sheet, ID_NEXT)); // the current directory to begin with
+    Press(sheet, PSBTN_CANCEL);
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_FALSE(FileExists(m_folder + L"located.Taskel"));
+}
+
+TEST(NewCommandPath, FolderAndNameFromTheGivenPath)
+{
+    NewCommandTarget target = SplitNewCommandPath(L"C:\\Jobs\\made.Taskel");
+    EXPECT_EQ(target.folder, L"C:\\Jobs\\");
+    EXPECT_EQ(target.name, L"made");
+    EXPECT_FALSE(target.withLocation);
+    target = SplitNewCommandPath(L"C:\\Jobs\\");
+    EXPECT_EQ(target.folder, L"C:\\Jobs\\");
+    EXPECT_EQ(target.name, L"");
+    EXPECT_FALSE(target.withLocation);
+    // No path: the current directory, no name, and the Location page.
+    wchar_t current[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, current);
+    target = SplitNewCommandPath(L"");
+    EXPECT_EQ(target.folder, current);
+    EXPECT_EQ(target.name, L"");
+    EXPECT_TRUE(target.withLocation);
+
+    // The file the wizard names has the extension forced.
+    WizardState state;
+    state.SetFolder(L"C:\\Jobs");
+    state.SetName(L"made.old");
+    EXPECT_EQ(NewCommandFilePath(state), L"C:\\Jobs\\made.old.Taskel");
+    state.SetName(L"made");
+    EXPECT_EQ(NewCommandFilePath(state), L"C:\\Jobs\\made.Taskel");
+}

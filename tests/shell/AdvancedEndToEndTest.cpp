@@ -1,0 +1,125 @@
+// "Advanced >>" end to end, as a person uses it: ZELK.EXE /edit with both
+// libraries registered, the Preferences page, "Advanced >>", "Detailed" on
+// the Trace Log page, Apply. The product's trace level in the registry is
+// then 3, and the next run of a command writes a detailed log.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "ProcessWindows.h"
+#include "ShellTestSupport.h"
+#include "TaskelOptions.h"
+#include "TestLines.h"
+
+namespace
+{
+
+const wchar_t kTraceKey[] = L"Software\\Veltrac\\Ferrovane";
+const int IDC_PREF_ADVANCED = 2035;
+const int IDC_JOTWELL_DETAILED = 5108;
+
+class AdvancedEndToEnd : public ::testing::Test
+{
+  protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_EQ(RegisterLibrary(WindowsPathOf(TASKEL_DLL)), 0u);
+        ASSERT_EQ(RegisterLibrary(WindowsPathOf(JOTWELL_DLL)), 0u);
+    }
+    static void TearDownTestSuite()
+    {
+        RegisterLibrary(WindowsPathOf(JOTWELL_DLL), true);
+        RegisterLibrary(WindowsPathOf(TASKEL_DLL), true);
+    }
+    void TearDown() override
+    {
+        if (!m_process.hProcess) return;
+        if (::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
+            ::TerminateProcess(m_process.hProcess, 1);
+        ::CloseHandle(m_process.hProcess);
+        ::CloseHandle(m_process.hThread);
+        m_process = {};
+    }
+
+    bool Launch(const std::wstring &arguments, const std::wstring &folder)
+    {
+        TearDown();
+        std::wstring line = L"\"" + EditLauncherPath() + L"\" " + arguments;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        return ::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                folder.c_str(), &startup, &m_process) != FALSE;
+    }
+    bool WaitForExit() { return ::WaitForSingleObject(m_process.hProcess, 30000) == WAIT_OBJECT_0; }
+
+    PROCESS_INFORMATION m_process{};
+};
+
+int TabCount(HWND sheet)
+{
+    HWND tabs = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
+    return static_cast<int>(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
+}
+
+HWND CurrentPage(HWND sheet)
+{
+    return reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+size_t Count(const std::wstring &log, const char *marker)
+{
+    size_t count = 0;
+    for (const std::string &line : ReadLines(log))
+        count += line.find(marker) != std::string::npos;
+    return count;
+}
+
+TEST_F(AdvancedEndToEnd, DetailedOnTheTraceLogPageAppliesToTheNextRun)
+{
+    const std::wstring folder = FreshFolder(CurrentTestName());
+    const std::wstring path = folder + L"job.Taskel";
+    WriteCommandFile(path, EDIT_ACTION_COPY, {L"*.txt"}, L"out");
+    WriteText(folder + L"note.txt", "note");
+    const std::wstring log = folder + L"ferrovane.log";
+    CSavedValue level(HKEY_CURRENT_USER, kTraceKey, L"LogLevel");
+    CSavedValue file(HKEY_CURRENT_USER, kTraceKey, L"LogFile");
+    level.SetDword(1);
+    file.SetString(log);
+
+    ASSERT_TRUE(Launch(L"/edit \"" + path + L"\"", folder));
+    HWND sheet = WaitForProcessWindow(m_process.dwProcessId, L"#32770", L"job - Ferrovane", 30000);
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_EQ(TabCount(sheet), 2);
+    ::SendMessageW(sheet, PSM_SETCURSEL, 1, 0);
+    HWND preferences = CurrentPage(sheet);
+    ASSERT_NE(preferences, nullptr);
+    HWND advanced = ::GetDlgItem(preferences, IDC_PREF_ADVANCED);
+    ::SendMessageW(advanced, BM_CLICK, 0, 0);
+    ASSERT_EQ(TabCount(sheet), 3);
+    EXPECT_FALSE(::IsWindowEnabled(advanced));
+    HWND settings = CurrentPage(sheet);
+    ASSERT_NE(settings, preferences);
+    HWND detailed = ::GetDlgItem(settings, IDC_JOTWELL_DETAILED);
+    ASSERT_NE(detailed, nullptr);
+    ::SendMessageW(detailed, BM_CLICK, 0, 0);
+    ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_APPLYNOW, 0);
+    ::PostMessageW(sheet, WM_NULL, 0, 0);
+    ::Sleep(300);
+    EXPECT_EQ(RegDword(HKEY_CURRENT_USER, kTraceKey, L"LogLevel"), 3u);
+    ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    ::PostMessageW(sheet, WM_NULL, 0, 0);
+    ASSERT_TRUE(WaitForExit());
+    // The editing session itself ran at level 1: no detail yet.
+    EXPECT_EQ(Count(log, "CmdLine ["), 0u);
+
+    ASSERT_TRUE(Launch(L"/run \"" + path + L"\"", folder));
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_TRUE(Exists(folder + L"out\\note.txt"));
+    EXPECT_GE(Count(log, "CmdLine ["), 1u);
+    EXPECT_GE(Count(log, "Opened ["), 1u);
+}
+
+} // namespace
