@@ -118,7 +118,7 @@ TEST_F(WizardTest, ActionPageThenOptionsPageWithHeadersBandAndAccessibility)
         const LRESULT reference = ::SendMessageW(window, WM_GETOBJECT, 0, OBJID_WIZARD_HEADER);
         IAccessible *header = nullptr;
         if (reference > 0)
-            ASSERT_EQ(::ObjectFromLresult(reference, IID_IAccessible, 0,
+            ASSERT_EQ(::ObjectFromLresult(reference, __uuidof(IAccessible), 0,
                                           reinterpret_cast<void **>(&header)),
                       S_OK);
         else
