@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include "AccessibleName.h"
 #include "DialogControls.h"
 #include "FxException.h"
 #include "RichText.h"
@@ -50,6 +51,10 @@ bool CTaskelPropAction::OnInitDialog()
             std::wstring(L"<a href=\"") + kProductWebPage + L"\">" + kProductWebPage + L"</a>";
         CControl(Window(), IDC_PREF_LINK).SetText(link);
 
+        // What a screen reader announces for the edit and the link.
+        SetAccessibleName(Item(IDC_ACTION_NAME), L"Command Name");
+        SetAccessibleName(Item(IDC_PREF_LINK), L"Web Link");
+
         CEdit name(Window(), IDC_ACTION_NAME);
         name.SetLimit(MAX_PATH);
         m_loading = true;
@@ -68,6 +73,13 @@ bool CTaskelPropAction::OnInitDialog()
         Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, LINE_EXCHANGE);
     }
     return true;
+}
+
+void CTaskelPropAction::OnDestroy()
+{
+    ClearAccessibleName(Item(IDC_ACTION_NAME));
+    ClearAccessibleName(Item(IDC_PREF_LINK));
+    CTaskelPropBase::OnDestroy();
 }
 
 // The four actions are open with a command; each "and rename" box only

@@ -26,6 +26,7 @@ class CTaskelPropAction : public CTaskelPropBase
     bool OnKillActive() override;
     LRESULT OnWizardNext() override;
     LRESULT OnWizardBack() override;
+    void OnDestroy() override;
 
   private:
     // Page data in (`save` false) or out of the controls.

@@ -64,8 +64,9 @@ class WizardState
     bool GetCurrentSpec(std::wstring &path) const;
     bool SetCurrentSpec(const std::wstring &path);
     // Folder (with trailing backslash) and file part of the current
-    // specification; a spec without an extension that names no existing
-    // file, or a bare root, is all folder.
+    // specification. One whose last component has no extension, wildcard or
+    // rename pattern and names no existing file, or a bare root, is all
+    // folder; an empty one gives an empty folder.
     bool SplitCurrentSpec(std::wstring &folder, std::wstring &file) const;
     // Joins folder and file part (the file part alone when the folder is
     // empty) and stores the result as the current specification.

@@ -428,6 +428,10 @@ TEST_F(Launcher, EditAndNewReachTheirFlows)
     Lines created = Run(L"/new notes.txt");
     EXPECT_EQ(After(created, "NewCommand ["),
               Lines{"NewCommand [" + Narrow(P(L"notes.txt.Taskel")) + "] [notes.txt]"});
+    // The wizard opened; the watcher cancelled it, and nothing was created.
+    EXPECT_EQ(Messages(), Lines{"New File Command|(property sheet)"});
+    EXPECT_EQ(After(created, "Wizard Result ["), Lines{"Wizard Result [2]"});
+    EXPECT_FALSE(Exists(P(L"notes.txt.Taskel")));
 
     // No help file beside the library: no help, and nothing goes wrong.
     EXPECT_TRUE(After(edit, "Exception").empty());
