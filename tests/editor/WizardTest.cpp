@@ -114,7 +114,7 @@ TEST_F(WizardTest, ActionPageThenOptionsPageWithHeadersBandAndAccessibility)
             HWND nameEdit = ::GetDlgItem(page, IDC_ACTION_NAME);
             IAccessible *edit = nullptr;
             if (SUCCEEDED(::AccessibleObjectFromWindow(nameEdit, static_cast<DWORD>(OBJID_CLIENT),
-                                                       IID_IAccessible,
+                                                       __uuidof(IAccessible),
                                                        reinterpret_cast<void **>(&edit))))
             {
                 EXPECT_EQ(AccString(edit, &IAccessible::get_accName, CHILDID_SELF),
