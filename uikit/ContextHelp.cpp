@@ -1,4 +1,5 @@
-// Context help popups through HtmlHelpW and the F1 request.
+// Context help popups through HtmlHelpW, the F1 request and the help ids
+// of dialog controls.
 #define TRACE_SOURCE "Taskel\\Taskel"
 #include "ContextHelp.h"
 
@@ -47,6 +48,23 @@ std::wstring FindHelpFile(const std::wstring &folder, const wchar_t *name)
     path += name;
     path += L".chm";
     return FileExists(path) ? path : std::wstring();
+}
+
+DWORD OwnHelpIdFor(int controlId, DWORD currentHelpId)
+{
+    const DWORD id = static_cast<DWORD>(controlId);
+    if (currentHelpId || id == 0 || id == 0xFFFF || controlId == -1) return 0;
+    return id;
+}
+
+void GiveControlsHelpIds(HWND dialog)
+{
+    if (!dialog) return;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    {
+        const DWORD helpId = OwnHelpIdFor(::GetDlgCtrlID(child), ::GetWindowContextHelpId(child));
+        if (helpId) ::SetWindowContextHelpId(child, helpId);
+    }
 }
 
 void CContextHelp::SetHelpFile(const std::wstring &helpFile, const std::wstring &popupFile)

@@ -37,6 +37,15 @@ struct HelpPopup
 // empty: the library then offers no help.
 std::wstring FindHelpFile(const std::wstring &folder, const wchar_t *name);
 
+// The context help id a dialog control gets from its control id: the id
+// itself, unless the control has no id of its own (0, or IDC_STATIC as a
+// WORD or -1) or already has a help id (0 = leave it as it is).
+DWORD OwnHelpIdFor(int controlId, DWORD currentHelpId);
+// Gives every direct child of `dialog` its OwnHelpIdFor help id. Only the
+// dialog's own controls: the parts of a control (a combo box's edit, a list
+// view's header) have ids of their own that mean nothing to the help file.
+void GiveControlsHelpIds(HWND dialog);
+
 class CContextHelp
 {
   public:

@@ -1,8 +1,10 @@
 // The property-page base: page description, page handle, the shared dialog
-// procedure and the page callback.
+// procedure and the page callback. Every control of a page gets its id as
+// context help id, so F1 and "What's This?" lead to its popup.
 #define TRACE_SOURCE "MfcGui\\PropertyPageExEx"
 #include "PropertyPageExEx.h"
 
+#include "ContextHelp.h"
 #include "FxException.h"
 #include "Trace.h"
 
@@ -216,8 +218,12 @@ INT_PTR CPropertyPageExEx::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
     bool handled = false;
     switch (message)
     {
-    case WM_INITDIALOG:
-        return OnInitDialog() ? TRUE : FALSE;
+    case WM_INITDIALOG: {
+        const bool setFocus = OnInitDialog();
+        // After the page's own init, which may have set ids of its own.
+        GiveControlsHelpIds(m_window);
+        return setFocus ? TRUE : FALSE;
+    }
     case WM_COMMAND:
         handled = OnCommand(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam));
         break;

@@ -326,7 +326,7 @@ LRESULT CPropertySheetExEx::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
         OnWindowPosChanging(reinterpret_cast<WINDOWPOS *>(lParam));
         break;
     case WM_CONTEXTMENU:
-        if (OnContextMenu(lParam)) return 0;
+        if (OnContextMenu(wParam, lParam)) return 0;
         break;
     case WM_HELP:
         OnHelp(reinterpret_cast<const HELPINFO *>(lParam));
@@ -404,9 +404,59 @@ UINT CPropertySheetExEx::GetControlHelpContext(UINT controlId)
                                    (m_flags & PSH_WIZARDHASFINISH) != 0, finishOwn);
 }
 
-// Right click (or the menu key) on one of the sheet's buttons offers
-// "What's This?", which asks for that button's help.
-bool CPropertySheetExEx::OnContextMenu(LPARAM lParam)
+DWORD ChooseControlHelpId(ControlPlace place, DWORD ownHelpId, UINT tableHelpId)
+{
+    switch (place)
+    {
+    case ControlPlace::Sheet:
+        return tableHelpId;
+    case ControlPlace::Page:
+        return ownHelpId;
+    default:
+        return ownHelpId ? ownHelpId : tableHelpId;
+    }
+}
+
+namespace
+{
+bool IsGroupBox(HWND window)
+{
+    wchar_t className[16];
+    return ::GetClassNameW(window, className, 16) && lstrcmpiW(className, L"Button") == 0 &&
+           (::GetWindowLongPtrW(window, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+// The visible control of `page` under `screen`. A group box only when no
+// control inside it is there: it comes first in the tab order and encloses
+// its buttons.
+HWND PageControlAt(HWND page, POINT screen)
+{
+    HWND box = nullptr;
+    for (HWND child = ::GetWindow(page, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    {
+        RECT rect;
+        if (!::IsWindowVisible(child) || !::GetWindowRect(child, &rect) ||
+            !::PtInRect(&rect, screen))
+            continue;
+        if (!IsGroupBox(child)) return child;
+        if (!box) box = child;
+    }
+    return box;
+}
+} // namespace
+
+ControlPlace CPropertySheetExEx::PlaceOf(HWND control) const
+{
+    if (!control || !m_window) return ControlPlace::Unknown;
+    if (::GetParent(control) == m_window) return ControlPlace::Sheet;
+    return ::IsChild(m_window, control) ? ControlPlace::Page : ControlPlace::Unknown;
+}
+
+// Right click (or the menu key) on one of the sheet's buttons, or on a
+// control of the current page, offers "What's This?", which asks for that
+// control's help: the sheet's buttons by the table, page controls by their
+// own context help id.
+bool CPropertySheetExEx::OnContextMenu(WPARAM wParam, LPARAM lParam)
 {
     POINT screen = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     if (lParam == -1)
@@ -418,8 +468,22 @@ bool CPropertySheetExEx::OnContextMenu(LPARAM lParam)
     ::ScreenToClient(m_window, &client);
     HWND control = ::ChildWindowFromPointEx(m_window, client, CWP_SKIPINVISIBLE);
     if (!control || control == m_window) return false;
+    HWND page = reinterpret_cast<HWND>(::SendMessageW(m_window, PSM_GETCURRENTPAGEHWND, 0, 0));
+    if (control == page)
+    {
+        // The window the click was on, when it is one of the page's
+        // controls; else the control under the point.
+        HWND clicked = reinterpret_cast<HWND>(wParam);
+        control = clicked && clicked != page && ::IsChild(page, clicked)
+                      ? clicked
+                      : PageControlAt(page, screen);
+        if (!control) return false;
+    }
     const UINT id = static_cast<UINT>(::GetDlgCtrlID(control));
-    const UINT helpId = GetControlHelpContext(id);
+    const ControlPlace place = PlaceOf(control);
+    const UINT helpId = ChooseControlHelpId(
+        place, ::GetWindowContextHelpId(control),
+        place == ControlPlace::Page ? 0u : GetControlHelpContext(id));
     if (!helpId) return false;
 
     HMENU menu = ::CreatePopupMenu();
@@ -447,8 +511,14 @@ bool CPropertySheetExEx::OnContextMenu(LPARAM lParam)
 void CPropertySheetExEx::OnHelp(const HELPINFO *info)
 {
     if (!info || info->iContextType != HELPINFO_WINDOW) return;
-    DWORD helpId = static_cast<DWORD>(info->dwContextId);
-    if (!helpId) helpId = GetControlHelpContext(static_cast<UINT>(info->iCtrlId));
+    // The sheet's own buttons keep the table's ids; a page control's own id
+    // is its help, and a page control without one has none (its id could
+    // be one of the buttons' ids).
+    const ControlPlace place = PlaceOf(static_cast<HWND>(info->hItemHandle));
+    const DWORD own = static_cast<DWORD>(info->dwContextId);
+    const bool needTable = place == ControlPlace::Sheet || (place == ControlPlace::Unknown && !own);
+    const DWORD helpId = ChooseControlHelpId(
+        place, own, needTable ? GetControlHelpContext(static_cast<UINT>(info->iCtrlId)) : 0u);
     if (!helpId) return;
     // Cancel's help is a wizard's only.
     if (helpId == HELPID_SHEET_CANCEL && !IsWizard()) return;

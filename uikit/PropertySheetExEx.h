@@ -41,6 +41,20 @@ enum : UINT
 UINT SheetControlHelpContext(UINT controlId, bool finishRequested, bool hasSeparateFinish,
                              DWORD finishOwnHelpId);
 
+// Where a control that asks for help lives: one of the sheet's own buttons,
+// a control of a page, or not known (a help request without a window).
+enum class ControlPlace
+{
+    Sheet,
+    Page,
+    Unknown,
+};
+// The help id shown for a control: the sheet's buttons take the table's id
+// (`tableHelpId`, from GetControlHelpContext), page controls their own
+// context help id, and a request without a window its own id or else the
+// table's.
+DWORD ChooseControlHelpId(ControlPlace place, DWORD ownHelpId, UINT tableHelpId);
+
 class CPropertySheetExEx
 {
   public:
@@ -106,7 +120,8 @@ class CPropertySheetExEx
     void NoteEndRequest(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnShowWindow(WPARAM wParam, LPARAM lParam);
     void OnWindowPosChanging(WINDOWPOS *position);
-    bool OnContextMenu(LPARAM lParam);
+    bool OnContextMenu(WPARAM wParam, LPARAM lParam);
+    ControlPlace PlaceOf(HWND control) const;
     void OnHelp(const HELPINFO *info);
     void SetIcons();
     // Wizard frame (PropertySheetWizard.cpp).

@@ -222,7 +222,7 @@ LRESULT CPropertySheetExEx::OnGetObject(WPARAM flags, LPARAM objectId)
 {
     if (static_cast<LONG>(objectId) != OBJID_WIZARD_HEADER || !IsWizard()) return 0;
     const LRESULT result =
-        ::LresultFromObject(IID_IAccessible, flags, Accessibility().Accessible());
+        ::LresultFromObject(__uuidof(IAccessible), flags, Accessibility().Accessible());
     if (result <= 0)
     {
         TRACE_HERE();

@@ -19,7 +19,7 @@ CWizardMsAa::CWizardMsAa(HWND window) : m_window(window)
 
 void *CWizardMsAa::GetInterface(REFIID iid) noexcept
 {
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible)
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(IAccessible))
         return static_cast<IAccessible *>(&m_xAccessible);
     return nullptr;
 }

@@ -1,7 +1,8 @@
 // The sheet frame in this process: the help-id table, navigation between
 // pages with the standard sheet messages, the deferred showing seen in the
 // trace, the modal result, and context help reaching HtmlHelpW with the
-// help file's popup source and the right id (F1, WM_HELP, "What's This?").
+// help file's popup source and the right id (F1, WM_HELP, "What's This?"),
+// for the sheet's buttons and for page controls.
 #include "ContextHelp.h"
 #include "EngineTestSupport.h"
 #include "PropertySheetExEx.h"
@@ -84,6 +85,25 @@ TEST(SheetHelpTable, ButtonsHaveFixedHelpIds)
     EXPECT_EQ(SheetControlHelpContext(IDOK, true, true, 0), 0u);
     EXPECT_EQ(SheetControlHelpContext(0x3021, true, true, 0), 0u); // Apply
     EXPECT_EQ(SheetControlHelpContext(2013, true, true, 0), 0u);
+}
+
+TEST(SheetHelpTable, SheetButtonsKeepTheTablePageControlsTheirOwnIds)
+{
+    // A sheet button's own id does not replace the table's.
+    EXPECT_EQ(ChooseControlHelpId(ControlPlace::Sheet, 2, 1004), 1004u);
+    EXPECT_EQ(ChooseControlHelpId(ControlPlace::Sheet, 0, 0), 0u); // OK: no help
+    // A page control whose id is also a button's id does not get its help.
+    EXPECT_EQ(ChooseControlHelpId(ControlPlace::Page, 2031, 0), 2031u);
+    EXPECT_EQ(ChooseControlHelpId(ControlPlace::Page, 0, 1004), 0u);
+    // A request without a window: its id, else the table's.
+    EXPECT_EQ(ChooseControlHelpId(ControlPlace::Unknown, 1002, 1001), 1002u);
+    EXPECT_EQ(ChooseControlHelpId(ControlPlace::Unknown, 0, 1001), 1001u);
+    // Controls get their id as help id unless they have none or one is set.
+    EXPECT_EQ(OwnHelpIdFor(2031, 0), 2031u);
+    EXPECT_EQ(OwnHelpIdFor(2031, 1002), 0u);
+    EXPECT_EQ(OwnHelpIdFor(0, 0), 0u);
+    EXPECT_EQ(OwnHelpIdFor(-1, 0), 0u);
+    EXPECT_EQ(OwnHelpIdFor(0xFFFF, 0), 0u);
 }
 
 TEST_F(SheetTest, HiddenUntilTheModalLoopThenNavigatesAndCancels)
@@ -200,6 +220,59 @@ TEST_F(SheetTest, ContextHelpReachesHtmlHelpWithThePopupSourceAndId)
     EXPECT_EQ(g_helpCalls[3].id, 1002u);
     EXPECT_FALSE(trace.With(L"GetControlHelpContext [12323]").empty());
     EXPECT_FALSE(trace.With(L"Help [1001]").empty());
+}
+
+// A person's right click "What's This?" on a page control and F1 on another
+// focused one: each shows the popup of the control's own id, which the page
+// base gave it; the sheet's Back button keeps its table id.
+TEST_F(SheetTest, PageControlsShowTheirOwnPopupByF1AndWhatsThis)
+{
+    CTraceLines trace(4);
+    CTaskelPreferences preferences;
+    CPropertySheetExEx wizard(L"wizard", nullptr);
+    wizard.SetWizardMode();
+    wizard.AddPage(preferences);
+    RunSheet(wizard, [&](HWND window) {
+        HWND page = preferences.Window();
+        HWND hidden = ::GetDlgItem(page, IDC_PREF_SHOW_HIDDEN);
+        EXPECT_EQ(::GetWindowContextHelpId(hidden), DWORD(IDC_PREF_SHOW_HIDDEN));
+        EXPECT_EQ(::GetWindowContextHelpId(::GetDlgItem(page, IDC_PREF_ADVANCED)),
+                  DWORD(IDC_PREF_ADVANCED));
+        EXPECT_EQ(::GetWindowContextHelpId(::GetDlgItem(window, IDC_SHEET_BACK)), 0u);
+
+        // Right click on the first radio button, then Down and Enter choose
+        // the menu's one item.
+        HWND descriptions = ::GetDlgItem(page, IDC_PREF_DESCRIPTIONS);
+        ::PostMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
+        ::PostMessageW(window, WM_KEYDOWN, VK_RETURN, 0);
+        ::SendMessageW(descriptions, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(6, 6));
+        ::SendMessageW(descriptions, WM_RBUTTONUP, 0, MAKELPARAM(6, 6));
+        PumpFor(200);
+
+        // The same on the Back button, where the point finds the button.
+        HWND back = ::GetDlgItem(window, IDC_SHEET_BACK);
+        RECT rect;
+        ::GetWindowRect(back, &rect);
+        ::PostMessageW(window, WM_KEYDOWN, VK_DOWN, 0);
+        ::PostMessageW(window, WM_KEYDOWN, VK_RETURN, 0);
+        ::SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(back),
+                       MAKELPARAM(rect.left + 3, rect.top + 3));
+        PumpFor(100);
+
+        // F1 goes through the sheet's own message loop: posted last, before
+        // the Cancel that ends the run.
+        ::SetForegroundWindow(window);
+        ::SetFocus(hidden);
+        ::PostMessageW(hidden, WM_KEYDOWN, VK_F1, 0);
+        ::PostMessageW(hidden, WM_KEYUP, VK_F1, 0);
+    });
+    std::wstring ids;
+    for (const HelpCall &call : g_helpCalls) ids += std::to_wstring(call.id) + L" ";
+    ASSERT_EQ(g_helpCalls.size(), 3u) << "popups: " << std::string(ids.begin(), ids.end());
+    EXPECT_EQ(g_helpCalls[0].id, UINT(IDC_PREF_DESCRIPTIONS));
+    EXPECT_EQ(g_helpCalls[1].id, 1001u);
+    EXPECT_EQ(g_helpCalls[2].id, UINT(IDC_PREF_SHOW_HIDDEN));
+    EXPECT_FALSE(trace.With(L"OnHelp").empty());
 }
 
 TEST_F(SheetTest, PropertySheetCancelHasNoHelpAndNoHelpFileShowsNothing)

@@ -114,7 +114,7 @@ TEST_F(WizardTest, ActionPageThenOptionsPageWithHeadersBandAndAccessibility)
             HWND nameEdit = ::GetDlgItem(page, IDC_ACTION_NAME);
             IAccessible *edit = nullptr;
             if (SUCCEEDED(::AccessibleObjectFromWindow(nameEdit, static_cast<DWORD>(OBJID_CLIENT),
-                                                       IID_IAccessible,
+                                                       __uuidof(IAccessible),
                                                        reinterpret_cast<void **>(&edit))))
             {
                 EXPECT_EQ(AccString(edit, &IAccessible::get_accName, CHILDID_SELF),
@@ -135,7 +135,7 @@ TEST_F(WizardTest, ActionPageThenOptionsPageWithHeadersBandAndAccessibility)
         const LRESULT reference = ::SendMessageW(window, WM_GETOBJECT, 0, OBJID_WIZARD_HEADER);
         IAccessible *header = nullptr;
         if (reference > 0)
-            ASSERT_EQ(::ObjectFromLresult(reference, IID_IAccessible, 0,
+            ASSERT_EQ(::ObjectFromLresult(reference, __uuidof(IAccessible), 0,
                                           reinterpret_cast<void **>(&header)),
                       S_OK);
         else
