@@ -347,7 +347,11 @@ bool CTaskelPropBase::OnTimer(UINT_PTR id)
             return true;
         case TIMER_FILL:
             if (HWND control = Item(IDC_SOURCE_DESCRIPTIONS); control && DescriptionView())
-                FillSourceRows(control, ::IsWindowVisible(Sheet()) ? kFillStepRows : 0);
+            {
+                const bool ready = ::IsWindowVisible(Sheet()) && (m_listDrawn || ++m_fillWaits > 20);
+                if (ready && !m_namesRequested) RequestSourceNames();
+                FillSourceRows(control, ready ? kFillStepRows : 0);
+            }
             else
                 ::KillTimer(Window(), TIMER_FILL);
             return true;

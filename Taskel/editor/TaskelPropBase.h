@@ -93,6 +93,9 @@ class CTaskelPropBase : public CPropertyPageExEx
     void OnDestroy() override;
 
     bool DescriptionView() const;
+    // True while rows wait for the fill timer and their names are not yet
+    // asked for: the folder names are not complete then.
+    bool NamesPending() const;
     // Which of the two views shows, from the display preference.
     void ShowView();
 
@@ -108,6 +111,7 @@ class CTaskelPropBase : public CPropertyPageExEx
     void SelectSource(int row);
     void SetRowText(HWND control, int row, const std::wstring &entry);
     void FillSourceRows(HWND control, int limit);
+    void RequestSourceNames();
     void ApplyLayout(bool hasTarget);
     void RefreshAfterEdit();
     void ScheduleButtonRefresh();
@@ -145,6 +149,11 @@ class CTaskelPropBase : public CPropertyPageExEx
     HBRUSH m_shadowBrush = nullptr;
     HBRUSH m_lightBrush = nullptr;
     bool m_filling = false;
-    // Next source row of a description list that is filled in steps.
+    // Next source row of a description list that is filled in steps; the
+    // steps start once the list has drawn its first rows (or after about a
+    // second), so the sheet's first paint comes before them.
     size_t m_fillRow = 0;
+    bool m_listDrawn = false;
+    int m_fillWaits = 0;
+    bool m_namesRequested = false;
 };

@@ -12,6 +12,7 @@
 void CTaskelPropBase::DrawListItem(const DRAWITEMSTRUCT &item)
 {
     if (item.itemID == static_cast<UINT>(-1)) return;
+    if (item.CtlID == IDC_SOURCE_DESCRIPTIONS) m_listDrawn = true;
     HDC dc = item.hDC;
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     const bool focused = ::GetFocus() == item.hwndItem;

@@ -225,11 +225,8 @@ void CTaskelPropBase::FillSources()
     {
         const int top = static_cast<int>(::SendMessageW(control, LB_GETTOPINDEX, 0, 0));
         limit = kFillFirstRows + (top > 0 ? top : 0);
-        // The names of the rows filled later are gathered meanwhile.
-        if (m_document && m_document->GetSourceCount() > static_cast<size_t>(limit))
-            for (const std::wstring &entry : m_document->GetSources())
-                RequestEntryNames(entry, m_folder);
     }
+    m_namesRequested = false;
     FillSourceRows(control, limit);
     try
     {
@@ -239,6 +236,22 @@ void CTaskelPropBase::FillSources()
         ::SetDlgItemTextW(Window(), IDC_SOURCE_DESC_LABEL, label.c_str());
     }
     TRACE_CATCH_ALL(4)
+}
+
+// Asks for the names the rows still to be filled will use, so that the
+// background look-ups run while the steps fill the list.
+void CTaskelPropBase::RequestSourceNames()
+{
+    m_namesRequested = true;
+    if (!m_document) return;
+    const std::vector<std::wstring> &sources = m_document->GetSources();
+    for (size_t row = m_fillRow; row < sources.size(); ++row)
+        RequestEntryNames(sources[row], m_folder);
+}
+
+bool CTaskelPropBase::NamesPending() const
+{
+    return !m_namesRequested && m_document && m_fillRow < m_document->GetSourceCount();
 }
 
 // Sets up to `limit` source rows from m_fillRow on. After the last source it
@@ -276,11 +289,12 @@ void CTaskelPropBase::FillSourceRows(HWND control, int limit)
     if (Window())
     {
         // A hidden sheet waits for its modal loop to go idle before it shows;
-        // a busy timer would keep it from that, so steps wait for the show.
+        // a busy timer would keep it from that, so steps wait for the first
+        // drawing of the list.
         if (done)
             ::KillTimer(Window(), TIMER_FILL);
         else
-            ::SetTimer(Window(), TIMER_FILL, ::IsWindowVisible(Sheet()) ? 10 : 50, nullptr);
+            ::SetTimer(Window(), TIMER_FILL, m_listDrawn ? 10 : 50, nullptr);
     }
     ScheduleButtonRefresh();
 }

@@ -140,7 +140,7 @@ bool CTaskelPropPage::OnTimer(UINT_PTR id)
             Trace(0x1004, L"CTaskelPropPage ActivateTimer NotVisible");
             return true;
         }
-        if (!shellfolders::IsComplete())
+        if (!shellfolders::IsComplete() || NamesPending())
         {
             Trace(0x1004, L"CTaskelPropPage ActivateTimer Restart");
             m_timer = ::SetTimer(Window(), TIMER_ACTIVATE, 1000, nullptr);
