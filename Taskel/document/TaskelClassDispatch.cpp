@@ -8,6 +8,7 @@
 #include "FxException.h"
 #include "Trace.h"
 #include "UniqueHandle.h"
+#include "DispatchNames.h"
 
 namespace
 {
@@ -183,33 +184,17 @@ HRESULT CTaskel::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT *resu
 
 STDMETHODIMP CTaskel::XDispatch::GetTypeInfoCount(UINT *count)
 {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
+    return NoTypeInfoCount(count);
 }
 
 STDMETHODIMP CTaskel::XDispatch::GetTypeInfo(UINT, LCID, ITypeInfo **info)
 {
-    if (info) *info = nullptr;
-    return TYPE_E_ELEMENTNOTFOUND;
+    return NoTypeInfo(info);
 }
 
-STDMETHODIMP CTaskel::XDispatch::GetIDsOfNames(REFIID, LPOLESTR *names, UINT count, LCID,
-                                               DISPID *ids)
+STDMETHODIMP CTaskel::XDispatch::GetIDsOfNames(REFIID, LPOLESTR *names, UINT count, LCID, DISPID *ids)
 {
-    if (!names || !ids || count == 0) return E_INVALIDARG;
-    HRESULT hr = S_OK;
-    ids[0] = DISPID_UNKNOWN;
-    for (const Member &member : kMembers)
-        if (names[0] && ::lstrcmpiW(names[0], member.name) == 0) ids[0] = member.id;
-    if (ids[0] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
-    // No member has named parameters.
-    for (UINT i = 1; i < count; ++i)
-    {
-        ids[i] = DISPID_UNKNOWN;
-        hr = DISP_E_UNKNOWNNAME;
-    }
-    return hr;
+    return LookUpDispatchNames(kMembers, names, count, ids);
 }
 
 STDMETHODIMP CTaskel::XDispatch::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS *params,
