@@ -16,6 +16,7 @@
 #include "ComObject.h"
 #include "NoCase.h"
 #include "ShellDisplayPrefs.h"
+#include "ShellFolderNames.h"
 #include "FxException.h"
 #include "Trace.h"
 
@@ -37,13 +38,8 @@ bool SystemVolumeLabel(const std::wstring &root, std::wstring &label)
 
 bool SystemDisplayName(const std::wstring &folder, std::wstring &name)
 {
-    // A folder that is not there has no shell name; asking the shell for it
-    // costs as much as for a real one.
     if (::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-    SHFILEINFOW info{};
-    if (!::SHGetFileInfoW(folder.c_str(), 0, &info, sizeof(info), SHGFI_DISPLAYNAME)) return false;
-    name = info.szDisplayName;
-    return true;
+    return WholePathDisplayName(folder, name);
 }
 
 struct Key
@@ -87,17 +83,26 @@ void Worker()
     HRESULT hrInit = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     try
     {
+        // The system's look-up keeps the last parent folder bound; it lives
+        // inside the apartment.
+        ShellFolderNames shellNames;
+        auto displayName = [&](DisplayNameFunction display, const std::wstring &folder,
+                               std::wstring &name) {
+            return display == SystemDisplayName ? shellNames.Lookup(folder, name)
+                                                : display(folder, name);
+        };
         std::unique_lock<std::mutex> guard(c.lock);
         for (;;)
         {
             if (!c.rootFilled)
             {
                 c.working = true;
+                DisplayNameFunction display = c.display;
                 guard.unlock();
                 wchar_t desktop[MAX_PATH] = {};
                 ::GetWindowsDirectoryW(desktop, MAX_PATH);
                 std::wstring name;
-                c.display(desktop, name);
+                displayName(display, desktop, name);
                 guard.lock();
                 c.rootFilled = true;
                 c.working = false;
@@ -117,7 +122,7 @@ void Worker()
             DisplayNameFunction display = c.display;
             guard.unlock();
             std::wstring value;
-            bool ok = key.volume ? volume(key.path, value) : display(key.path, value);
+            bool ok = key.volume ? volume(key.path, value) : displayName(display, key.path, value);
             guard.lock();
             if (ok) (key.volume ? c.labels : c.names)[Fold(key.path)] = value;
             c.working = false;

@@ -350,7 +350,7 @@ bool CTaskelPropBase::OnTimer(UINT_PTR id)
             {
                 const bool ready = ::IsWindowVisible(Sheet()) && (m_listDrawn || ++m_fillWaits > 20);
                 if (ready && !m_namesRequested) RequestSourceNames();
-                FillSourceRows(control, ready ? kFillStepRows : 0);
+                FillSourceRows(control, ready ? INT_MAX : 0, kFillStepMs);
             }
             else
                 ::KillTimer(Window(), TIMER_FILL);

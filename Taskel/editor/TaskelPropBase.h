@@ -76,10 +76,11 @@ class CTaskelPropBase : public CPropertyPageExEx
         TIMER_REPEAT_DOWN = 3,
         TIMER_FILL = 4,
     };
-    // Description rows set at once (past the list's top row), and per tick
-    // of the fill timer.
+    // Description rows set at once (past the list's top row), and how long
+    // a tick of the fill timer describes rows before the sheet takes input
+    // again (unchanged rows of a refill cost far less than new ones).
     static constexpr int kFillFirstRows = 40;
-    static constexpr int kFillStepRows = 50;
+    static constexpr DWORD kFillStepMs = 25;
 
   protected:
     bool OnInitDialog() override;
@@ -110,7 +111,10 @@ class CTaskelPropBase : public CPropertyPageExEx
     int SourceSelection() const;
     void SelectSource(int row);
     void SetRowText(HWND control, int row, const std::wstring &entry);
-    void FillSourceRows(HWND control, int limit);
+    void SetRowText(HWND control, int row, const std::wstring &entry, int count);
+    std::vector<std::wstring> *KeptRowTexts(HWND control, int count);
+    void DropRowsFrom(HWND control, int first);
+    void FillSourceRows(HWND control, int limit, DWORD budgetMs = 0);
     void RequestSourceNames();
     void ApplyLayout(bool hasTarget);
     void RefreshAfterEdit();
@@ -156,4 +160,7 @@ class CTaskelPropBase : public CPropertyPageExEx
     bool m_listDrawn = false;
     int m_fillWaits = 0;
     bool m_namesRequested = false;
+    // The texts of the source description rows as they were set, so that a
+    // refill finds its unchanged rows without asking the list for them.
+    std::vector<std::wstring> m_sourceRowTexts;
 };

@@ -176,31 +176,69 @@ std::wstring CTaskelPropBase::DisplayText(const std::wstring &entry) const
 
 void CTaskelPropBase::SetRowText(HWND control, int row, const std::wstring &text)
 {
-    const int count = RowCount(control);
+    SetRowText(control, row, text, RowCount(control));
+}
+
+namespace
+{
+std::wstring ListBoxText(HWND control, int row)
+{
+    const LRESULT length = ::SendMessageW(control, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0);
+    if (length <= 0) return std::wstring();
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT got = ::SendMessageW(control, LB_GETTEXT, static_cast<WPARAM>(row),
+                                       reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return text;
+}
+} // namespace
+
+// The kept texts of the source description list (null for other lists),
+// read again from the list should its row count differ from them.
+std::vector<std::wstring> *CTaskelPropBase::KeptRowTexts(HWND control, int count)
+{
+    if (control != Item(IDC_SOURCE_DESCRIPTIONS)) return nullptr;
+    if (m_sourceRowTexts.size() != static_cast<size_t>(count))
+    {
+        m_sourceRowTexts.clear();
+        for (int row = 0; row < count; ++row)
+            m_sourceRowTexts.push_back(ListBoxText(control, row));
+    }
+    return &m_sourceRowTexts;
+}
+
+// `count` is the list's row count: a fill knows it. Every message to a
+// subclassed control costs a round trip to the window server under Wine,
+// far more than describing the row, so unchanged rows send none.
+void CTaskelPropBase::SetRowText(HWND control, int row, const std::wstring &text, int count)
+{
     if (IsListBox(control))
     {
+        std::vector<std::wstring> *kept = KeptRowTexts(control, count);
         if (row < count)
         {
             // A list box cannot change a row's text: an unchanged row stays,
             // a changed one is replaced, keeping it selected if it was.
-            const LRESULT length = ::SendMessageW(control, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0);
-            if (length == static_cast<LRESULT>(text.size()))
-            {
-                std::wstring current(text.size() + 1, L'\0');
-                ::SendMessageW(control, LB_GETTEXT, static_cast<WPARAM>(row),
-                               reinterpret_cast<LPARAM>(&current[0]));
-                current.resize(text.size());
-                if (current == text) return;
-            }
+            if (kept ? (*kept)[static_cast<size_t>(row)] == text
+                     : ListBoxText(control, row) == text)
+                return;
             const bool selected = Selection(control) == row;
             ::SendMessageW(control, LB_DELETESTRING, static_cast<WPARAM>(row), 0);
             ::SendMessageW(control, LB_INSERTSTRING, static_cast<WPARAM>(row),
                            reinterpret_cast<LPARAM>(text.c_str()));
+            if (kept) (*kept)[static_cast<size_t>(row)] = text;
             if (selected) Select(control, row);
             return;
         }
-        ::SendMessageW(control, LB_INSERTSTRING, static_cast<WPARAM>(row),
-                       reinterpret_cast<LPARAM>(text.c_str()));
+        const LRESULT at = ::SendMessageW(control, LB_INSERTSTRING, static_cast<WPARAM>(row),
+                                          reinterpret_cast<LPARAM>(text.c_str()));
+        if (kept)
+        {
+            if (at == row)
+                kept->push_back(text);
+            else
+                kept->clear(); // not inserted: read again at the next row
+        }
         return;
     }
     LVITEMW item{};
@@ -254,10 +292,20 @@ bool CTaskelPropBase::NamesPending() const
     return !m_namesRequested && m_document && m_fillRow < m_document->GetSourceCount();
 }
 
-// Sets up to `limit` source rows from m_fillRow on. After the last source it
-// sets the prompt row and drops rows left from a longer list; until then the
-// fill timer brings the next step.
-void CTaskelPropBase::FillSourceRows(HWND control, int limit)
+// Deletes the rows from `first` on, keeping the kept texts in step.
+void CTaskelPropBase::DropRowsFrom(HWND control, int first)
+{
+    DeleteRowsFrom(control, first);
+    if (control == Item(IDC_SOURCE_DESCRIPTIONS) && first >= 0 &&
+        m_sourceRowTexts.size() > static_cast<size_t>(first))
+        m_sourceRowTexts.resize(static_cast<size_t>(first));
+}
+
+// Sets up to `limit` source rows from m_fillRow on, for at most `budgetMs`
+// if that is not 0. After the last source it sets the prompt row and drops
+// rows left from a longer list; until then the fill timer brings the next
+// step.
+void CTaskelPropBase::FillSourceRows(HWND control, int limit, DWORD budgetMs)
 {
     bool done = true;
     m_filling = true;
@@ -270,14 +318,21 @@ void CTaskelPropBase::FillSourceRows(HWND control, int limit)
         static const std::vector<std::wstring> none;
         const std::vector<std::wstring> &sources = m_document ? m_document->GetSources() : none;
         const size_t end = std::min(sources.size(), m_fillRow + static_cast<size_t>(limit));
+        const ULONGLONG start = ::GetTickCount64();
+        int count = RowCount(control);
         for (; m_fillRow < end; ++m_fillRow)
-            SetRowText(control, static_cast<int>(m_fillRow), DisplayText(sources[m_fillRow]));
+        {
+            if (budgetMs && ::GetTickCount64() - start >= budgetMs) break;
+            const int row = static_cast<int>(m_fillRow);
+            SetRowText(control, row, DisplayText(sources[m_fillRow]), count);
+            if (row >= count) ++count;
+        }
         done = m_fillRow >= sources.size();
         if (done)
         {
             const int row = static_cast<int>(sources.size());
             SetRowText(control, row, LoadTaskelString(IDS_NEW_ENTRY_PROMPT));
-            DeleteRowsFrom(control, row + 1);
+            DropRowsFrom(control, row + 1);
         }
         if (selection >= 0 && selection < RowCount(control) && Selection(control) != selection)
             Select(control, selection);

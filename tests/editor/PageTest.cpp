@@ -130,6 +130,59 @@ TEST(CommandPage, DescribesALongListInStepsAndKeepsTheSelection)
     shellfolders::SetShowDescriptions(false);
 }
 
+// The description rows follow the command through reordering, pasting and
+// deleting, and after a row vanished from the list behind the page's back.
+TEST(CommandPage, DescriptionRowsFollowEveryChangeOfTheSources)
+{
+    CommandSpec spec{EDIT_ACTION_COPY,
+                     0,
+                     {L"C:\\w\\a.txt", L"C:\\w\\b.txt", L"C:\\w\\c.txt", L"C:\\w\\d.txt"},
+                     L"C:\\t\\"};
+    CPageHost host(MakeCommand(L"follow.Taskel", spec), false, true);
+    ASSERT_EQ(host.LoadResult(), S_OK);
+    HWND list = host.Item(IDC_SOURCE_DESCRIPTIONS);
+    auto rowsMatch = [&] {
+        const std::vector<std::wstring> sources = host.Command().GetSources();
+        if (ListBoxCount(list) != static_cast<int>(sources.size()) + 1) return false;
+        for (size_t i = 0; i < sources.size(); ++i)
+        {
+            const std::wstring name = sources[i].substr(sources[i].find_last_of(L'\\') + 1);
+            if (StripRtfMarkup(ListBoxText(list, static_cast<int>(i))).rfind(name, 0) != 0)
+                return false;
+        }
+        return ListBoxText(list, static_cast<int>(sources.size())) ==
+               LoadTaskelString(IDS_NEW_ENTRY_PROMPT);
+    };
+    ASSERT_TRUE(PumpUntil(rowsMatch, 5000));
+
+    ::SendMessageW(list, LB_SETCURSEL, 0, 0);
+    {
+        CControlKeyDown ctrl;
+        ::SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+        ::SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+    }
+    EXPECT_EQ(host.Command().GetSources()[2], L"C:\\w\\a.txt");
+    EXPECT_TRUE(rowsMatch());
+
+    ASSERT_TRUE(CClipboard::SetPaths(nullptr, {L"C:\\p\\one.txt", L"C:\\p\\two.txt"}, {}));
+    ::SendMessageW(list, LB_SETCURSEL, 3, 0);
+    ::SendMessageW(list, WM_PASTE, 0, 0);
+    EXPECT_EQ(host.Command().GetSourceCount(), 5u);
+    EXPECT_TRUE(rowsMatch());
+
+    ::SendMessageW(list, LB_SETCURSEL, 0, 0);
+    ::SendMessageW(list, WM_KEYDOWN, VK_DELETE, 0);
+    EXPECT_EQ(host.Command().GetSourceCount(), 4u);
+    EXPECT_TRUE(rowsMatch());
+
+    // A row taken out of the list by another hand comes back at the next
+    // refill.
+    ::SendMessageW(list, LB_DELETESTRING, 1, 0);
+    ::SendMessageW(host.Item(IDC_ACTION_MOVE), BM_CLICK, 0, 0);
+    EXPECT_TRUE(PumpUntil(rowsMatch, 5000));
+    shellfolders::SetShowDescriptions(false);
+}
+
 TEST(CommandPage, ActionGroupChangesActionLabelsAndLayout)
 {
     CPageHost host(MakeCommand(L"action.Taskel", CopyCommand()), false, false);
