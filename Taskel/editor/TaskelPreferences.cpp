@@ -99,7 +99,14 @@ void CTaskelPreferences::SaveControls()
         m_selection = 1;
     m_showHidden = CButton(Window(), IDC_PREF_SHOW_HIDDEN).IsChecked() ? 1 : 0;
     if (m_selection < 0) return;
-    SetShellDisplayPrefs(PreferencesFromControls(m_selection, m_showHidden != 0));
+    const ShellDisplayPrefs prefs = PreferencesFromControls(m_selection, m_showHidden != 0);
+    const ShellDisplayPrefs &current = GetShellDisplayPrefs();
+    const bool changed = prefs.showDescriptions != current.showDescriptions ||
+                         prefs.showHiddenFolders != current.showHiddenFolders;
+    SetShellDisplayPrefs(prefs);
+    // A change goes to the profile at once: in Explorer's Properties no edit
+    // flow saves it afterwards.
+    if (changed) SaveShellDisplayPrefs(HKEY_CURRENT_USER, g_traceProfile.registryKey);
 }
 
 bool CTaskelPreferences::OnSetActive()

@@ -10,6 +10,7 @@
 
 #include "CommandPage.h"
 #include "FxException.h"
+#include "ShellDisplayPrefs.h"
 #include "TaskelInfoTip.h"
 #include "TaskelPath.h"
 #include "TaskelPreferences.h"
@@ -129,6 +130,9 @@ STDMETHODIMP CTaskelProp::XShellExtInit::Initialize(PCIDLIST_ABSOLUTE folder,
 HRESULT CTaskelProp::AddPages(LPFNADDPROPSHEETPAGE addPage, LPARAM lParam)
 {
     if (m_files.empty()) return E_FAIL;
+    // The display preferences as the user last left them, in this or another
+    // process (the library stays loaded in Explorer between sheets).
+    LoadShellDisplayPrefs(HKEY_CURRENT_USER, g_traceProfile.registryKey);
     HRESULT outcome = S_OK;
     for (size_t i = 0; i < m_files.size(); ++i)
     {

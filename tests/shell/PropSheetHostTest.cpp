@@ -30,6 +30,10 @@ namespace
 const wchar_t kTaskelKey[] = L"Software\\Veltrac\\Ferrovane";
 const wchar_t kJotwellKey[] = L"Software\\Veltrac\\Jotwell";
 const int IDC_PREF_ADVANCED = 2035;
+const int IDC_PREF_DESCRIPTIONS = 2013;
+const int IDC_PREF_SPECIFICATIONS = 2014;
+const int IDC_SOURCE_LIST = 2017;
+const int IDC_SOURCE_DESCRIPTIONS = 2018;
 
 // The library's own answer to whether it may unload now.
 HRESULT CanUnloadNow(const wchar_t *library)
@@ -271,6 +275,45 @@ TEST_F(PropSheetHost, ThreeFilesAdvancedAndUnload)
     ::CoFreeUnusedLibrariesEx(0, 0);
     EXPECT_EQ(::GetModuleHandleW(L"Taskel.dll"), nullptr);
     EXPECT_EQ(::GetModuleHandleW(L"Jotwell.dll"), nullptr);
+}
+
+// The display preferences come from the profile when the shell asks for
+// pages, and a change on the Preferences page is kept there, though no edit
+// flow runs in the shell's process to save it.
+TEST_F(PropSheetHost, PreferencesComeFromAndGoToTheProfile)
+{
+    CSavedValue descriptions(HKEY_CURRENT_USER, kTaskelKey, L"ShowDescriptions");
+    descriptions.SetDword(0);
+    std::vector<HPROPSHEETPAGE> pages;
+    ASSERT_EQ(AskHandler({L"a.Taskel"}, pages), 1);
+    {
+        CPropertiesSheet sheet(pages);
+        HWND command = sheet.Select(1);
+        ASSERT_NE(command, nullptr);
+        EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(command, IDC_SOURCE_LIST)));
+        EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(command, IDC_SOURCE_DESCRIPTIONS)));
+
+        HWND preferences = sheet.Select(2);
+        ASSERT_NE(preferences, nullptr);
+        EXPECT_EQ(::SendDlgItemMessageW(preferences, IDC_PREF_SPECIFICATIONS, BM_GETCHECK, 0, 0),
+                  BST_CHECKED);
+        ::SendDlgItemMessageW(preferences, IDC_PREF_DESCRIPTIONS, BM_CLICK, 0, 0);
+        command = sheet.Select(1);
+        EXPECT_EQ(RegDword(HKEY_CURRENT_USER, kTaskelKey, L"ShowDescriptions"), 1u);
+        EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(command, IDC_SOURCE_DESCRIPTIONS)));
+    }
+    // Another process changed the profile meanwhile: the next sheet follows it.
+    const DWORD off = 0;
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, kTaskelKey, L"ShowDescriptions", REG_DWORD, &off,
+                      sizeof(off));
+    pages.clear();
+    ASSERT_EQ(AskHandler({L"a.Taskel"}, pages), 1);
+    {
+        CPropertiesSheet sheet(pages);
+        HWND command = sheet.Select(1);
+        ASSERT_NE(command, nullptr);
+        EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(command, IDC_SOURCE_LIST)));
+    }
 }
 
 TEST_F(PropSheetHost, DamagedSecondFileIsLeftOut)
