@@ -83,15 +83,18 @@ void SetTraceLocation(const char *sourcePath, int line);
 
 // The two catch shapes every boundary uses: framework exceptions through
 // TraceException at `level`, anything else at level 2.
-#define TRACE_CATCH_ALL(level)                                                                     \
+// TRACE_CATCH_ALL_AT names a line of its own (a handler whose traces carry
+// a fixed line number).
+#define TRACE_CATCH_ALL_AT(level, line)                                                            \
     catch (const fx::CException &e_)                                                               \
     {                                                                                              \
-        TraceException((level), e_, TRACE_SOURCE, __LINE__);                                       \
+        TraceException((level), e_, TRACE_SOURCE, (line));                                         \
     }                                                                                              \
     catch (...)                                                                                    \
     {                                                                                              \
-        Trace(2, _T("*** Exception *** at %hs %d"), TRACE_SOURCE, __LINE__);                       \
+        Trace(2, _T("*** Exception *** at %hs %d"), TRACE_SOURCE, (line));                         \
     }
+#define TRACE_CATCH_ALL(level) TRACE_CATCH_ALL_AT(level, __LINE__)
 
 // "Exception [%hs] [%s] at %hs %d" for a caught framework exception.
 void TraceException(DWORD level, const fx::CException &e, const char *sourcePath, int line);

@@ -43,22 +43,9 @@ bool CTaskelPropOptions::OnSetActive()
             FillSources();
             FillTarget();
         }
-        if (m_state)
-        {
-            std::wstring title = HeaderTitle();
-            std::wstring subtitle = HeaderSubtitle();
-            m_state->PageActivated(*this, title, subtitle);
-            m_state->SetButtons(*this);
-        }
+        if (m_state) m_state->Activated(*this);
     }
-    catch (const fx::CException &e)
-    {
-        TraceException(4, e, TRACE_SOURCE, LINE_ACTIVATE);
-    }
-    catch (...)
-    {
-        Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, LINE_ACTIVATE);
-    }
+    TRACE_CATCH_ALL_AT(4, LINE_ACTIVATE)
     return true;
 }
 

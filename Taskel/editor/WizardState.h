@@ -101,6 +101,8 @@ class WizardState
     // PSM_SETWIZBUTTONS from CanGoNext and CanFinish (Back on every page but
     // the first).
     void SetButtons(const CPropertyPageExEx &page) const;
+    // The page became active: its header texts, then the buttons.
+    void Activated(const CPropertyPageExEx &page);
 
   private:
     std::wstring m_folder;

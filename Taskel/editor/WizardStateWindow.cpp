@@ -92,6 +92,14 @@ void WizardState::PageActivated(const CPropertyPageExEx &page, std::wstring &tit
     ::SetWindowContextHelpId(button, finish.helpId);
 }
 
+void WizardState::Activated(const CPropertyPageExEx &page)
+{
+    std::wstring title = page.HeaderTitle();
+    std::wstring subtitle = page.HeaderSubtitle();
+    PageActivated(page, title, subtitle);
+    SetButtons(page);
+}
+
 void WizardState::SetButtons(const CPropertyPageExEx &page) const
 {
     HWND sheet = page.Sheet();
