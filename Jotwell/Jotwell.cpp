@@ -13,6 +13,7 @@
 #include "JotwellExports.h"
 #include "JotwellProps.h"
 #include "PropertyPageObj.h"
+#include "ServerExports.h"
 #include "Trace.h"
 
 namespace
@@ -60,45 +61,23 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID *out)
 {
-    HRESULT hr = CLASS_E_CLASSNOTAVAILABLE;
     try
     {
         JotwellEnter();
-        hr = fx::GetClassObject(clsid, iid, out);
-        if (FAILED(hr))
-        {
-            SetTraceLocation(TRACE_SOURCE, kGetClassObjectLine);
-            LogWinErr(4, static_cast<DWORD>(hr), L"DllGetClassObject");
-        }
-        else
-            Trace(4, L"DllGetClassObject [%8.8lX]", static_cast<unsigned long>(hr));
+        return fx::TracedGetClassObject(clsid, iid, out, TRACE_SOURCE, kGetClassObjectLine);
     }
     TRACE_CATCH_ALL(2)
-    return hr;
+    return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 STDAPI DllCanUnloadNow()
 {
-    HRESULT hr = S_FALSE;
     try
     {
-        // Pages a sheet has let go hold the library only through their page
-        // objects: those are released first.
-        SweepUnusedPageObjects();
-        hr = fx::CanUnloadNow();
-        if (FAILED(hr))
-        {
-            SetTraceLocation(TRACE_SOURCE, kCanUnloadNowLine);
-            LogWinErr(4, static_cast<DWORD>(hr), L"DllCanUnloadNow");
-            hr = S_FALSE;
-        }
-        else
-            Trace(4, L"DllCanUnloadNow [%8.8lX] AfxOleCanExitApp [%u] ObjectCount [%d]",
-                  static_cast<unsigned long>(hr), fx::CanExitApp() ? 1u : 0u,
-                  static_cast<int>(fx::ModuleLockCount()));
+        return fx::TracedCanUnloadNow(TRACE_SOURCE, kCanUnloadNowLine);
     }
     TRACE_CATCH_ALL(2)
-    return hr;
+    return S_FALSE;
 }
 
 STDAPI DllRegisterServer()

@@ -10,48 +10,27 @@
 #include "ComObject.h"
 #include "FxException.h"
 #include "PropertyPageObj.h"
+#include "ServerExports.h"
 #include "TaskelApp.h"
 #include "Trace.h"
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID *out)
 {
-    HRESULT hr = CLASS_E_CLASSNOTAVAILABLE;
     try
     {
         TaskelEnterFromShell();
-        hr = fx::GetClassObject(clsid, iid, out);
-        if (FAILED(hr))
-        {
-            TRACE_HERE();
-            LogWinErr(4, static_cast<DWORD>(hr), L"DllGetClassObject");
-        }
-        else
-            Trace(4, L"DllGetClassObject [%8.8lX]", static_cast<unsigned long>(hr));
+        return fx::TracedGetClassObject(clsid, iid, out, TRACE_SOURCE, __LINE__);
     }
     TRACE_CATCH_ALL(2)
-    return hr;
+    return CLASS_E_CLASSNOTAVAILABLE;
 }
 
 STDAPI DllCanUnloadNow()
 {
-    HRESULT hr = S_FALSE;
     try
     {
-        // Pages handed to a sheet that has let them go hold the library only
-        // through their page objects: release those first.
-        SweepUnusedPageObjects();
-        hr = fx::CanUnloadNow();
-        if (FAILED(hr))
-        {
-            TRACE_HERE();
-            LogWinErr(4, static_cast<DWORD>(hr), L"DllCanUnloadNow");
-            hr = S_FALSE;
-        }
-        else
-            Trace(4, L"DllCanUnloadNow [%8.8lX] AfxOleCanExitApp [%u] ObjectCount [%d]",
-                  static_cast<unsigned long>(hr), fx::CanExitApp() ? 1u : 0u,
-                  static_cast<int>(fx::ModuleLockCount()));
+        return fx::TracedCanUnloadNow(TRACE_SOURCE, __LINE__);
     }
     TRACE_CATCH_ALL(2)
-    return hr;
+    return S_FALSE;
 }

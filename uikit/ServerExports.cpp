@@ -1,0 +1,43 @@
+// The shared bodies of the class-object exports.
+#include "ServerExports.h"
+
+#include "ClassObjects.h"
+#include "ComObject.h"
+#include "PropertyPageObj.h"
+#include "Trace.h"
+
+namespace fx
+{
+
+HRESULT TracedGetClassObject(REFCLSID clsid, REFIID iid, void **out, const char *source, int line)
+{
+    const HRESULT hr = GetClassObject(clsid, iid, out);
+    if (FAILED(hr))
+    {
+        SetTraceLocation(source, line);
+        LogWinErr(4, static_cast<DWORD>(hr), L"DllGetClassObject");
+    }
+    else
+        Trace(4, L"DllGetClassObject [%8.8lX]", static_cast<unsigned long>(hr));
+    return hr;
+}
+
+HRESULT TracedCanUnloadNow(const char *source, int line)
+{
+    // Pages a sheet has let go hold the library only through their page
+    // objects: those are released first.
+    SweepUnusedPageObjects();
+    HRESULT hr = CanUnloadNow();
+    if (FAILED(hr))
+    {
+        SetTraceLocation(source, line);
+        LogWinErr(4, static_cast<DWORD>(hr), L"DllCanUnloadNow");
+        return S_FALSE;
+    }
+    Trace(4, L"DllCanUnloadNow [%8.8lX] AfxOleCanExitApp [%u] ObjectCount [%d]",
+          static_cast<unsigned long>(hr), CanExitApp() ? 1u : 0u,
+          static_cast<int>(ModuleLockCount()));
+    return hr;
+}
+
+} // namespace fx
