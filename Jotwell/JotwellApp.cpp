@@ -20,12 +20,6 @@ namespace
 {
 CJotwellApp g_app;
 
-struct InitCall
-{
-    CJotwellApp *app;
-    bool ran;
-};
-
 std::wstring ModulePath(HINSTANCE module)
 {
     std::wstring path(MAX_PATH, L'\0');
@@ -55,19 +49,9 @@ CJotwellApp::~CJotwellApp()
     StopTracing(1);
 }
 
-BOOL CALLBACK CJotwellApp::InitOnce(PINIT_ONCE, PVOID call, PVOID *)
-{
-    InitCall *c = static_cast<InitCall *>(call);
-    c->app->InitInstance();
-    c->ran = true;
-    return TRUE;
-}
-
 bool CJotwellApp::EnsureInitialized()
 {
-    InitCall call = {this, false};
-    ::InitOnceExecuteOnce(&m_initOnce, InitOnce, &call, nullptr);
-    return call.ran;
+    return m_initOnce.Run([this] { InitInstance(); });
 }
 
 // The pages the library hands out use version 6 of the common controls

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "InitOnce.h"
+
 class CJotwellApp
 {
   public:
@@ -27,14 +29,13 @@ class CJotwellApp
     const wchar_t *ProfileName() const { return L"Jotwell"; }
 
   private:
-    static BOOL CALLBACK InitOnce(PINIT_ONCE, PVOID call, PVOID *);
     void InitInstance();
 
     HINSTANCE m_instance = nullptr;
     HANDLE m_actCtx = INVALID_HANDLE_VALUE;
     bool m_initialized = false;
     bool m_exitTraced = false;
-    INIT_ONCE m_initOnce = INIT_ONCE_STATIC_INIT;
+    fx::CInitOnce m_initOnce;
 };
 
 CJotwellApp &JotwellApp();

@@ -127,28 +127,9 @@ CTaskelApp::~CTaskelApp()
     StopTracing(4);
 }
 
-namespace
-{
-struct InitCall
-{
-    CTaskelApp *app;
-    bool ran;
-};
-} // namespace
-
-BOOL CALLBACK CTaskelApp::InitOnce(PINIT_ONCE, PVOID call, PVOID *)
-{
-    InitCall *c = static_cast<InitCall *>(call);
-    c->app->InitInstance();
-    c->ran = true;
-    return TRUE;
-}
-
 bool CTaskelApp::EnsureInitialized()
 {
-    InitCall call = {this, false};
-    ::InitOnceExecuteOnce(&m_initOnce, InitOnce, &call, nullptr);
-    return call.ran;
+    return m_initOnce.Run([this] { InitInstance(); });
 }
 
 void CTaskelApp::InitInstance()

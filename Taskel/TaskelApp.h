@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "InitOnce.h"
+
 #include <memory>
 #include <string>
 
@@ -79,7 +81,6 @@ class CTaskelApp
         std::wstring popupFile;
     };
 
-    static BOOL CALLBACK InitOnce(PINIT_ONCE, PVOID call, PVOID *);
     void InitInstance();
     void InitCommonControlsInContext();
 
@@ -91,7 +92,7 @@ class CTaskelApp
     HANDLE m_actCtx = INVALID_HANDLE_VALUE;
     bool m_initialized = false;
     bool m_exitTraced = false;
-    INIT_ONCE m_initOnce = INIT_ONCE_STATIC_INIT;
+    fx::CInitOnce m_initOnce;
     std::unique_ptr<HelpObject> m_help;
     std::wstring m_helpFilePath;
 };
