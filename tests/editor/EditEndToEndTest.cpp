@@ -6,6 +6,7 @@
 // message 3069, read from the box as the user sees it.
 #include "FlowTestSupport.h"
 #include "ProcessWindows.h"
+#include "TestLauncher.h"
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
@@ -19,35 +20,18 @@ class EditLauncher : public ::testing::Test
 {
   protected:
     void SetUp() override { m_folder = FreshFolder(CurrentTestName()); }
-    void TearDown() override
-    {
-        if (m_process.hProcess)
-        {
-            if (::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
-                ::TerminateProcess(m_process.hProcess, 1);
-            ::CloseHandle(m_process.hProcess);
-            ::CloseHandle(m_process.hThread);
-        }
-    }
 
     void StartEdit(const std::wstring &path)
     {
-        std::wstring line = L"\"" + EditLauncherPath() + L"\" /edit \"" + path + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        ASSERT_TRUE(::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                     m_folder.c_str(), &startup, &m_process));
+        ASSERT_TRUE(m_editor.Start(EditLauncherPath(), L"/edit \"" + path + L"\"", m_folder));
     }
 
-    bool WaitForExit(DWORD timeoutMs = 20000)
-    {
-        return ::WaitForSingleObject(m_process.hProcess, timeoutMs) == WAIT_OBJECT_0;
-    }
+    bool WaitForExit(DWORD timeoutMs = 20000) { return m_editor.WaitForExit(timeoutMs); }
 
     // Closes the launcher's message box with OK and returns its text.
     std::wstring CloseMessageBox()
     {
-        HWND box = WaitForProcessWindow(m_process.dwProcessId, L"#32770", L"Ferrovane", 20000);
+        HWND box = WaitForProcessWindow(m_editor.Id(), L"#32770", L"Ferrovane", 20000);
         if (!box) return L"<no message box>";
         std::wstring text = WindowText(::GetDlgItem(box, 0xFFFF));
         HWND ok = ::GetDlgItem(box, IDOK);
@@ -59,7 +43,7 @@ class EditLauncher : public ::testing::Test
     }
 
     std::wstring m_folder;
-    PROCESS_INFORMATION m_process{};
+    CRunningProgram m_editor;
 };
 } // namespace
 
@@ -77,8 +61,7 @@ TEST_F(EditLauncher, CancelShowsBothPagesAndWritesNothing)
     file.SetString(log);
 
     StartEdit(path);
-    HWND sheet =
-        WaitForProcessWindow(m_process.dwProcessId, L"#32770", L"backup - Ferrovane", 30000);
+    HWND sheet = WaitForProcessWindow(m_editor.Id(), L"#32770", L"backup - Ferrovane", 30000);
     ASSERT_NE(sheet, nullptr);
     HWND tabs = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
     EXPECT_EQ(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 2);
@@ -123,7 +106,7 @@ TEST_F(EditLauncher, DamagedFileShowsTheLoadErrorAndNoSheet)
     StartEdit(path);
     const std::wstring text = CloseMessageBox();
     EXPECT_NE(text, L"<no message box>");
-    EXPECT_FALSE(HasProcessWindow(m_process.dwProcessId, L"#32770", L"damaged - Ferrovane"));
+    EXPECT_FALSE(HasProcessWindow(m_editor.Id(), L"#32770", L"damaged - Ferrovane"));
     EXPECT_FALSE(text.empty());
     // One message, then the launcher ends.
     ASSERT_TRUE(WaitForExit());

@@ -42,32 +42,16 @@ class NewLauncher : public ::testing::Test
 {
   protected:
     void SetUp() override { m_folder = FreshFolder(CurrentTestName()); }
-    void TearDown() override
-    {
-        if (m_process.hProcess)
-        {
-            if (::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
-                ::TerminateProcess(m_process.hProcess, 1);
-            ::CloseHandle(m_process.hProcess);
-            ::CloseHandle(m_process.hThread);
-        }
-    }
 
-    HWND StartNew(const std::wstring &path)
+    // `args` after "/new"; the wizard's window once it shows.
+    HWND StartNew(const std::wstring &args)
     {
-        std::wstring line = L"\"" + EditLauncherPath() + L"\" /new \"" + path + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        if (!::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                              m_folder.c_str(), &startup, &m_process))
-            return nullptr;
-        return WaitForProcessWindow(m_process.dwProcessId, L"#32770", L"New File Command", 30000);
+        if (!m_wizard.Start(EditLauncherPath(), L"/new" + args, m_folder)) return nullptr;
+        return WaitForProcessWindow(m_wizard.Id(), L"#32770", L"New File Command", 30000);
     }
+    HWND StartNewWithPath(const std::wstring &path) { return StartNew(L" \"" + path + L"\""); }
 
-    bool WaitForExit(DWORD timeoutMs = 20000)
-    {
-        return ::WaitForSingleObject(m_process.hProcess, timeoutMs) == WAIT_OBJECT_0;
-    }
+    bool WaitForExit(DWORD timeoutMs = 20000) { return m_wizard.WaitForExit(timeoutMs); }
 
     static HWND Page(HWND sheet)
     {
@@ -188,7 +172,7 @@ class NewLauncher : public ::testing::Test
     }
 
     std::wstring m_folder;
-    PROCESS_INFORMATION m_process{};
+    CRunningProgram m_wizard;
 };
 
 bool FileExists(const std::wstring &path)
@@ -214,7 +198,7 @@ TEST_F(NewLauncher, DeleteOfTmpFilesInOneFolder)
     const std::wstring path = m_folder + L"made.Taskel";
     CLauncherTrace trace(m_folder + L"new.log", 4);
 
-    HWND sheet = StartNew(path);
+    HWND sheet = StartNewWithPath(path);
     ASSERT_NE(sheet, nullptr);
     {
         HWND page = WaitPageWith(sheet, ID_NAME);
@@ -261,7 +245,7 @@ TEST_F(NewLauncher, CopyWithTwoSourceFoldersThroughAnother)
     WriteText(two + L"\\b.txt");
     const std::wstring path = m_folder + L"copy.Taskel";
 
-    HWND sheet = StartNew(path);
+    HWND sheet = StartNewWithPath(path);
     ASSERT_NE(sheet, nullptr);
     ChooseAction(sheet, ID_COPY);
     ChooseFolder(sheet, one);
@@ -297,7 +281,7 @@ TEST_F(NewLauncher, MoveRenameWithANewNamePattern)
     WriteText(from + L"\\notes.txt");
     const std::wstring path = m_folder + L"archive.Taskel";
 
-    HWND sheet = StartNew(path);
+    HWND sheet = StartNewWithPath(path);
     ASSERT_NE(sheet, nullptr);
     ChooseAction(sheet, ID_MOVE, true);
     ChooseFolder(sheet, from);
@@ -326,20 +310,20 @@ TEST_F(NewLauncher, ExistingFileShowsMessage3066AndTheFirstPageAgain)
     const std::wstring path = m_folder + L"made.Taskel";
     WriteText(path, "already here");
 
-    HWND sheet = StartNew(path);
+    HWND sheet = StartNewWithPath(path);
     ASSERT_NE(sheet, nullptr);
     ChooseAction(sheet, ID_DELETE);
     ChooseFolder(sheet, work);
     ChooseFiles(sheet, L"*.tmp", L"", false);
     Finish(sheet);
 
-    HWND box = WaitForProcessWindow(m_process.dwProcessId, L"#32770", L"Ferrovane", 20000);
+    HWND box = WaitForProcessWindow(m_wizard.Id(), L"#32770", L"Ferrovane", 20000);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(WindowText(::GetDlgItem(box, 0xFFFF)), L"File command \"made\" already exists.");
     ::SendMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
 
     // The wizard again, at its first page, with the name kept.
-    sheet = WaitForProcessWindow(m_process.dwProcessId, L"#32770", L"New File Command", 20000);
+    sheet = WaitForProcessWindow(m_wizard.Id(), L"#32770", L"New File Command", 20000);
     ASSERT_NE(sheet, nullptr);
     HWND page = WaitPageWith(sheet, ID_NAME);
     ASSERT_NE(page, nullptr);
@@ -358,13 +342,7 @@ TEST_F(NewLauncher, ExistingFileShowsMessage3066AndTheFirstPageAgain)
 
 TEST_F(NewLauncher, WithoutAPathTheLocationPageFollowsAndCancelWritesNothing)
 {
-    std::wstring line = L"\"" + EditLauncherPath() + L"\" /new";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    ASSERT_TRUE(::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                 m_folder.c_str(), &startup, &m_process));
-    HWND sheet =
-        WaitForProcessWindow(m_process.dwProcessId, L"#32770", L"New File Command", 30000);
+    HWND sheet = StartNew(L"");
     ASSERT_NE(sheet, nullptr);
     HWND page = WaitPageWith(sheet, ID_NAME);
     ASSERT_NE(page, nullptr);

@@ -5,6 +5,7 @@
 // write again; a read-only file's page never writes.
 #include "FlowTestSupport.h"
 #include "ProcessWindows.h"
+#include "TestLauncher.h"
 
 #include <gtest/gtest.h>
 
@@ -39,28 +40,14 @@ class PageLauncher : public ::testing::Test
         m_path = m_folder + L"job.Taskel";
         ASSERT_EQ(WriteCommandFile(m_path, CopySpec()), S_OK);
     }
-    void TearDown() override
-    {
-        ::SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (m_process.hProcess)
-        {
-            if (::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
-                ::TerminateProcess(m_process.hProcess, 1);
-            ::CloseHandle(m_process.hProcess);
-            ::CloseHandle(m_process.hThread);
-        }
-    }
+    void TearDown() override { ::SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL); }
 
     // Starts ZELK.EXE /edit and returns the command page's window.
     HWND OpenPage()
     {
-        std::wstring line = L"\"" + EditLauncherPath() + L"\" /edit \"" + m_path + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        if (!::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                              m_folder.c_str(), &startup, &m_process))
+        if (!m_editor.Start(EditLauncherPath(), L"/edit \"" + m_path + L"\"", m_folder))
             return nullptr;
-        m_sheet = WaitForProcessWindow(m_process.dwProcessId, L"#32770", L"job - Ferrovane", 30000);
+        m_sheet = WaitForProcessWindow(m_editor.Id(), L"#32770", L"job - Ferrovane", 30000);
         if (!m_sheet) return nullptr;
         return reinterpret_cast<HWND>(::SendMessageW(m_sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
     }
@@ -74,7 +61,7 @@ class PageLauncher : public ::testing::Test
         ::Sleep(300);
     }
 
-    bool WaitForExit() { return ::WaitForSingleObject(m_process.hProcess, 20000) == WAIT_OBJECT_0; }
+    bool WaitForExit() { return m_editor.WaitForExit(20000); }
 
     uint32_t StoredOptions()
     {
@@ -89,7 +76,7 @@ class PageLauncher : public ::testing::Test
     std::wstring m_folder;
     std::wstring m_path;
     HWND m_sheet = nullptr;
-    PROCESS_INFORMATION m_process{};
+    CRunningProgram m_editor;
 };
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ProcessWindows.h"
+#include "TestLauncher.h"
 #include "ShellTestSupport.h"
 #include "TaskelOptions.h"
 #include "TestLines.h"
@@ -34,28 +35,13 @@ class AdvancedEndToEnd : public ::testing::Test
         RegisterLibrary(WindowsPathOf(JOTWELL_DLL), true);
         RegisterLibrary(WindowsPathOf(TASKEL_DLL), true);
     }
-    void TearDown() override
-    {
-        if (!m_process.hProcess) return;
-        if (::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
-            ::TerminateProcess(m_process.hProcess, 1);
-        ::CloseHandle(m_process.hProcess);
-        ::CloseHandle(m_process.hThread);
-        m_process = {};
-    }
-
     bool Launch(const std::wstring &arguments, const std::wstring &folder)
     {
-        TearDown();
-        std::wstring line = L"\"" + EditLauncherPath() + L"\" " + arguments;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        return ::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                folder.c_str(), &startup, &m_process) != FALSE;
+        return m_launcher.Start(EditLauncherPath(), arguments, folder);
     }
-    bool WaitForExit() { return ::WaitForSingleObject(m_process.hProcess, 30000) == WAIT_OBJECT_0; }
+    bool WaitForExit() { return m_launcher.WaitForExit(30000); }
 
-    PROCESS_INFORMATION m_process{};
+    CRunningProgram m_launcher;
 };
 
 int TabCount(HWND sheet)
@@ -90,7 +76,7 @@ TEST_F(AdvancedEndToEnd, DetailedOnTheTraceLogPageAppliesToTheNextRun)
     file.SetString(log);
 
     ASSERT_TRUE(Launch(L"/edit \"" + path + L"\"", folder));
-    HWND sheet = WaitForProcessWindow(m_process.dwProcessId, L"#32770", L"job - Ferrovane", 30000);
+    HWND sheet = WaitForProcessWindow(m_launcher.Id(), L"#32770", L"job - Ferrovane", 30000);
     ASSERT_NE(sheet, nullptr);
     ASSERT_EQ(TabCount(sheet), 2);
     ::SendMessageW(sheet, PSM_SETCURSEL, 1, 0);

@@ -35,6 +35,38 @@ ProcessRun RunProgram(const std::wstring &program, const std::wstring &args,
     return WaitForProgram(process.hProcess, timeoutMs);
 }
 
+CRunningProgram::~CRunningProgram()
+{
+    End();
+}
+
+void CRunningProgram::End()
+{
+    if (!m_process.hProcess) return;
+    if (::WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
+        ::TerminateProcess(m_process.hProcess, 1);
+    ::CloseHandle(m_process.hProcess);
+    ::CloseHandle(m_process.hThread);
+    m_process = {};
+}
+
+bool CRunningProgram::Start(const std::wstring &program, const std::wstring &args,
+                            const std::wstring &folder)
+{
+    End();
+    std::wstring line = L"\"" + program + L"\" " + args;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    return ::CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                            &startup, &m_process) != FALSE;
+}
+
+bool CRunningProgram::WaitForExit(DWORD timeoutMs) const
+{
+    return m_process.hProcess &&
+           ::WaitForSingleObject(m_process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
 ProcessRun WaitForProgram(HANDLE handle, DWORD timeoutMs)
 {
     fx::unique_handle process(handle);

@@ -33,6 +33,26 @@ ProcessRun RunProgram(const std::wstring &program, const std::wstring &args,
 // Waits for a started process; takes ownership of `process`.
 ProcessRun WaitForProgram(HANDLE process, DWORD timeoutMs = 120000);
 
+// A program left running while a test drives its windows; ended at
+// destruction if it still runs.
+class CRunningProgram
+{
+  public:
+    CRunningProgram() = default;
+    ~CRunningProgram();
+    CRunningProgram(const CRunningProgram &) = delete;
+    CRunningProgram &operator=(const CRunningProgram &) = delete;
+
+    // Starts `program` with `args` in `folder`; one started before is ended.
+    bool Start(const std::wstring &program, const std::wstring &args, const std::wstring &folder);
+    bool WaitForExit(DWORD timeoutMs) const;
+    DWORD Id() const { return m_process.dwProcessId; }
+
+  private:
+    void End();
+    PROCESS_INFORMATION m_process{};
+};
+
 // The trace log of the launchers and the library (key
 // "Software\Veltrac\Ferrovane" in HKCU): LogLevel and LogFile set while it
 // lives, then put back as they were.
