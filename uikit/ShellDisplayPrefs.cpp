@@ -1,6 +1,8 @@
 // The editor's two display settings and their place in the profile.
 #include "ShellDisplayPrefs.h"
 
+#include <mutex>
+
 #include "RegKey.h"
 
 const wchar_t kShowDescriptionsValue[] = L"ShowDescriptions";
@@ -8,6 +10,7 @@ const wchar_t kShowHiddenFoldersValue[] = L"ShowHiddenFolders";
 
 namespace
 {
+std::mutex g_lock; // guards g_prefs
 ShellDisplayPrefs g_prefs;
 void (*g_refresh)() = nullptr;
 
@@ -32,14 +35,18 @@ bool WriteFlag(HKEY key, const wchar_t *name, bool flag)
 }
 } // namespace
 
-const ShellDisplayPrefs &GetShellDisplayPrefs()
+ShellDisplayPrefs GetShellDisplayPrefs()
 {
+    std::lock_guard<std::mutex> guard(g_lock);
     return g_prefs;
 }
 
 void SetShellDisplayPrefs(const ShellDisplayPrefs &prefs)
 {
-    g_prefs = prefs;
+    {
+        std::lock_guard<std::mutex> guard(g_lock);
+        g_prefs = prefs;
+    }
     if (g_refresh) g_refresh();
 }
 
@@ -52,8 +59,11 @@ bool LoadShellDisplayPrefs(HKEY root, const wchar_t *key)
 {
     fx::CRegKey profile(root, key, true, false);
     if (!profile.IsOpen()) return false;
-    ReadFlag(profile.Handle(), kShowDescriptionsValue, g_prefs.showDescriptions);
-    ReadFlag(profile.Handle(), kShowHiddenFoldersValue, g_prefs.showHiddenFolders);
+    ShellDisplayPrefs read = GetShellDisplayPrefs();
+    ReadFlag(profile.Handle(), kShowDescriptionsValue, read.showDescriptions);
+    ReadFlag(profile.Handle(), kShowHiddenFoldersValue, read.showHiddenFolders);
+    std::lock_guard<std::mutex> guard(g_lock);
+    g_prefs = read;
     return true;
 }
 
@@ -61,9 +71,10 @@ bool SaveShellDisplayPrefs(HKEY root, const wchar_t *key)
 {
     fx::CRegKey profile(root, key, false, true);
     if (!profile.IsOpen()) return false;
+    const ShellDisplayPrefs prefs = GetShellDisplayPrefs();
     const bool descriptions =
-        WriteFlag(profile.Handle(), kShowDescriptionsValue, g_prefs.showDescriptions);
+        WriteFlag(profile.Handle(), kShowDescriptionsValue, prefs.showDescriptions);
     const bool hidden =
-        WriteFlag(profile.Handle(), kShowHiddenFoldersValue, g_prefs.showHiddenFolders);
+        WriteFlag(profile.Handle(), kShowHiddenFoldersValue, prefs.showHiddenFolders);
     return descriptions && hidden;
 }

@@ -17,7 +17,9 @@ struct ShellDisplayPrefs
 extern const wchar_t kShowDescriptionsValue[];  // "ShowDescriptions"
 extern const wchar_t kShowHiddenFoldersValue[]; // "ShowHiddenFolders"
 
-const ShellDisplayPrefs &GetShellDisplayPrefs();
+// A copy of the settings: Explorer shows each property sheet on a thread of
+// its own, so they are read and changed under a lock.
+ShellDisplayPrefs GetShellDisplayPrefs();
 // Replaces the settings and tells the refresh hook (the shell-folder
 // information is gathered anew with them).
 void SetShellDisplayPrefs(const ShellDisplayPrefs &prefs);
