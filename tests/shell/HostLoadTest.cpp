@@ -32,24 +32,6 @@ std::wstring LibraryPath()
     return dir + L"\\Taskel.dll";
 }
 
-DWORD Regsvr32(const std::wstring &library, bool unregister = false)
-{
-    std::wstring command =
-        std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + L"\"" + library + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process))
-        return static_cast<DWORD>(-1);
-    ::WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = static_cast<DWORD>(-1);
-    ::GetExitCodeProcess(process.hProcess, &code);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    return code;
-}
-
 void SetLogLevel(DWORD level)
 {
     ::RegSetKeyValueW(HKEY_CURRENT_USER, kTraceKey, L"LogLevel", REG_DWORD, &level, sizeof level);
@@ -98,7 +80,7 @@ class HostLoad : public ::testing::Test
     static void SetUpTestSuite()
     {
         ::CoInitialize(nullptr);
-        ASSERT_EQ(Regsvr32(LibraryPath()), 0u);
+        ASSERT_EQ(RegisterLibrary(LibraryPath()), 0u);
         s_folder = TempFolder();
         s_command = s_folder + L"host.Taskel";
         WriteCommandFile(s_command, EDIT_ACTION_COPY, {L"*.txt"}, L"out");
@@ -108,7 +90,7 @@ class HostLoad : public ::testing::Test
         ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kTraceKey, L"LogLevel");
         ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kTraceKey, L"LogFile");
         // The other tests of the prefix expect the classes unregistered.
-        Regsvr32(LibraryPath(), true);
+        RegisterLibrary(LibraryPath(), true);
         ::CoUninitialize();
     }
     void UseLog(const wchar_t *name, DWORD level)
