@@ -74,7 +74,7 @@ STDAPI DllCanUnloadNow()
 {
     try
     {
-        return fx::TracedCanUnloadNow(TRACE_SOURCE, kCanUnloadNowLine);
+        return fx::TracedCanUnloadNow(SweepUnusedPageObjects, TRACE_SOURCE, kCanUnloadNowLine);
     }
     TRACE_CATCH_ALL(2)
     return S_FALSE;

@@ -29,7 +29,7 @@ STDAPI DllCanUnloadNow()
 {
     try
     {
-        return fx::TracedCanUnloadNow(TRACE_SOURCE, __LINE__);
+        return fx::TracedCanUnloadNow(SweepUnusedPageObjects, TRACE_SOURCE, __LINE__);
     }
     TRACE_CATCH_ALL(2)
     return S_FALSE;

@@ -81,19 +81,36 @@ void SetTraceLocation(const char *sourcePath, int line);
     } while (0)
 #endif
 
+// A fixed place in the trace log: the source name and number a trace line
+// shows where log readers and their tools expect them. The number is part
+// of the log text, not a line of the file that declares the site; sites are
+// declared once, as named constants, and the code that traces there names
+// the constant.
+struct TraceSite
+{
+    const char *source;
+    int line;
+};
+inline void SetTraceLocation(const TraceSite &site)
+{
+    SetTraceLocation(site.source, site.line);
+}
+
 // The two catch shapes every boundary uses: framework exceptions through
-// TraceException at `level`, anything else at level 2.
-// TRACE_CATCH_ALL_AT names a line of its own (a handler whose traces carry
-// a fixed line number).
-#define TRACE_CATCH_ALL_AT(level, line)                                                            \
+// TraceException at `level`, anything else at level 2, both naming
+// `source` and `line`. TRACE_CATCH_ALL names this file and line;
+// TRACE_CATCH_SITE a fixed site.
+#define TRACE_CATCH_ALL_IN(level, source, line)                                                    \
     catch (const fx::CException &e_)                                                               \
     {                                                                                              \
-        TraceException((level), e_, TRACE_SOURCE, (line));                                         \
+        TraceException((level), e_, (source), (line));                                             \
     }                                                                                              \
     catch (...)                                                                                    \
     {                                                                                              \
-        Trace(2, _T("*** Exception *** at %hs %d"), TRACE_SOURCE, (line));                         \
+        Trace(2, _T("*** Exception *** at %hs %d"), (source), (line));                             \
     }
+#define TRACE_CATCH_SITE(level, site) TRACE_CATCH_ALL_IN(level, (site).source, (site).line)
+#define TRACE_CATCH_ALL_AT(level, line) TRACE_CATCH_ALL_IN(level, TRACE_SOURCE, line)
 #define TRACE_CATCH_ALL(level) TRACE_CATCH_ALL_AT(level, __LINE__)
 
 // "Exception [%hs] [%s] at %hs %d" for a caught framework exception.

@@ -7,6 +7,7 @@
 #include <windowsx.h>
 
 #include "DialogControls.h"
+#include "ShellDisplayPrefs.h"
 #include "ShellFolderCache.h"
 #include "TaskelActionGroup.h"
 #include "TaskelClass.h"
@@ -46,7 +47,7 @@ void CTaskelPropBase::SetCommandFolder(const std::wstring &folder)
 
 bool CTaskelPropBase::DescriptionView() const
 {
-    return shellfolders::ShowDescriptions();
+    return GetShellDisplayPrefs().showDescriptions;
 }
 
 bool CTaskelPropBase::OnInitDialog()

@@ -7,6 +7,7 @@
 #include "DialogControls.h"
 #include "NoCase.h"
 #include "RtfMarkup.h"
+#include "ShellDisplayPrefs.h"
 #include "ShellFolderCache.h"
 #include "TaskelEntryText.h"
 #include "TaskelExecPath.h"
@@ -28,6 +29,7 @@ bool CTaskelPropFile::OnInitDialog()
 {
     m_types.Attach(Item(IDC_TARGET_TYPE), LoadTaskelString(IDS_TARGET_ALL_FILES));
     m_files.Attach(Item(IDC_TARGET_FILES));
+    m_files.SetShowHiddenQuery(ShowsHiddenEntries);
     NameControls();
     return true;
 }
@@ -69,7 +71,7 @@ void CTaskelPropFile::Activate()
 void CTaskelPropFile::ShowFolderLine()
 {
     std::wstring line;
-    if (shellfolders::ShowDescriptions())
+    if (GetShellDisplayPrefs().showDescriptions)
         line = StripRtfMarkup(DescriptionMarkup(m_folder, m_base, Steps().Action()), L" ");
     if (line.empty()) line = DisplayStepFolder(m_folder, m_base, m_relative);
     CEdit(Window(), IDC_TARGET_FOLDER_NAME).SetText(line);

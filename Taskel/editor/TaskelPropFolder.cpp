@@ -37,6 +37,7 @@ CTaskelPropFolder::CTaskelPropFolder(IWizardSteps &steps)
 bool CTaskelPropFolder::OnInitDialog()
 {
     m_tree.Attach(Item(IDC_TARGET_TREE));
+    m_tree.SetShowHiddenQuery(ShowsHiddenEntries);
     NameControls();
     return true;
 }

@@ -42,6 +42,7 @@ bool CTaskelPropLocation::OnInitDialog()
     CWaitCursor wait;
     ::SetWindowTextW(Window(), LoadTaskelString(IDS_WIZ_LOCATION_SUBTITLE).c_str());
     m_tree.Attach(Item(IDC_TARGET_TREE));
+    m_tree.SetShowHiddenQuery(ShowsHiddenEntries);
     NameControls();
     return true;
 }

@@ -4,6 +4,7 @@
 #include "TaskelPropOptions.h"
 
 #include "FxException.h"
+#include "ShellDisplayPrefs.h"
 #include "ShellFolderCache.h"
 #include "Trace.h"
 #include "WizardState.h"
@@ -37,7 +38,7 @@ bool CTaskelPropOptions::OnSetActive()
         CTaskelPropBase::OnSetActive();
         if (Document())
         {
-            if (shellfolders::ShowDescriptions()) shellfolders::Refresh();
+            if (GetShellDisplayPrefs().showDescriptions) shellfolders::Refresh();
             UpdateActionControls();
             UpdateOptionControls();
             FillSources();

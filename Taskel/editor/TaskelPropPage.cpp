@@ -7,6 +7,7 @@
 #include <shlwapi.h>
 
 #include "FxException.h"
+#include "ShellDisplayPrefs.h"
 #include "ShellFolderCache.h"
 #include "TaskelActionGroup.h"
 #include "TaskelClass.h"
@@ -149,7 +150,7 @@ bool CTaskelPropPage::OnTimer(UINT_PTR id)
         Trace(0x1004, L"CTaskelPropPage ActivateTimer Complete");
         ::KillTimer(Window(), TIMER_ACTIVATE);
         m_timer = 0;
-        if (shellfolders::ShowDescriptions())
+        if (GetShellDisplayPrefs().showDescriptions)
         {
             FillSources();
             FillTarget();

@@ -3,6 +3,7 @@
 #include "TaskelPropTarget.h"
 
 #include "AccessibleName.h"
+#include "ShellDisplayPrefs.h"
 #include "TaskelExecPath.h"
 #include "resource.h"
 
@@ -30,6 +31,11 @@ std::wstring CTaskelPropTarget::CurrentFolder()
 std::wstring CTaskelPropTarget::ProfileKey()
 {
     return g_traceProfile.registryKey;
+}
+
+bool CTaskelPropTarget::ShowsHiddenEntries()
+{
+    return GetShellDisplayPrefs().showHiddenFolders;
 }
 
 void CTaskelPropTarget::UpdateButtons()

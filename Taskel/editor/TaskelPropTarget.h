@@ -22,6 +22,9 @@ class CTaskelPropTarget : public CPropertyPageExEx
     static std::wstring CurrentFolder();
     // The application profile's key under HKEY_CURRENT_USER.
     static std::wstring ProfileKey();
+    // Whether the pickers list hidden folders and files: the display
+    // preference, asked each time they read a folder.
+    static bool ShowsHiddenEntries();
 
   protected:
     // The frame's Back, Next and Finish buttons from CanGoNext and CanFinish.

@@ -98,7 +98,7 @@ TEST(CommandPage, FillsTheDescriptionViewAndRefreshesWhenComplete)
     EXPECT_EQ(StripRtfMarkup(ListBoxText(list, 2)), L"x on share share on computer server");
     EXPECT_EQ(WindowText(host.Item(IDC_SOURCE_DESC_LABEL)), L"Copy from:");
     EXPECT_TRUE(PumpUntil([&] { return host.Page().ActivationTimer() == 0; }, 5000));
-    shellfolders::SetShowDescriptions(false);
+    SetDescriptionView(false);
 }
 
 TEST(CommandPage, DescribesALongListInStepsAndKeepsTheSelection)
@@ -127,7 +127,7 @@ TEST(CommandPage, DescribesALongListInStepsAndKeepsTheSelection)
     EXPECT_EQ(::SendMessageW(list, LB_GETCURSEL, 0, 0), 250);
     EXPECT_EQ(::SendMessageW(list, LB_GETTOPINDEX, 0, 0), 245);
     EXPECT_EQ(WindowText(host.Item(IDC_SOURCE_DESC_LABEL)), L"Move from:");
-    shellfolders::SetShowDescriptions(false);
+    SetDescriptionView(false);
 }
 
 // The description rows follow the command through reordering, pasting and
@@ -180,7 +180,7 @@ TEST(CommandPage, DescriptionRowsFollowEveryChangeOfTheSources)
     ::SendMessageW(list, LB_DELETESTRING, 1, 0);
     ::SendMessageW(host.Item(IDC_ACTION_MOVE), BM_CLICK, 0, 0);
     EXPECT_TRUE(PumpUntil(rowsMatch, 5000));
-    shellfolders::SetShowDescriptions(false);
+    SetDescriptionView(false);
 }
 
 TEST(CommandPage, ActionGroupChangesActionLabelsAndLayout)
@@ -424,5 +424,5 @@ TEST(CommandPage, Screenshots)
                                                       : L"command-page-specifications.png");
         EXPECT_FALSE(shot.empty());
     }
-    shellfolders::SetShowDescriptions(false);
+    SetDescriptionView(false);
 }

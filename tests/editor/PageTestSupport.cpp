@@ -8,13 +8,20 @@
 #include <vector>
 
 #include "ComPtr.h"
-#include "ShellFolderCache.h"
+#include "ShellDisplayPrefs.h"
 #include "TaskelStrings.h"
+
+void SetDescriptionView(bool descriptions)
+{
+    ShellDisplayPrefs prefs = GetShellDisplayPrefs();
+    prefs.showDescriptions = descriptions;
+    SetShellDisplayPrefs(prefs);
+}
 
 CPageHost::CPageHost(const std::wstring &path, bool readOnly, bool descriptions)
 {
     SetTaskelResourceModule(::GetModuleHandleW(nullptr));
-    shellfolders::SetShowDescriptions(descriptions);
+    SetDescriptionView(descriptions);
     m_page = std::make_unique<CTaskelPropPage>(::GetModuleHandleW(nullptr));
     m_page->SetFileName(path);
     m_load = m_page->Load(nullptr, readOnly);

@@ -31,6 +31,8 @@ class CPageHost
     HRESULT m_load = E_FAIL;
 };
 
+// The view the command pages show (the process-wide display preference).
+void SetDescriptionView(bool descriptions);
 // Dispatches messages for `ms` milliseconds (at least one round).
 void Pump(DWORD ms);
 // Pumps until `done` holds or `ms` passed; returns `done()`.

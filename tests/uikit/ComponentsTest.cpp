@@ -13,7 +13,6 @@
 #include "FileList.h"
 #include "FileTypeList.h"
 #include "FolderTree.h"
-#include "ShellDisplayPrefs.h"
 #include "TestFiles.h"
 
 using namespace foldertree;
@@ -214,7 +213,7 @@ TEST(FolderTreeControl, ExpandsSelectsAndRenamesInPlace)
     EXPECT_EQ(tree.SelectedFolder(), root + L"renamed\\");
 }
 
-TEST(FolderTreeControl, HiddenFoldersFollowThePreference)
+TEST(FolderTreeControl, HiddenFoldersFollowTheOwnersQuery)
 {
     const std::wstring root = FreshFolder(L"tree-hidden");
     MakeFolder(root + L"shown");
@@ -224,16 +223,12 @@ TEST(FolderTreeControl, HiddenFoldersFollowThePreference)
     HWND treeWindow = host.Child(WC_TREEVIEWW, TVS_HASBUTTONS, 100);
     CFolderTree tree;
     tree.Attach(treeWindow);
-    const ShellDisplayPrefs saved = GetShellDisplayPrefs();
-    ShellDisplayPrefs prefs = saved;
-    prefs.showHiddenFolders = false;
-    SetShellDisplayPrefs(prefs);
+    static bool showHidden = false;
+    tree.SetShowHiddenQuery([] { return showHidden; });
     EXPECT_FALSE(tree.SelectFolder(root + L"secret"));
-    prefs.showHiddenFolders = true;
-    SetShellDisplayPrefs(prefs);
+    showHidden = true;
     tree.Refresh();
     EXPECT_TRUE(tree.SelectFolder(root + L"secret"));
-    SetShellDisplayPrefs(saved);
 }
 
 TEST(FileListControl, ShowsFilteredFilesAndReportsSelection)

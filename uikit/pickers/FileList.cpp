@@ -9,7 +9,6 @@
 #include <algorithm>
 
 #include "NoCase.h"
-#include "ShellDisplayPrefs.h"
 #include "Trace.h"
 #include "UniqueHandle.h"
 
@@ -90,7 +89,7 @@ bool CFileList::Refresh()
     std::vector<filelist::Entry> entries;
     const bool read = filelist::ReadFolder(m_folder, entries);
     const std::vector<std::wstring> selected = SelectedNames();
-    m_names = filelist::VisibleNames(entries, m_filter, GetShellDisplayPrefs().showHiddenFolders);
+    m_names = filelist::VisibleNames(entries, m_filter, m_showHidden && m_showHidden());
     m_filling = true;
     ::SendMessageW(m_list, WM_SETREDRAW, FALSE, 0);
     ListView_DeleteAllItems(m_list);

@@ -9,7 +9,6 @@
 #include <algorithm>
 
 #include "NoCase.h"
-#include "ShellDisplayPrefs.h"
 #include "Trace.h"
 #include "UniqueHandle.h"
 
@@ -199,7 +198,7 @@ void CFolderTree::FillChildren(HTREEITEM item)
     node->filled = true;
     const std::wstring path = node->path; // the node list may grow below
     std::vector<std::wstring> names;
-    if (!path.empty()) names = ChildFolderNames(path, GetShellDisplayPrefs().showHiddenFolders);
+    if (!path.empty()) names = ChildFolderNames(path, m_showHidden && m_showHidden());
     ::SendMessageW(m_tree, WM_SETREDRAW, FALSE, 0);
     for (const std::wstring &name : names)
         InsertFolder(item, path + name + L"\\", name);

@@ -1,7 +1,7 @@
 // CFolderTree: a tree-view control of the file system's folders, with the
 // shell's icons. The disks are the roots; a folder's subfolders are read
-// when it is first expanded. Hidden folders are listed only when the
-// display preference asks for them. A folder can be renamed in place (the
+// when it is first expanded. Hidden folders are listed only while the
+// owner's hidden-folder query answers true. A folder can be renamed in place (the
 // tree's label editing renames it on disk). The foldertree functions are
 // the decisions behind it, callable without a window.
 #pragma once
@@ -49,6 +49,9 @@ class CFolderTree
     // and the disks as roots.
     void Attach(HWND tree);
     HWND Window() const { return m_tree; }
+    // Asked each time a folder is read whether hidden folders are listed
+    // (null: they are not).
+    void SetShowHiddenQuery(bool (*showHidden)()) { m_showHidden = showHidden; }
 
     // Expands the tree down to `folder` and selects it. When only part of
     // the path exists, the deepest existing folder is selected; false then
@@ -96,4 +99,5 @@ class CFolderTree
     HTREEITEM m_boldItem = nullptr;
     int m_folderImage = -1;
     int m_openFolderImage = -1;
+    bool (*m_showHidden)() = nullptr;
 };

@@ -45,6 +45,9 @@ class CFileList
     // selection.
     void Attach(HWND list);
     HWND Window() const { return m_list; }
+    // Asked at each refresh whether hidden and system files are listed
+    // (null: they are not).
+    void SetShowHiddenQuery(bool (*showHidden)()) { m_showHidden = showHidden; }
 
     // Shows the files of `folder` (with or without trailing backslash);
     // false, with an empty list, when the folder cannot be read.
@@ -73,4 +76,5 @@ class CFileList
     std::wstring m_filter = L"*";
     std::vector<std::wstring> m_names;
     bool m_filling = false;
+    bool (*m_showHidden)() = nullptr;
 };

@@ -15,7 +15,6 @@
 
 #include "ComObject.h"
 #include "NoCase.h"
-#include "ShellDisplayPrefs.h"
 #include "ShellFolderNames.h"
 #include "FxException.h"
 #include "Trace.h"
@@ -169,30 +168,6 @@ void Enqueue(Cache &c, bool volume, const std::wstring &path)
 }
 
 } // namespace
-
-bool ShowDescriptions()
-{
-    return GetShellDisplayPrefs().showDescriptions;
-}
-
-void SetShowDescriptions(bool show)
-{
-    ShellDisplayPrefs prefs = GetShellDisplayPrefs();
-    prefs.showDescriptions = show;
-    SetShellDisplayPrefs(prefs);
-}
-
-bool ShowHiddenFolders()
-{
-    return GetShellDisplayPrefs().showHiddenFolders;
-}
-
-void SetShowHiddenFolders(bool show)
-{
-    ShellDisplayPrefs prefs = GetShellDisplayPrefs();
-    prefs.showHiddenFolders = show;
-    SetShellDisplayPrefs(prefs);
-}
 
 void RegisterFolder(const std::wstring &folder)
 {

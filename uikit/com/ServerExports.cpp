@@ -3,7 +3,6 @@
 
 #include "ClassObjects.h"
 #include "ComObject.h"
-#include "PropertyPageObj.h"
 #include "Trace.h"
 
 namespace fx
@@ -22,11 +21,11 @@ HRESULT TracedGetClassObject(REFCLSID clsid, REFIID iid, void **out, const char 
     return hr;
 }
 
-HRESULT TracedCanUnloadNow(const char *source, int line)
+HRESULT TracedCanUnloadNow(size_t (*sweep)(), const char *source, int line)
 {
     // Pages a sheet has let go hold the library only through their page
     // objects: those are released first.
-    SweepUnusedPageObjects();
+    if (sweep) sweep();
     HRESULT hr = CanUnloadNow();
     if (FAILED(hr))
     {

@@ -14,9 +14,10 @@ namespace fx
 HRESULT TracedGetClassObject(REFCLSID clsid, REFIID iid, void **out, const char *source,
                              int line);
 
-// Releases the page objects no sheet uses any more, then answers whether
-// the library may unload (S_OK) or not (S_FALSE, also after a failure,
-// which is traced as "DllCanUnloadNow" at `source`, `line`).
-HRESULT TracedCanUnloadNow(const char *source, int line);
+// Runs `sweep` first (a library that hands pages to foreign sheets releases
+// the page objects no sheet uses any more; null: nothing to release), then
+// answers whether the library may unload (S_OK) or not (S_FALSE, also after
+// a failure, which is traced as "DllCanUnloadNow" at `source`, `line`).
+HRESULT TracedCanUnloadNow(size_t (*sweep)(), const char *source, int line);
 
 } // namespace fx

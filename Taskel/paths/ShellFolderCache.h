@@ -1,8 +1,6 @@
-// The shell-folder information of the editor: the two process-wide display
-// preferences (show descriptions, show hidden folders) and a cache of disk
-// labels and folder display names that a background thread of its own
-// gathers, so that pages can show many paths at once without waiting for
-// the disks. Pages poll IsComplete and show what is known meanwhile.
+// The shell-folder information of the editor: a cache of disk labels and
+// folder display names that a background thread of its own gathers, so
+// that pages can show many paths at once without waiting for the disks. Pages poll IsComplete and show what is known meanwhile.
 #pragma once
 
 #include <windows.h>
@@ -11,13 +9,6 @@
 
 namespace shellfolders
 {
-
-// The display preferences shared by every page of the process (kept by
-// ShellDisplayPrefs; these read and change them one at a time).
-bool ShowDescriptions();
-void SetShowDescriptions(bool show);
-bool ShowHiddenFolders();
-void SetShowHiddenFolders(bool show);
 
 // Queues the folder of a path (and its disk) for gathering; returns at once.
 void RegisterFolder(const std::wstring &folder);
