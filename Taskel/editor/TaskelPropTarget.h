@@ -40,7 +40,6 @@ class CTaskelPropTarget : public CPropertyPageExEx
     template <class F> void Guarded(const char *source, int line, F &&step);
 
   private:
-
     IWizardSteps &m_steps;
 };
 

@@ -1,6 +1,7 @@
 // The shell-folder information of the editor: a cache of disk labels and
 // folder display names that a background thread of its own gathers, so
-// that pages can show many paths at once without waiting for the disks. Pages poll IsComplete and show what is known meanwhile.
+// that pages can show many paths at once without waiting for the disks. Pages poll IsComplete and
+// show what is known meanwhile.
 #pragma once
 
 #include <windows.h>

@@ -21,7 +21,8 @@ using namespace filetypes;
 
 TEST(FolderTreeRules, ChainsRunFromTheRootDown)
 {
-    EXPECT_EQ(PathChain(L"C:\\a\\b"), (std::vector<std::wstring>{L"C:\\", L"C:\\a\\", L"C:\\a\\b\\"}));
+    EXPECT_EQ(PathChain(L"C:\\a\\b"),
+              (std::vector<std::wstring>{L"C:\\", L"C:\\a\\", L"C:\\a\\b\\"}));
     EXPECT_EQ(PathChain(L"C:\\a\\b\\"), PathChain(L"C:\\a\\b"));
     EXPECT_EQ(PathChain(L"C:\\"), (std::vector<std::wstring>{L"C:\\"}));
     EXPECT_EQ(PathChain(L"\\\\srv\\share\\x"),
@@ -77,7 +78,8 @@ TEST(FileListRules, FilterByNameAndType)
               (std::vector<std::wstring>{L"notes.txt", L"report.txt"}));
     EXPECT_EQ(VisibleNames(entries, L"*.txt", true),
               (std::vector<std::wstring>{L"notes.txt", L"report.txt", L"secret.txt", L"sys.txt"}));
-    EXPECT_EQ(VisibleNames(entries, L"rep*.txt", false), (std::vector<std::wstring>{L"report.txt"}));
+    EXPECT_EQ(VisibleNames(entries, L"rep*.txt", false),
+              (std::vector<std::wstring>{L"report.txt"}));
     EXPECT_EQ(VisibleNames(entries, L"REP*", false),
               (std::vector<std::wstring>{L"rep1.doc", L"report.txt"}));
     EXPECT_TRUE(VisibleNames(entries, L"*.xls", true).empty());
@@ -133,8 +135,9 @@ struct Host
             ::RegisterClassW(&wc);
             registered = true;
         }
-        window = ::CreateWindowExW(0, L"ComponentsTestHost", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                   0, 0, 400, 400, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
+        window =
+            ::CreateWindowExW(0, L"ComponentsTestHost", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                              0, 0, 400, 400, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
     }
     ~Host() { ::DestroyWindow(window); }
     HWND Child(const wchar_t *cls, DWORD style, int id)
@@ -146,10 +149,12 @@ struct Host
     static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp)
     {
         if (m == WM_NCCREATE)
-            ::SetWindowLongPtrW(w, GWLP_USERDATA,
-                                reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW *>(lp)->lpCreateParams));
+            ::SetWindowLongPtrW(
+                w, GWLP_USERDATA,
+                reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW *>(lp)->lpCreateParams));
         auto *self = reinterpret_cast<Host *>(::GetWindowLongPtrW(w, GWLP_USERDATA));
-        if (m == WM_NOTIFY && self && self->onNotify) return self->onNotify(reinterpret_cast<NMHDR *>(lp));
+        if (m == WM_NOTIFY && self && self->onNotify)
+            return self->onNotify(reinterpret_cast<NMHDR *>(lp));
         return ::DefWindowProcW(w, m, wp, lp);
     }
 };
@@ -171,7 +176,8 @@ TEST(FolderTreeControl, ExpandsSelectsAndRenamesInPlace)
     MakeFolder(root + L"one\\deep");
     MakeFolder(root + L"two");
     Host host;
-    HWND treeWindow = host.Child(WC_TREEVIEWW, TVS_HASBUTTONS | TVS_EDITLABELS | TVS_SHOWSELALWAYS, 100);
+    HWND treeWindow =
+        host.Child(WC_TREEVIEWW, TVS_HASBUTTONS | TVS_EDITLABELS | TVS_SHOWSELALWAYS, 100);
     CFolderTree tree;
     tree.Attach(treeWindow);
     int changes = 0;
@@ -218,7 +224,8 @@ TEST(FolderTreeControl, HiddenFoldersFollowTheOwnersQuery)
     const std::wstring root = FreshFolder(L"tree-hidden");
     MakeFolder(root + L"shown");
     MakeFolder(root + L"secret");
-    ::SetFileAttributesW((root + L"secret").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
+    ::SetFileAttributesW((root + L"secret").c_str(),
+                         FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_DIRECTORY);
     Host host;
     HWND treeWindow = host.Child(WC_TREEVIEWW, TVS_HASBUTTONS, 100);
     CFolderTree tree;

@@ -11,8 +11,7 @@ namespace fx
 
 // The class object from the class-object list; a failure is traced as
 // "DllGetClassObject" at `source`, `line`.
-HRESULT TracedGetClassObject(REFCLSID clsid, REFIID iid, void **out, const char *source,
-                             int line);
+HRESULT TracedGetClassObject(REFCLSID clsid, REFIID iid, void **out, const char *source, int line);
 
 // Runs `sweep` first (a library that hands pages to foreign sheets releases
 // the page objects no sheet uses any more; null: nothing to release), then

@@ -67,8 +67,8 @@ void CFileList::Attach(HWND list)
 {
     m_list = list;
     SHFILEINFOW info{};
-    HIMAGELIST images = reinterpret_cast<HIMAGELIST>(::SHGetFileInfoW(
-        L"C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    HIMAGELIST images = reinterpret_cast<HIMAGELIST>(
+        ::SHGetFileInfoW(L"C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
     // The system image list is shared: the list must not destroy it.
     LONG_PTR style = ::GetWindowLongPtrW(m_list, GWL_STYLE);
     style = (style & ~(LVS_SINGLESEL | LVS_TYPEMASK)) | LVS_LIST | LVS_SHAREIMAGELISTS |
@@ -124,7 +124,7 @@ int CFileList::Count() const
 std::wstring CFileList::NameAt(int index) const
 {
     return index >= 0 && static_cast<size_t>(index) < m_names.size() ? m_names[index]
-                                                                      : std::wstring();
+                                                                     : std::wstring();
 }
 
 std::vector<std::wstring> CFileList::SelectedNames() const

@@ -88,9 +88,8 @@ std::vector<std::wstring> ChildFolderNames(const std::wstring &folder, bool show
 {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW data;
-    fx::unique_find find(
-        ::FindFirstFileExW((WithBackslash(folder) + L"*").c_str(), FindExInfoBasic, &data,
-                           FindExSearchLimitToDirectories, nullptr, 0));
+    fx::unique_find find(::FindFirstFileExW((WithBackslash(folder) + L"*").c_str(), FindExInfoBasic,
+                                            &data, FindExSearchLimitToDirectories, nullptr, 0));
     if (!find.is_valid()) return names;
     do
     {
@@ -120,8 +119,8 @@ void CFolderTree::Attach(HWND tree)
 {
     m_tree = tree;
     SHFILEINFOW info{};
-    HIMAGELIST images = reinterpret_cast<HIMAGELIST>(::SHGetFileInfoW(
-        L"C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    HIMAGELIST images = reinterpret_cast<HIMAGELIST>(
+        ::SHGetFileInfoW(L"C:\\", 0, &info, sizeof(info), SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
     // The system image list is shared: the tree must not destroy it.
     if (images)
     {
@@ -130,8 +129,8 @@ void CFolderTree::Attach(HWND tree)
         TreeView_SetImageList(m_tree, images, TVSIL_NORMAL);
     }
     m_folderImage = SystemIcon(L"folder", FILE_ATTRIBUTE_DIRECTORY, SHGFI_USEFILEATTRIBUTES);
-    m_openFolderImage = SystemIcon(L"folder", FILE_ATTRIBUTE_DIRECTORY,
-                                   SHGFI_USEFILEATTRIBUTES | SHGFI_OPENICON);
+    m_openFolderImage =
+        SystemIcon(L"folder", FILE_ATTRIBUTE_DIRECTORY, SHGFI_USEFILEATTRIBUTES | SHGFI_OPENICON);
     FillRoots();
 }
 
@@ -230,7 +229,8 @@ void CFolderTree::ResetChildren(HTREEITEM item)
 
 HTREEITEM CFolderTree::FindChild(HTREEITEM parent, const std::wstring &path)
 {
-    HTREEITEM child = parent == TVI_ROOT ? TreeView_GetRoot(m_tree) : TreeView_GetChild(m_tree, parent);
+    HTREEITEM child =
+        parent == TVI_ROOT ? TreeView_GetRoot(m_tree) : TreeView_GetChild(m_tree, parent);
     for (; child; child = TreeView_GetNextSibling(m_tree, child))
         if (EqualNoCase(ItemPath(child), path)) return child;
     return nullptr;
@@ -246,7 +246,8 @@ bool CFolderTree::SelectFolder(const std::wstring &folder)
     {
         if (parent != TVI_ROOT) FillChildren(parent);
         HTREEITEM item = FindChild(parent, step);
-        if (!item && parent == TVI_ROOT && ::GetFileAttributesW(step.c_str()) != INVALID_FILE_ATTRIBUTES)
+        if (!item && parent == TVI_ROOT &&
+            ::GetFileAttributesW(step.c_str()) != INVALID_FILE_ATTRIBUTES)
             item = InsertFolder(TVI_ROOT, step, step.substr(0, step.size() - 1)); // a UNC share
         if (!item) break;
         if (found) TreeView_Expand(m_tree, found, TVE_EXPAND);
@@ -337,8 +338,7 @@ bool CFolderTree::HandleNotify(NMHDR *header, LRESULT &result, bool &folderChang
     if (!header || header->hwndFrom != m_tree) return false;
     switch (header->code)
     {
-    case TVN_ITEMEXPANDINGW:
-    {
+    case TVN_ITEMEXPANDINGW: {
         auto *view = reinterpret_cast<NMTREEVIEWW *>(header);
         if (view->action & TVE_EXPAND) FillChildren(view->itemNew.hItem);
         result = FALSE;
@@ -348,15 +348,13 @@ bool CFolderTree::HandleNotify(NMHDR *header, LRESULT &result, bool &folderChang
         folderChanged = true;
         result = 0;
         return true;
-    case TVN_BEGINLABELEDITW:
-    {
+    case TVN_BEGINLABELEDITW: {
         // Disks keep their names.
         auto *info = reinterpret_cast<NMTVDISPINFOW *>(header);
         result = TreeView_GetParent(m_tree, info->item.hItem) == nullptr ? TRUE : FALSE;
         return true;
     }
-    case TVN_ENDLABELEDITW:
-    {
+    case TVN_ENDLABELEDITW: {
         auto *info = reinterpret_cast<NMTVDISPINFOW *>(header);
         result = FALSE;
         if (info->item.pszText && RenameItem(info->item.hItem, info->item.pszText))
