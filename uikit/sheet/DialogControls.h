@@ -1,11 +1,23 @@
 // Thin wrappers over a dialog's controls: a window reference with text,
 // enabling and visibility, a button with its check state and a click, and
-// an edit field. They own nothing; the dialog destroys its controls.
+// an edit field. They own nothing; the dialog destroys its controls. The
+// owner of a popup menu (unique_menu) destroys it.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+
+#include "UniqueHandle.h"
+
+// A menu made with CreateMenu or CreatePopupMenu, destroyed with its owner.
+struct hmenu_traits
+{
+    using type = HMENU;
+    static type invalid() noexcept { return nullptr; }
+    static void close(type menu) noexcept { ::DestroyMenu(menu); }
+};
+using unique_menu = fx::unique_any<hmenu_traits>;
 
 class CControl
 {
