@@ -47,6 +47,31 @@ INT_PTR Answer(HWND window, UINT message, bool handled, LRESULT result)
 }
 } // namespace
 
+bool AnswerAfterThrow(UINT message, UINT code, LRESULT &result)
+{
+    if (message != WM_NOTIFY) return false;
+    switch (code)
+    {
+    case PSN_APPLY:
+        result = PSNRET_INVALID_NOCHANGEPAGE;
+        return true;
+    case PSN_WIZFINISH:
+        result = TRUE;
+        return true;
+    case PSN_WIZNEXT:
+    case PSN_WIZBACK:
+        result = -1;
+        return true;
+    case PSN_SETACTIVE:
+    case PSN_KILLACTIVE:
+    case PSN_QUERYCANCEL:
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
 HINSTANCE UikitModule()
 {
     HMODULE module = nullptr;
@@ -78,6 +103,12 @@ void CPropertyPageExEx::SetHeaderTitle(const std::wstring &text)
 void CPropertyPageExEx::SetHeaderSubtitle(const std::wstring &text)
 {
     m_headerSubtitle = text;
+}
+
+void CPropertyPageExEx::SetTrapSite(const TraceSite &site, DWORD level)
+{
+    m_trapSite = site;
+    m_trapLevel = level;
 }
 
 void CPropertyPageExEx::SetRefParent(UINT *counter)
@@ -249,6 +280,22 @@ INT_PTR CPropertyPageExEx::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
     return Answer(m_window, message, handled, result);
 }
 
+INT_PTR CPropertyPageExEx::TrappedDispatch(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // Pages without a site of their own trace as the page base.
+    const TraceSite site = m_trapSite.source ? m_trapSite : TraceSite{TRACE_SOURCE, __LINE__};
+    const DWORD level = m_trapSite.source ? m_trapLevel : 2;
+    try
+    {
+        return Dispatch(message, wParam, lParam);
+    }
+    TRACE_CATCH_ALL_IN(level, site.source, site.line)
+    const auto *header = message == WM_NOTIFY ? reinterpret_cast<const NMHDR *>(lParam) : nullptr;
+    LRESULT result = 0;
+    const bool answered = AnswerAfterThrow(message, header ? header->code : 0, result);
+    return Answer(m_window, message, answered, result);
+}
+
 INT_PTR CALLBACK CPropertyPageExEx::DialogProc(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam)
 {
@@ -277,7 +324,7 @@ INT_PTR CALLBACK CPropertyPageExEx::DialogProc(HWND window, UINT message, WPARAM
             page->m_window = nullptr;
             return FALSE;
         }
-        return page->Dispatch(message, wParam, lParam);
+        return page->TrappedDispatch(message, wParam, lParam);
     }
     TRACE_CATCH_ALL(2)
     return FALSE;

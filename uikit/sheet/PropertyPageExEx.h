@@ -4,8 +4,9 @@
 // page handle, and runs one shared dialog procedure for all pages: the page
 // object comes from PROPSHEETPAGEW::lParam at WM_INITDIALOG, is kept in the
 // window's user data, and every message goes to a small virtual handler.
-// Nothing a handler throws leaves the procedure: it is traced and the
-// message counts as not handled.
+// Nothing a handler throws leaves the procedure: it is traced as the page's
+// own (its trap site) and the message gets the answer that keeps the sheet
+// safe (AnswerAfterThrow), so handlers need no trap of their own.
 //
 // Who frees a page: its owner (a flow that keeps the page in a variable, or
 // the page object that hands it to a sheet another component owns), or the
@@ -19,7 +20,17 @@
 
 #include <string>
 
+#include "Trace.h"
+
 class CPropertyPageExEx;
+
+// The answer of the shared dialog procedure to a message whose handler
+// threw (`code` is the notification code of a WM_NOTIFY): an Apply or a
+// Finish is refused, so the sheet stays open and nothing counts as saved;
+// Next and Back stay on the page; an activation still shows the page, a
+// deactivation and a Cancel are let through, so the user is never held on a
+// failing page. False for every other message: it counts as not handled.
+bool AnswerAfterThrow(UINT message, UINT code, LRESULT &result);
 
 // Told of the platform's page callback (PSPCB_ADDREF, PSPCB_CREATE,
 // PSPCB_RELEASE); a page object counts the sheet's uses of its page with it.
@@ -85,6 +96,11 @@ class CPropertyPageExEx
     void SetModified(bool modified = true);
     // The run-time class name traces show ("CTaskelPropPage").
     virtual const char *ClassName() const { return "CPropertyPageExEx"; }
+    // Where the shared procedure traces what this page's handlers throw:
+    // the page's own source name and number, framework exceptions at
+    // `level`, anything else at level 2. A page that sets none traces as the
+    // page base, both at level 2.
+    void SetTrapSite(const TraceSite &site, DWORD level = 4);
 
     // The shared dialog procedure and page callback (public so that sheets
     // and tests can build descriptions of their own).
@@ -134,6 +150,8 @@ class CPropertyPageExEx
 
   private:
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    // Dispatch inside the page's trap.
+    INT_PTR TrappedDispatch(UINT message, WPARAM wParam, LPARAM lParam);
     bool DispatchSheetNotify(NMHDR *header, LRESULT &result);
 
     UINT m_templateId;
@@ -147,4 +165,6 @@ class CPropertyPageExEx
     bool m_deleteOnRelease = false;
     IPageCallbackSink *m_sink = nullptr;
     HWND m_window = nullptr;
+    TraceSite m_trapSite{};
+    DWORD m_trapLevel = 2;
 };
