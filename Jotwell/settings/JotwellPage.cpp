@@ -10,15 +10,12 @@
 #include "JotwellBrowse.h"
 #include "JotwellSettings.h"
 #include "JotwellStrings.h"
+#include "JotwellTraceSites.h"
 #include "Trace.h"
 #include "resource.h"
 
 namespace
 {
-// Source lines the page's traps report (the data exchange, the folder browser).
-const int kExchangeLine = 117;
-const int kBrowseFolderLine = 594;
-
 const wchar_t kComponentEntry[] = L"Component";
 
 // The level buttons and their levels, highest first.
@@ -47,6 +44,7 @@ CJotwellPage::CJotwellPage()
     Trace(3, L"CJotwellPage::CJotwellPage");
     SetTitle(LoadJotwellString(IDS_JOTWELL_PAGE_TITLE));
     SetActivationContext(LibraryActivationContext());
+    SetTrapSite({TRACE_SOURCE, __LINE__});
 }
 
 CJotwellPage::~CJotwellPage()
@@ -90,14 +88,7 @@ void CJotwellPage::LoadControls()
     {
         FillComponentList();
     }
-    catch (const fx::CException &e)
-    {
-        TraceException(4, e, TRACE_SOURCE, kExchangeLine);
-    }
-    catch (...)
-    {
-        Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, kExchangeLine);
-    }
+    TRACE_CATCH_SITE(4, sites::kJotwellExchange)
 }
 
 void CJotwellPage::FillComponentList()
@@ -251,14 +242,7 @@ void CJotwellPage::OnBrowseFolder()
         m_view.location = chosen;
         OnFileChanged();
     }
-    catch (const fx::CException &e)
-    {
-        TraceException(4, e, TRACE_SOURCE, kBrowseFolderLine);
-    }
-    catch (...)
-    {
-        Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, kBrowseFolderLine);
-    }
+    TRACE_CATCH_SITE(4, sites::kJotwellBrowseFolder)
 }
 
 void CJotwellPage::OnResetLocation()
@@ -272,8 +256,7 @@ void CJotwellPage::OnBrowseFile()
 {
     CommitTypedName();
     std::wstring chosen;
-    if (!BrowseForFile(Window(), MakeFileRequest(m_view.location, m_view.fileName), chosen))
-        return;
+    if (!BrowseForFile(Window(), MakeFileRequest(m_view.location, m_view.fileName), chosen)) return;
     m_view.fileName = chosen;
     OnFileChanged();
 }
