@@ -10,6 +10,11 @@
 #include "ShellFolderCache.h"
 #include "ShellFolderNames.h"
 #include "TestFiles.h"
+#include "Trace.h"
+
+// The trace profile of the path display tests' executable.
+TraceProfile g_traceProfile = {L"Software\\Veltrac\\FerrovanePathsTest", L"FerrovanePathsTest.log",
+                               false, false};
 
 namespace
 {
