@@ -11,6 +11,7 @@
 #include "ComPtr.h"
 #include "FxException.h"
 #include "TaskelStrings.h"
+#include "TaskelTraceSites.h"
 #include "Trace.h"
 #include "UniqueHandle.h"
 #include "resource.h"
@@ -29,11 +30,6 @@ enum : DISPID
     DISPID_JOTWELL_ITEM_KEY_NAME = 6,
 };
 
-// Source positions of the traced calls.
-const int kLineInitialize = 737;
-const int kLineAddPages = 738;
-const int kLineException = 753;
-
 // Property-put by dispatch number, with an optional item index (0: none).
 // A failing put raises the framework's OLE exception, as a dispatch driver
 // does.
@@ -51,8 +47,8 @@ void PutProperty(IDispatch *object, DISPID id, VARIANT value, long index = 0)
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS params = {args, &named, index ? 2u : 1u, 1u};
     fx::COleException::ThrowIfFailed(object->Invoke(id, kNoInterface, LOCALE_USER_DEFAULT,
-                                                    DISPATCH_PROPERTYPUT, &params, nullptr,
-                                                    nullptr, nullptr));
+                                                    DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
+                                                    nullptr));
 }
 
 void PutString(IDispatch *object, DISPID id, const std::wstring &text, long index = 0)
@@ -111,17 +107,16 @@ bool AddJotwellPageUnsafe(HWND sheet, HWND referencePage, bool select)
         FAILED(object.query(__uuidof(IShellPropSheetExt), pages)))
         return false;
 
-    SetTraceLocation(TRACE_SOURCE, kLineInitialize);
+    SetTraceLocation(sites::kJotwellInitialize);
     if (FAILED(LogComErr(1, init->Initialize(nullptr, nullptr, nullptr),
                          L"IShellExtInit Initialize)")))
         return false;
 
     PageInsertion insertion = {sheet, referencePage, -1};
-    SetTraceLocation(TRACE_SOURCE, kLineAddPages);
-    if (FAILED(LogComErr(1,
-                         pages->AddPages(&InsertPageAfterReference,
-                                         reinterpret_cast<LPARAM>(&insertion)),
-                         L"IShellPropSheetExt AddPages")))
+    SetTraceLocation(sites::kJotwellAddPages);
+    if (FAILED(LogComErr(
+            1, pages->AddPages(&InsertPageAfterReference, reinterpret_cast<LPARAM>(&insertion)),
+            L"IShellPropSheetExt AddPages")))
         return false;
 
     if (select && insertion.index >= 0)
@@ -149,21 +144,20 @@ BOOL CALLBACK InsertPageAfterReference(HPROPSHEETPAGE page, LPARAM context)
         auto *insertion = reinterpret_cast<PageInsertion *>(context);
         if (!insertion || !page) return FALSE;
         if (insertion->referencePage)
-            insertion->index = static_cast<int>(::SendMessageW(
-                insertion->sheet, PSM_HWNDTOINDEX,
-                reinterpret_cast<WPARAM>(insertion->referencePage), 0));
+            insertion->index = static_cast<int>(
+                ::SendMessageW(insertion->sheet, PSM_HWNDTOINDEX,
+                               reinterpret_cast<WPARAM>(insertion->referencePage), 0));
         const int position = InsertPosition(insertion->index);
-        const BOOL added =
-            position < 0
-                ? static_cast<BOOL>(::SendMessageW(insertion->sheet, PSM_ADDPAGE, 0,
-                                                   reinterpret_cast<LPARAM>(page)))
-                : static_cast<BOOL>(::SendMessageW(insertion->sheet, PSM_INSERTPAGE,
-                                                   static_cast<WPARAM>(position),
-                                                   reinterpret_cast<LPARAM>(page)));
+        const BOOL added = position < 0
+                               ? static_cast<BOOL>(::SendMessageW(insertion->sheet, PSM_ADDPAGE, 0,
+                                                                  reinterpret_cast<LPARAM>(page)))
+                               : static_cast<BOOL>(::SendMessageW(insertion->sheet, PSM_INSERTPAGE,
+                                                                  static_cast<WPARAM>(position),
+                                                                  reinterpret_cast<LPARAM>(page)));
         if (added)
         {
-            const int answer = static_cast<int>(
-                ::SendMessageW(insertion->sheet, PSM_PAGETOINDEX, 0, reinterpret_cast<LPARAM>(page)));
+            const int answer = static_cast<int>(::SendMessageW(insertion->sheet, PSM_PAGETOINDEX, 0,
+                                                               reinterpret_cast<LPARAM>(page)));
             insertion->index = InsertedPageIndex(answer, position, PageCount(insertion->sheet));
         }
         return added;
@@ -178,13 +172,6 @@ bool AddJotwellPage(HWND sheet, HWND referencePage, bool select)
     {
         return AddJotwellPageUnsafe(sheet, referencePage, select);
     }
-    catch (const fx::CException &e)
-    {
-        TraceException(2, e, TRACE_SOURCE, kLineException);
-    }
-    catch (...)
-    {
-        Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, kLineException);
-    }
+    TRACE_CATCH_SITE(2, sites::kJotwellPage)
     return false;
 }
