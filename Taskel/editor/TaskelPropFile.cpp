@@ -13,16 +13,13 @@
 #include "TaskelExecPath.h"
 #include "TaskelStrings.h"
 #include "TaskelTargetRules.h"
+#include "TaskelTraceSites.h"
 #include "resource.h"
-
-namespace
-{
-constexpr int kActivationLine = 250;
-} // namespace
 
 CTaskelPropFile::CTaskelPropFile(IWizardSteps &steps) : CTaskelPropTarget(IDD_TARGET_FILE, steps)
 {
     Trace(4, L"CTaskelPropFile::CTaskelPropFile");
+    SetTrapSite({TRACE_SOURCE, __LINE__});
 }
 
 bool CTaskelPropFile::OnInitDialog()
@@ -36,7 +33,7 @@ bool CTaskelPropFile::OnInitDialog()
 
 bool CTaskelPropFile::OnSetActive()
 {
-    Guarded(TRACE_SOURCE, kActivationLine, [this] { Activate(); });
+    Guarded(sites::kFileActivate, [this] { Activate(); });
     return true;
 }
 
@@ -96,15 +93,14 @@ void CTaskelPropFile::StoreFile()
 
 void CTaskelPropFile::UpdateList()
 {
-    const std::wstring filter =
-        TargetFileFilter(CEdit(Window(), IDC_TARGET_FILE_NAME).GetText(), m_types.SelectedExtension());
+    const std::wstring filter = TargetFileFilter(CEdit(Window(), IDC_TARGET_FILE_NAME).GetText(),
+                                                 m_types.SelectedExtension());
     const bool newFolder = !EqualNoCase(m_files.Folder(), m_folder);
     if (!newFolder && m_files.Filter() == filter) return;
     m_files.SetFilter(filter);
     if (newFolder)
     {
-        if (!m_files.SetFolder(m_folder))
-            Trace(3, L"No file list for [%s]", m_folder.c_str());
+        if (!m_files.SetFolder(m_folder)) Trace(3, L"No file list for [%s]", m_folder.c_str());
     }
     else
         m_files.Refresh();

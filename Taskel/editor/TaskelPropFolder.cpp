@@ -8,12 +8,11 @@
 #include "TaskelExecPath.h"
 #include "TaskelStrings.h"
 #include "TaskelTargetRules.h"
+#include "TaskelTraceSites.h"
 #include "resource.h"
 
 namespace
 {
-// Where the activation handler's exceptions are traced from.
-constexpr int kActivationLine = 122;
 
 // Sets a flag for the length of a scope (the page's own control updates).
 class CUpdating
@@ -32,6 +31,7 @@ CTaskelPropFolder::CTaskelPropFolder(IWizardSteps &steps)
     : CTaskelPropTarget(IDD_TARGET_FOLDER, steps)
 {
     Trace(4, L"CTaskelPropFolder::CTaskelPropFolder");
+    SetTrapSite({TRACE_SOURCE, __LINE__});
 }
 
 bool CTaskelPropFolder::OnInitDialog()
@@ -44,7 +44,7 @@ bool CTaskelPropFolder::OnInitDialog()
 
 bool CTaskelPropFolder::OnSetActive()
 {
-    Guarded(TRACE_SOURCE, kActivationLine, [this] { Activate(); });
+    Guarded(sites::kFolderActivate, [this] { Activate(); });
     return true;
 }
 
@@ -84,15 +84,16 @@ void CTaskelPropFolder::StoreFolder(const std::wstring &folder)
 void CTaskelPropFolder::ShowFolder()
 {
     CUpdating updating(m_updating);
-    CEdit(Window(), IDC_TARGET_FOLDER_NAME).SetText(DisplayStepFolder(m_folder, m_base, m_relative));
+    CEdit(Window(), IDC_TARGET_FOLDER_NAME)
+        .SetText(DisplayStepFolder(m_folder, m_base, m_relative));
 }
 
 void CTaskelPropFolder::ShowRelativeButton()
 {
     CButton button(Window(), IDC_TARGET_RELATIVE);
     const std::wstring base = execpath::RemoveBackslash(m_base);
-    button.SetText(FormatTaskelString(m_relative ? IDS_TARGET_RELATIVE_START : IDS_TARGET_RELATIVE_TO,
-                                      base));
+    button.SetText(
+        FormatTaskelString(m_relative ? IDS_TARGET_RELATIVE_START : IDS_TARGET_RELATIVE_TO, base));
     button.SetCheck(m_relative);
     button.Enable(!m_base.empty());
 }

@@ -8,11 +8,11 @@
 #include "TaskelExecPath.h"
 #include "TaskelStrings.h"
 #include "TaskelTargetRules.h"
+#include "TaskelTraceSites.h"
 #include "resource.h"
 
 namespace
 {
-constexpr int kActivationLine = 97;
 
 class CWaitCursor
 {
@@ -35,6 +35,7 @@ CTaskelPropLocation::CTaskelPropLocation(IWizardSteps &steps)
     : CTaskelPropTarget(IDD_TARGET_LOCATION, steps)
 {
     Trace(4, L"CTaskelPropLocation::CTaskelPropLocation");
+    SetTrapSite({TRACE_SOURCE, __LINE__});
 }
 
 bool CTaskelPropLocation::OnInitDialog()
@@ -49,7 +50,7 @@ bool CTaskelPropLocation::OnInitDialog()
 
 bool CTaskelPropLocation::OnSetActive()
 {
-    Guarded(TRACE_SOURCE, kActivationLine, [this] { Activate(); });
+    Guarded(sites::kLocationActivate, [this] { Activate(); });
     return true;
 }
 

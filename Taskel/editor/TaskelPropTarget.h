@@ -35,9 +35,9 @@ class CTaskelPropTarget : public CPropertyPageExEx
     void NameControls();
     // Header texts through the state, then the buttons.
     void Activated();
-    // Runs an activation step; exceptions are traced as the page's own
-    // (`source`, `line`) and swallowed, so the page still shows.
-    template <class F> void Guarded(const char *source, int line, F &&step);
+    // Runs an activation step; exceptions are traced at the page's fixed
+    // `site` and swallowed, so the page still shows.
+    template <class F> void Guarded(const TraceSite &site, F &&step);
 
   private:
     IWizardSteps &m_steps;
@@ -46,18 +46,11 @@ class CTaskelPropTarget : public CPropertyPageExEx
 #include "FxException.h"
 #include "Trace.h"
 
-template <class F> void CTaskelPropTarget::Guarded(const char *source, int line, F &&step)
+template <class F> void CTaskelPropTarget::Guarded(const TraceSite &site, F &&step)
 {
     try
     {
         step();
     }
-    catch (const fx::CException &e)
-    {
-        TraceException(4, e, source, line);
-    }
-    catch (...)
-    {
-        Trace(2, L"*** Exception *** at %hs %d", source, line);
-    }
+    TRACE_CATCH_SITE(4, site)
 }
