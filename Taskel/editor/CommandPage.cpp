@@ -38,8 +38,8 @@ HRESULT CreateCommandPage(const std::wstring &path, CTaskel &command, bool readO
     FollowDisplayPrefs();
     auto commandPage = std::make_unique<CTaskelPropPage>();
     commandPage->SetFileName(path);
-    const HRESULT hr = commandPage->Load(&command, readOnly);
-    if (FAILED(hr)) return hr;
+    HRESULT hr = S_OK;
+    RETURN_IF_FAILED(2, hr = commandPage->Load(&command, readOnly));
     page = std::move(commandPage);
     return hr;
 }
@@ -54,8 +54,8 @@ HRESULT OpenCommandPage(const std::wstring &path, std::unique_ptr<CTaskelPropPag
     if (!commandPage) return E_OUTOFMEMORY;
     created = true;
     commandPage->SetFileName(path);
-    const HRESULT hr = commandPage->Load(nullptr, IsReadOnlyFile(path));
-    if (FAILED(hr)) return hr;
+    HRESULT hr = S_OK;
+    RETURN_IF_FAILED(2, hr = commandPage->Load(nullptr, IsReadOnlyFile(path)));
     page = std::move(commandPage);
     return hr;
 }
