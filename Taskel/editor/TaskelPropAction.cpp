@@ -2,33 +2,20 @@
 #define TRACE_SOURCE "Taskel\\TaskelPropAction"
 #include "TaskelPropAction.h"
 
-#include <shellapi.h>
-
 #include "AccessibleName.h"
 #include "DialogControls.h"
 #include "FxException.h"
-#include "RichText.h"
-#include "ShellDisplayPrefs.h"
 #include "TaskelClass.h"
-#include "TaskelPreferences.h"
+#include "TaskelTraceSites.h"
 #include "Trace.h"
 #include "WizardState.h"
 #include "resource.h"
-
-namespace
-{
-// Source lines the page's exception traces name.
-enum : int
-{
-    LINE_EXCHANGE = 124,
-    LINE_ACTIVATE = 185,
-};
-} // namespace
 
 CTaskelPropAction::CTaskelPropAction(WizardState *state, HINSTANCE resources)
     : CTaskelPropBase(IDD_WIZARD_ACTION, resources), m_state(state)
 {
     Trace(4, L"CTaskelPropAction::CTaskelPropAction");
+    SetTrapSite({TRACE_SOURCE, __LINE__});
     if (m_state) SetDocument(m_state->Command());
 }
 
@@ -41,16 +28,12 @@ bool CTaskelPropAction::OnInitDialog()
 {
     try
     {
+        CTaskelPropBase::OnInitDialog();
         CTaskel *command = Document();
-        if (command && command->GetAction() == EDIT_ACTION_NONE) command->SetAction(EDIT_ACTION_COPY);
+        if (command && command->GetAction() == EDIT_ACTION_NONE)
+            command->SetAction(EDIT_ACTION_COPY);
 
-        AttachRichText(Item(IDC_PREF_DESCRIPTIONS));
-        AttachRichText(Item(IDC_PREF_SPECIFICATIONS));
-        AttachRichText(Item(IDC_PREF_PRODUCT), ProductLine(Resources()));
-        const std::wstring link =
-            std::wstring(L"<a href=\"") + kProductWebPage + L"\">" + kProductWebPage + L"</a>";
-        CControl(Window(), IDC_PREF_LINK).SetText(link);
-
+        m_prefs.Attach(Window(), Resources());
         // What a screen reader announces for the edit and the link.
         SetAccessibleName(Item(IDC_ACTION_NAME), L"Command Name");
         SetAccessibleName(Item(IDC_PREF_LINK), L"Web Link");
@@ -64,14 +47,7 @@ bool CTaskelPropAction::OnInitDialog()
         UpdateActionEnabling();
         DoDataExchange(false);
     }
-    catch (const fx::CException &e)
-    {
-        TraceException(4, e, TRACE_SOURCE, LINE_EXCHANGE);
-    }
-    catch (...)
-    {
-        Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, LINE_EXCHANGE);
-    }
+    TRACE_CATCH_SITE(4, sites::kActionExchange)
     return true;
 }
 
@@ -79,28 +55,15 @@ void CTaskelPropAction::OnDestroy()
 {
     ClearAccessibleName(Item(IDC_ACTION_NAME));
     ClearAccessibleName(Item(IDC_PREF_LINK));
+    m_prefs.Detach();
     CTaskelPropBase::OnDestroy();
 }
 
-// The four actions are open with a command; each "and rename" box only
-// under its own action.
 void CTaskelPropAction::UpdateActionEnabling()
 {
     CTaskel *command = m_state ? m_state->Command() : nullptr;
-    for (int id : {IDC_ACTION_MOVE, IDC_ACTION_COPY, IDC_ACTION_DELETE, IDC_ACTION_RENAME})
-        CButton(Window(), id).Enable(command != nullptr);
-    if (!command)
-    {
-        CButton(Window(), IDC_ACTION_MOVERENAME).Enable(false);
-        CButton(Window(), IDC_ACTION_COPYRENAME).Enable(false);
-        return;
-    }
-    UpdateActionControls();
-    const uint32_t action = command->GetAction();
-    CButton(Window(), IDC_ACTION_MOVERENAME)
-        .Enable(action == EDIT_ACTION_MOVE || action == EDIT_ACTION_MOVERENAME);
-    CButton(Window(), IDC_ACTION_COPYRENAME)
-        .Enable(action == EDIT_ACTION_COPY || action == EDIT_ACTION_COPYRENAME);
+    if (command) UpdateActionControls();
+    ActionGroup().EnableFor(command != nullptr, command ? command->GetAction() : 0);
 }
 
 void CTaskelPropAction::DoDataExchange(bool save)
@@ -109,38 +72,17 @@ void CTaskelPropAction::DoDataExchange(bool save)
     {
         if (!save)
         {
-            const ShellDisplayPrefs &prefs = GetShellDisplayPrefs();
-            CButton(Window(), IDC_PREF_DESCRIPTIONS).SetCheck(prefs.showDescriptions);
-            CButton(Window(), IDC_PREF_SPECIFICATIONS).SetCheck(!prefs.showDescriptions);
-            CButton(Window(), IDC_PREF_SHOW_HIDDEN).SetCheck(prefs.showHiddenFolders);
+            m_prefs.Load();
             return;
         }
-        const bool descriptions = CButton(Window(), IDC_PREF_DESCRIPTIONS).IsChecked();
-        const bool specifications = CButton(Window(), IDC_PREF_SPECIFICATIONS).IsChecked();
-        ShellDisplayPrefs prefs = GetShellDisplayPrefs();
-        if (descriptions || specifications) prefs.showDescriptions = descriptions;
-        prefs.showHiddenFolders = CButton(Window(), IDC_PREF_SHOW_HIDDEN).IsChecked();
-        const ShellDisplayPrefs &current = GetShellDisplayPrefs();
-        if (prefs.showDescriptions != current.showDescriptions ||
-            prefs.showHiddenFolders != current.showHiddenFolders)
-        {
-            SetShellDisplayPrefs(prefs);
-            SaveShellDisplayPrefs(HKEY_CURRENT_USER, g_traceProfile.registryKey);
-        }
+        m_prefs.Save();
         if (m_state)
         {
             m_state->SetName(CEdit(Window(), IDC_ACTION_NAME).GetText());
             m_state->SetButtons(*this);
         }
     }
-    catch (const fx::CException &e)
-    {
-        TraceException(4, e, TRACE_SOURCE, LINE_EXCHANGE);
-    }
-    catch (...)
-    {
-        Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, LINE_EXCHANGE);
-    }
+    TRACE_CATCH_SITE(4, sites::kActionExchange)
 }
 
 void CTaskelPropAction::ChangeAction(uint32_t editorAction, bool)
@@ -152,37 +94,26 @@ void CTaskelPropAction::ChangeAction(uint32_t editorAction, bool)
 
 bool CTaskelPropAction::OnCommand(WORD code, WORD id, HWND control)
 {
-    try
+    if (id == IDC_ACTION_NAME)
     {
-        switch (id)
+        if (code == EN_CHANGE && !m_loading)
         {
-        case IDC_ACTION_NAME:
-            if (code == EN_CHANGE && !m_loading)
-            {
-                SetModified(true);
-                DoDataExchange(true);
-            }
-            return true;
-        case IDC_PREF_DESCRIPTIONS:
-        case IDC_PREF_SPECIFICATIONS:
-        case IDC_PREF_SHOW_HIDDEN:
-            if (code == BN_CLICKED) DoDataExchange(true);
-            return true;
-        default:
-            break;
+            SetModified(true);
+            DoDataExchange(true);
         }
+        return true;
     }
-    TRACE_CATCH_ALL(4)
+    if (CDisplayPrefsGroup::IsPreferenceControl(id))
+    {
+        if (code == BN_CLICKED) DoDataExchange(true);
+        return true;
+    }
     return CTaskelPropBase::OnCommand(code, id, control);
 }
 
 bool CTaskelPropAction::OnNotify(UINT_PTR id, NMHDR *header, LRESULT &result)
 {
-    if (id == IDC_PREF_LINK && header && (header->code == NM_CLICK || header->code == NM_RETURN))
-    {
-        ::ShellExecuteW(Window(), L"open", kProductWebPage, nullptr, nullptr, SW_SHOWNORMAL);
-        return true;
-    }
+    if (m_prefs.OnLinkNotify(id, header)) return true;
     return CTaskelPropBase::OnNotify(id, header, result);
 }
 
@@ -194,7 +125,7 @@ bool CTaskelPropAction::OnSetActive()
         DoDataExchange(false);
         if (m_state) m_state->Activated(*this);
     }
-    TRACE_CATCH_ALL_AT(4, LINE_ACTIVATE)
+    TRACE_CATCH_SITE(4, sites::kActionActivate)
     return true;
 }
 

@@ -1,9 +1,12 @@
 // CTaskelPropAction: the wizard's first page (template 121). The user names
-// the new command, picks its action with the command page's action group,
-// and sets the two display preferences with which the later pages show
-// paths; the page also shows the product line and the web link.
+// the new command, picks its action with the action group of the command
+// page's body (the only part of it this template has), and sets the two
+// display preferences with which the later pages show paths through the
+// part the Preferences page uses too; the page also shows the product line
+// and the web link.
 #pragma once
 
+#include "DisplayPrefsGroup.h"
 #include "TaskelPropBase.h"
 
 class WizardState;
@@ -34,5 +37,6 @@ class CTaskelPropAction : public CTaskelPropBase
     void UpdateActionEnabling();
 
     WizardState *m_state;
+    CDisplayPrefsGroup m_prefs;
     bool m_loading = false;
 };

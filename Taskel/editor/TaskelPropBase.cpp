@@ -1,17 +1,12 @@
-// CTaskelPropBase: set-up, activation, the action group, the option boxes
-// and the dispatch of the page's messages to the list and drawing code.
+// CTaskelPropBase: the command, attaching the parts, and the dispatch of
+// the page's messages to them.
 #define TRACE_SOURCE "Taskel\\TaskelPropBase"
 #include "TaskelPropBase.h"
 
-#include <commctrl.h>
-#include <windowsx.h>
-
-#include "DialogControls.h"
-#include "ShellDisplayPrefs.h"
-#include "ShellFolderCache.h"
 #include "TaskelActionGroup.h"
 #include "TaskelClass.h"
-#include "FxException.h"
+#include "TaskelListRules.h"
+#include "TaskelStrings.h"
 #include "Trace.h"
 #include "resource.h"
 
@@ -23,15 +18,13 @@ void CTaskelRef::Reset(CTaskel *command)
 }
 
 CTaskelPropBase::CTaskelPropBase(UINT templateId, HINSTANCE resources)
-    : CPropertyPageExEx(templateId, resources)
+    : CPropertyPageExEx(templateId, resources), m_sources(CEntryList::Role::Sources, *this),
+      m_target(CEntryList::Role::Target, *this), m_commands(*this, m_sources, m_target),
+      m_editing(*this, m_sources, m_target, m_commands)
 {
-}
-
-CTaskelPropBase::~CTaskelPropBase()
-{
-    if (m_boldFont) ::DeleteObject(m_boldFont);
-    if (m_shadowBrush) ::DeleteObject(m_shadowBrush);
-    if (m_lightBrush) ::DeleteObject(m_lightBrush);
+    // What the body's handlers throw is traced under the body's name, on
+    // every page made of it that names no trap of its own.
+    SetTrapSite({TRACE_SOURCE, __LINE__});
 }
 
 void CTaskelPropBase::SetDocument(CTaskel *command)
@@ -47,114 +40,48 @@ void CTaskelPropBase::SetCommandFolder(const std::wstring &folder)
 
 bool CTaskelPropBase::DescriptionView() const
 {
-    return GetShellDisplayPrefs().showDescriptions;
+    return CEntryList::DescriptionView();
 }
 
 bool CTaskelPropBase::OnInitDialog()
 {
     HWND page = Window();
-    for (int id : {IDC_SOURCE_LIST, IDC_TARGET_LIST})
-    {
-        HWND list = Item(id);
-        if (!list) continue;
-        ListView_SetExtendedListViewStyleEx(list, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-        RECT client{};
-        ::GetClientRect(list, &client);
-        LVCOLUMNW column{};
-        column.mask = LVCF_WIDTH | LVCF_FMT;
-        column.fmt = LVCFMT_LEFT;
-        column.cx = client.right - ::GetSystemMetrics(SM_CXVSCROLL);
-        ::SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-    }
-    for (int id :
-         {IDC_SOURCE_LIST, IDC_TARGET_LIST, IDC_SOURCE_DESCRIPTIONS, IDC_TARGET_DESCRIPTIONS})
-        if (HWND list = Item(id))
-            ::SetWindowSubclass(list, TaskelListSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
-    for (int id : {IDC_MOVE_UP, IDC_MOVE_DOWN})
-        if (HWND button = Item(id))
-            ::SetWindowSubclass(button, TaskelButtonSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
-
-    // Descriptions draw with the dialog font and a bold variant of it.
     HFONT font = reinterpret_cast<HFONT>(::SendMessageW(page, WM_GETFONT, 0, 0));
-    LOGFONTW lf{};
-    if (font && ::GetObjectW(font, sizeof(lf), &lf))
-    {
-        lf.lfWeight = FW_BOLD;
-        m_boldFont = ::CreateFontIndirectW(&lf);
-    }
-    HDC dc = ::GetDC(page);
-    HGDIOBJ old = ::SelectObject(dc, font ? font : ::GetStockObject(DEFAULT_GUI_FONT));
-    TEXTMETRICW tm{};
-    ::GetTextMetricsW(dc, &tm);
-    ::SelectObject(dc, old);
-    ::ReleaseDC(page, dc);
-    for (int id : {IDC_SOURCE_DESCRIPTIONS, IDC_TARGET_DESCRIPTIONS})
-        ::SendMessageW(Item(id), LB_SETITEMHEIGHT, 0, tm.tmHeight + 2);
-
-    if (!m_layoutTaken)
-    {
-        auto take = [&](int id, RECT &r) {
-            ::GetWindowRect(Item(id), &r);
-            ::MapWindowPoints(nullptr, page, reinterpret_cast<POINT *>(&r), 2);
-        };
-        take(IDC_SOURCE_LIST, m_sourceRect);
-        take(IDC_TARGET_LIST, m_targetRect);
-        m_layoutTaken = true;
-    }
+    m_actions.Attach(page);
+    m_sources.Attach(page, font);
+    m_target.Attach(page, font);
+    m_options.Attach(page);
+    m_commands.Attach(page);
+    m_editing.Attach(page);
     ShowView();
     return true;
 }
 
 void CTaskelPropBase::OnDestroy()
 {
-    for (int id :
-         {IDC_SOURCE_LIST, IDC_TARGET_LIST, IDC_SOURCE_DESCRIPTIONS, IDC_TARGET_DESCRIPTIONS})
-        if (HWND list = Item(id)) ::RemoveWindowSubclass(list, TaskelListSubclass, 1);
-    for (int id : {IDC_MOVE_UP, IDC_MOVE_DOWN})
-        if (HWND button = Item(id)) ::RemoveWindowSubclass(button, TaskelButtonSubclass, 1);
+    m_editing.Detach();
+    m_commands.Detach();
+    m_options.Detach();
+    m_target.Detach();
+    m_sources.Detach();
+    m_actions.Detach();
 }
 
 void CTaskelPropBase::ShowView()
 {
-    const bool descriptions = DescriptionView();
-    for (int id : {IDC_SOURCE_LIST, IDC_SOURCE_LABEL})
-        CControl(Window(), id).Show(!descriptions);
-    for (int id : {IDC_SOURCE_DESCRIPTIONS, IDC_SOURCE_DESC_LABEL})
-        CControl(Window(), id).Show(descriptions);
+    m_sources.ShowView();
 }
 
 bool CTaskelPropBase::OnSetActive()
 {
-    try
-    {
-        ShowView();
-        UpdateOptionControls();
-        return true;
-    }
-    TRACE_CATCH_ALL(4)
-    return true;
-}
-
-bool CTaskelPropBase::OnApply()
-{
+    ShowView();
+    UpdateOptionControls();
     return true;
 }
 
 void CTaskelPropBase::UpdateActionControls()
 {
-    const uint32_t action = m_document ? m_document->GetAction() : 0;
-    ActionGroupState state = ActionGroupFor(action);
-    for (int id : {IDC_ACTION_MOVE, IDC_ACTION_COPY, IDC_ACTION_RENAME, IDC_ACTION_DELETE})
-        CButton(Window(), id).SetCheck(state.checkedRadio == id);
-    auto apply = [&](int id, const RenameBoxState &box) {
-        CButton button(Window(), id);
-        button.SetCheck(box.checked);
-        button.Enable(box.enabled);
-        button.Show(box.visible);
-    };
-    apply(IDC_ACTION_MOVERENAME, state.moveRename);
-    apply(IDC_ACTION_COPYRENAME, state.copyRename);
-    ::RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    m_actions.Show(m_document ? m_document->GetAction() : 0);
 }
 
 void CTaskelPropBase::ChangeAction(uint32_t editorAction, bool refresh)
@@ -179,44 +106,19 @@ void CTaskelPropBase::OnActionClick(WORD id)
         UpdateActionControls();
         return;
     }
-    const uint32_t action = m_document->GetAction();
-    const bool boxChecked = CButton(Window(), id).IsChecked();
-    const uint32_t next = ActionForClick(id, action, boxChecked);
-    ChangeAction(next, true);
-    if (id == IDC_ACTION_MOVE || id == IDC_ACTION_COPY) ::SetFocus(Item(id));
+    ChangeAction(m_actions.ActionAfterClick(id, m_document->GetAction()), true);
+    m_actions.KeepFocus(id);
 }
 
 void CTaskelPropBase::UpdateOptionControls()
 {
-    CTaskel *command = m_document.Get();
-    m_mask = command ? command->GetOptionMask() : 0;
-    m_shown = ShowOptionBoxes(command != nullptr, command ? command->GetAction() : 0, m_mask,
-                              command ? command->GetOptions() : 0);
-    for (const OptionBoxState &box : m_shown)
-    {
-        CButton button(Window(), box.id);
-        if (!button) continue;
-        button.SetCheck(box.checked);
-        button.Enable(box.enabled);
-        button.Show(box.visible);
-    }
-    for (int id : {IDC_OPT_ERRORS, IDC_OPT_CONFIRM})
-        ::InvalidateRect(Item(id), nullptr, TRUE);
-}
-
-void CTaskelPropBase::ReadOptionBoxes(OptionBoxes &boxes) const
-{
-    boxes = m_shown;
-    for (OptionBoxState &box : boxes)
-        box.checked = CButton(Window(), box.id).IsChecked();
+    m_options.Show(m_document.Get());
 }
 
 void CTaskelPropBase::StoreOptions()
 {
-    if (!m_document) return;
-    OptionBoxes boxes{};
-    ReadOptionBoxes(boxes);
-    const uint32_t options = StoreOptionBoxes(boxes, m_document->GetOptions());
+    if (!m_document || !m_options.IsAttached()) return;
+    const uint32_t options = m_options.Stored(m_document->GetOptions());
     if (options != m_document->GetOptions())
     {
         m_document->SetOptions(options);
@@ -234,171 +136,133 @@ void CTaskelPropBase::OnOptionClick(WORD id)
     }
     StoreOptions();
     UpdateOptionControls();
-    if (id == IDC_OPT_IGNORE_ERRORS)
-        for (int other : {IDC_OPT_ERRORS, IDC_OPT_CONFIRM, IDC_OPT_PROGRESS, IDC_OPT_FILE_PROGRESS})
-            ::InvalidateRect(Item(other), nullptr, TRUE);
+    if (id == IDC_OPT_IGNORE_ERRORS) m_options.RedrawHints();
+}
+
+std::wstring CTaskelPropBase::DisplayText(const std::wstring &entry) const
+{
+    return m_sources.RowText(entry);
+}
+
+bool CTaskelPropBase::NamesPending() const
+{
+    return m_sources.NamesPending();
+}
+
+void CTaskelPropBase::FillSources()
+{
+    if (!m_sources.IsAttached()) return;
+    m_sources.Fill();
+    m_commands.ScheduleButtonRefresh();
+    const ListLabels labels = LabelsForAction(m_document ? m_document->GetAction() : 0);
+    m_sources.SetLabel(LoadTaskelString(labels.sourceId) + L":");
+}
+
+void CTaskelPropBase::FillTarget()
+{
+    if (!m_target.IsAttached()) return;
+    const uint32_t action = m_document ? m_document->GetAction() : 0;
+    ApplyLayout(ActionHasTarget(action));
+    m_target.Fill();
+    const ListLabels labels = LabelsForAction(action);
+    m_target.SetLabel(labels.targetId ? LoadTaskelString(labels.targetId) + L":" : std::wstring());
+}
+
+void CTaskelPropBase::ApplyLayout(bool hasTarget)
+{
+    RECT source = m_sources.HomeRect();
+    if (!hasTarget) source.bottom = m_target.HomeRect().bottom;
+    m_sources.Place(source);
+    m_target.ShowView(hasTarget);
+}
+
+bool CTaskelPropBase::MoveUp()
+{
+    return m_commands.MoveUp();
+}
+
+bool CTaskelPropBase::MoveDown()
+{
+    return m_commands.MoveDown();
 }
 
 bool CTaskelPropBase::OnCommand(WORD code, WORD id, HWND control)
 {
-    try
+    if (IsActionControl(id))
     {
-        if (IsActionControl(id))
-        {
-            if (code == BN_CLICKED) OnActionClick(id);
-            return true;
-        }
-        if (OptionBoxIndex(id) >= 0)
-        {
-            if (code == BN_CLICKED) OnOptionClick(id);
-            return true;
-        }
-        switch (id)
-        {
-        case IDC_MOVE_UP:
-        case IDC_MOVE_DOWN:
-            if (code == BN_CLICKED)
-            {
-                if (m_locked)
-                    ::MessageBeep(MB_OK);
-                else if (id == IDC_MOVE_UP)
-                    MoveUp();
-                else
-                    MoveDown();
-            }
-            return true;
-        case IDC_SOURCE_DESCRIPTIONS:
-        case IDC_TARGET_DESCRIPTIONS:
-            if (code == LBN_DBLCLK)
-                EditWithDialog(control,
-                               static_cast<int>(::SendMessageW(control, LB_GETCURSEL, 0, 0)));
-            else if (code == LBN_SELCHANGE)
-                ScheduleButtonRefresh();
-            return true;
-        default:
-            break;
-        }
+        if (code == BN_CLICKED) OnActionClick(id);
+        return true;
     }
-    TRACE_CATCH_ALL(4)
+    if (OptionBoxIndex(id) >= 0)
+    {
+        if (code == BN_CLICKED) OnOptionClick(id);
+        return true;
+    }
+    if (CEntryCommands::IsMoveButton(id))
+    {
+        if (code == BN_CLICKED) m_commands.OnMoveButton(id);
+        return true;
+    }
+    if (m_editing.OnCommand(code, control)) return true;
     return CPropertyPageExEx::OnCommand(code, id, control);
 }
 
 bool CTaskelPropBase::OnNotify(UINT_PTR id, NMHDR *header, LRESULT &result)
 {
-    if (id != IDC_SOURCE_LIST && id != IDC_TARGET_LIST)
-        return CPropertyPageExEx::OnNotify(id, header, result);
-    try
-    {
-        switch (header->code)
-        {
-        case LVN_BEGINLABELEDITW: {
-            auto *info = reinterpret_cast<NMLVDISPINFOW *>(header);
-            result = m_locked ? TRUE : FALSE;
-            if (m_locked)
-                ::MessageBeep(MB_OK);
-            else if (HWND edit = ListView_GetEditControl(header->hwndFrom))
-                ::SetWindowTextW(edit, SelectedEntry(header->hwndFrom).c_str());
-            (void)info;
-            return true;
-        }
-        case LVN_ENDLABELEDITW: {
-            auto *info = reinterpret_cast<NMLVDISPINFOW *>(header);
-            result = FALSE;
-            if (info->item.pszText)
-                EndLabelEdit(header->hwndFrom, info->item.iItem, info->item.pszText);
-            return true;
-        }
-        case NM_DBLCLK:
-        case NM_RETURN: {
-            int row = ListView_GetNextItem(header->hwndFrom, -1, LVNI_SELECTED);
-            EditWithDialog(header->hwndFrom, row);
-            result = 0;
-            return true;
-        }
-        case LVN_ITEMCHANGED: {
-            auto *change = reinterpret_cast<NMLISTVIEW *>(header);
-            if ((change->uChanged & LVIF_STATE) &&
-                ((change->uNewState ^ change->uOldState) & LVIS_SELECTED))
-                ScheduleButtonRefresh();
-            return true;
-        }
-        default:
-            break;
-        }
-    }
-    TRACE_CATCH_ALL(4)
+    if (m_editing.OnNotify(header, result)) return true;
     return CPropertyPageExEx::OnNotify(id, header, result);
 }
 
 bool CTaskelPropBase::OnTimer(UINT_PTR id)
 {
-    try
-    {
-        switch (id)
+    if (m_commands.OnTimer(id)) return true;
+    for (CEntryList *list : {&m_sources, &m_target})
+        if (id == list->FillTimer())
         {
-        case TIMER_BUTTONS:
-            ::KillTimer(Window(), TIMER_BUTTONS);
-            UpdateMoveButtons();
+            if (list->OnFillTimer(::IsWindowVisible(Sheet()) != FALSE) && list == &m_sources)
+                m_commands.ScheduleButtonRefresh();
             return true;
-        case TIMER_REPEAT_UP:
-            if (!MoveUp()) StopRepeat(TIMER_REPEAT_UP);
-            return true;
-        case TIMER_REPEAT_DOWN:
-            if (!MoveDown()) StopRepeat(TIMER_REPEAT_DOWN);
-            return true;
-        case TIMER_FILL:
-            if (HWND control = Item(IDC_SOURCE_DESCRIPTIONS); control && DescriptionView())
-            {
-                const bool ready = ::IsWindowVisible(Sheet()) && (m_listDrawn || ++m_fillWaits > 20);
-                if (ready && !m_namesRequested) RequestSourceNames();
-                FillSourceRows(control, ready ? INT_MAX : 0, kFillStepMs);
-            }
-            else
-                ::KillTimer(Window(), TIMER_FILL);
-            return true;
-        default:
-            break;
         }
-    }
-    TRACE_CATCH_ALL(4)
     return CPropertyPageExEx::OnTimer(id);
+}
+
+bool CTaskelPropBase::OnContextMenu(HWND window, POINT point)
+{
+    if (m_commands.ContextMenu(window, point)) return true;
+    return CPropertyPageExEx::OnContextMenu(window, point);
 }
 
 bool CTaskelPropBase::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT &result)
 {
-    try
+    switch (message)
     {
-        switch (message)
+    case WM_DRAWITEM: {
+        const auto &item = *reinterpret_cast<const DRAWITEMSTRUCT *>(lParam);
+        bool drawn = m_commands.DrawButton(item);
+        for (CEntryList *list : {&m_sources, &m_target})
+            if (!drawn && list->IsDescriptionList(item.hwndItem))
+            {
+                list->Descriptions().DrawRow(item);
+                drawn = true;
+            }
+        if (!drawn) break;
+        result = TRUE;
+        return true;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        if (HBRUSH brush =
+                m_options.HintBrush(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
         {
-        case WM_DRAWITEM: {
-            auto *item = reinterpret_cast<DRAWITEMSTRUCT *>(lParam);
-            if (item->CtlType == ODT_LISTBOX)
-                DrawListItem(*item);
-            else if (item->CtlType == ODT_BUTTON)
-                DrawMoveButton(*item);
-            else
-                break;
-            result = TRUE;
+            result = reinterpret_cast<LRESULT>(brush);
             return true;
         }
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-            if (HBRUSH brush =
-                    OptionColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
-            {
-                result = reinterpret_cast<LRESULT>(brush);
-                return true;
-            }
-            break;
-        case WM_SYSCOLORCHANGE:
-            if (m_shadowBrush) ::DeleteObject(m_shadowBrush);
-            if (m_lightBrush) ::DeleteObject(m_lightBrush);
-            m_shadowBrush = m_lightBrush = nullptr;
-            break;
-        default:
-            break;
-        }
+        break;
+    case WM_SYSCOLORCHANGE:
+        m_options.DropBrushes();
+        break;
+    default:
+        break;
     }
-    TRACE_CATCH_ALL(4)
     return CPropertyPageExEx::OnMessage(message, wParam, lParam, result);
 }

@@ -6,15 +6,10 @@
 #include "FxException.h"
 #include "ShellDisplayPrefs.h"
 #include "ShellFolderCache.h"
+#include "TaskelTraceSites.h"
 #include "Trace.h"
 #include "WizardState.h"
 #include "resource.h"
-
-namespace
-{
-// The source line the activation's exception trace names.
-constexpr int LINE_ACTIVATE = 90;
-} // namespace
 
 CTaskelPropOptions::CTaskelPropOptions(WizardState *state, HINSTANCE resources)
     : CTaskelPropBase(IDD_TASKEL_PROPPAGE, resources), m_state(state)
@@ -33,8 +28,7 @@ bool CTaskelPropOptions::OnSetActive()
     {
         Trace(4, L"CTaskelPropOptions::OnSetActive");
         SetDocument(m_state ? m_state->Command() : nullptr);
-        if (m_state && m_state->Command())
-            SetCommandFolder(m_state->Folder());
+        if (m_state && m_state->Command()) SetCommandFolder(m_state->Folder());
         CTaskelPropBase::OnSetActive();
         if (Document())
         {
@@ -46,17 +40,13 @@ bool CTaskelPropOptions::OnSetActive()
         }
         if (m_state) m_state->Activated(*this);
     }
-    TRACE_CATCH_ALL_AT(4, LINE_ACTIVATE)
+    TRACE_CATCH_SITE(4, sites::kOptionsActivate)
     return true;
 }
 
 bool CTaskelPropOptions::OnKillActive()
 {
-    try
-    {
-        StoreOptions();
-    }
-    TRACE_CATCH_ALL(4)
+    StoreOptions();
     return true;
 }
 
@@ -71,16 +61,13 @@ LRESULT CTaskelPropOptions::OnWizardBack()
     return m_state ? m_state->GoBack(*this) : -1;
 }
 
-// Finishing stores the boxes as they are shown; the flow then saves.
+// Finishing stores the boxes as they are shown; the flow then saves. Should
+// that throw, the page base's trap keeps the wizard open: a command whose
+// boxes were not stored is not saved as if they were.
 bool CTaskelPropOptions::OnWizardFinish()
 {
-    try
-    {
-        StoreOptions();
-        return !m_state || m_state->CanFinish(*this);
-    }
-    TRACE_CATCH_ALL(4)
-    return true;
+    StoreOptions();
+    return !m_state || m_state->CanFinish(*this);
 }
 
 // Every edit of the command (action, lists, boxes) may change what the

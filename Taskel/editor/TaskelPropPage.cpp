@@ -9,7 +9,6 @@
 #include "FxException.h"
 #include "ShellDisplayPrefs.h"
 #include "ShellFolderCache.h"
-#include "TaskelActionGroup.h"
 #include "TaskelClass.h"
 #include "TaskelGuids.h"
 #include "TaskelStrings.h"
@@ -100,77 +99,65 @@ HRESULT CTaskelPropPage::Load(CTaskel *command, bool readOnly)
 
 bool CTaskelPropPage::OnSetActive()
 {
-    try
+    if (IsTraceEnabled(1)) Trace(4, L"CTaskelPropPage::OnSetActive");
+    if (!m_readOnly && m_file && m_command && Document())
     {
-        if (IsTraceEnabled(1)) Trace(4, L"CTaskelPropPage::OnSetActive");
-        if (!m_readOnly && m_file && m_command && Document())
-        {
-            fx::ComPtr<IStorage> storage;
-            if (SUCCEEDED(m_file.query(IID_IStorage, storage)))
-                if (fx::ComPtr<IPersistStorage> persist = PersistOf(m_command.Get()))
-                    persist->SaveCompleted(storage.get());
-        }
-        SetDocument(m_command.Get());
-        SetLocked(m_readOnly);
-        if (!CTaskelPropBase::OnSetActive()) return false;
-        if (!m_command) return true;
-        if (!shellfolders::IsComplete() && !m_timer)
-        {
-            m_timer = ::SetTimer(Window(), TIMER_ACTIVATE, 1, nullptr);
-            Trace(0x1004, L"CTaskelPropPage ActivateTimer [%u]", static_cast<unsigned>(m_timer));
-        }
-        UpdateActionControls();
-        FillSources();
-        FillTarget();
-        UpdateOptionControls();
+        fx::ComPtr<IStorage> storage;
+        if (SUCCEEDED(m_file.query(IID_IStorage, storage)))
+            if (fx::ComPtr<IPersistStorage> persist = PersistOf(m_command.Get()))
+                persist->SaveCompleted(storage.get());
     }
-    TRACE_CATCH_ALL(4)
+    SetDocument(m_command.Get());
+    SetLocked(m_readOnly);
+    if (!CTaskelPropBase::OnSetActive()) return false;
+    if (!m_command) return true;
+    if (!shellfolders::IsComplete() && !m_timer)
+    {
+        m_timer = ::SetTimer(Window(), TIMER_ACTIVATE, 1, nullptr);
+        Trace(0x1004, L"CTaskelPropPage ActivateTimer [%u]", static_cast<unsigned>(m_timer));
+    }
+    UpdateActionControls();
+    FillSources();
+    FillTarget();
+    UpdateOptionControls();
     return true;
 }
 
 bool CTaskelPropPage::OnTimer(UINT_PTR id)
 {
     if (id != TIMER_ACTIVATE) return CTaskelPropBase::OnTimer(id);
-    try
+    if (!::IsWindowVisible(Sheet()))
     {
-        if (!::IsWindowVisible(Sheet()))
-        {
-            Trace(0x1004, L"CTaskelPropPage ActivateTimer NotVisible");
-            return true;
-        }
-        if (!shellfolders::IsComplete() || NamesPending())
-        {
-            Trace(0x1004, L"CTaskelPropPage ActivateTimer Restart");
-            m_timer = ::SetTimer(Window(), TIMER_ACTIVATE, 1000, nullptr);
-            return true;
-        }
-        Trace(0x1004, L"CTaskelPropPage ActivateTimer Complete");
-        ::KillTimer(Window(), TIMER_ACTIVATE);
-        m_timer = 0;
-        if (GetShellDisplayPrefs().showDescriptions)
-        {
-            FillSources();
-            FillTarget();
-        }
-        Trace(0x1004, L"CTaskelPropPage ActivateTimer Complete Done");
+        Trace(0x1004, L"CTaskelPropPage ActivateTimer NotVisible");
+        return true;
     }
-    TRACE_CATCH_ALL(4)
+    if (!shellfolders::IsComplete() || NamesPending())
+    {
+        Trace(0x1004, L"CTaskelPropPage ActivateTimer Restart");
+        m_timer = ::SetTimer(Window(), TIMER_ACTIVATE, 1000, nullptr);
+        return true;
+    }
+    Trace(0x1004, L"CTaskelPropPage ActivateTimer Complete");
+    ::KillTimer(Window(), TIMER_ACTIVATE);
+    m_timer = 0;
+    if (GetShellDisplayPrefs().showDescriptions)
+    {
+        FillSources();
+        FillTarget();
+    }
+    Trace(0x1004, L"CTaskelPropPage ActivateTimer Complete Done");
     return true;
 }
 
 bool CTaskelPropPage::OnKillActive()
 {
-    try
+    Trace(4, L"CTaskelPropPage::OnKillActive");
+    if (m_file)
     {
-        Trace(4, L"CTaskelPropPage::OnKillActive");
-        if (m_file)
-        {
-            if (fx::ComPtr<IPersistStorage> persist = PersistOf(m_command.Get()))
-                persist->HandsOffStorage();
-            m_file.reset();
-        }
+        if (fx::ComPtr<IPersistStorage> persist = PersistOf(m_command.Get()))
+            persist->HandsOffStorage();
+        m_file.reset();
     }
-    TRACE_CATCH_ALL(4)
     return CTaskelPropBase::OnKillActive();
 }
 
@@ -221,33 +208,31 @@ bool CTaskelPropPage::Save()
     return result;
 }
 
+// A failed save keeps the sheet open (result false); so does anything else
+// that throws here, through the page base's trap, which refuses the Apply.
 bool CTaskelPropPage::OnApply()
 {
     bool result = true;
-    try
+    if (IsTraceEnabled(1)) Trace(2, L"CTaskelPropPage::OnApply");
+    if (!m_readOnly && m_command && (m_file || !m_fileName.empty()))
     {
-        if (IsTraceEnabled(1)) Trace(2, L"CTaskelPropPage::OnApply");
-        if (!m_readOnly && m_command && (m_file || !m_fileName.empty()))
+        if (m_file) SetModified(true);
+        fx::ComPtr<IPersistStorage> persist = PersistOf(m_command.Get());
+        if (persist && (persist->IsDirty() == S_OK || m_unsaved))
         {
-            if (m_file) SetModified(true);
-            fx::ComPtr<IPersistStorage> persist = PersistOf(m_command.Get());
-            if (persist && (persist->IsDirty() == S_OK || m_unsaved))
+            result = false;
+            try
             {
-                result = false;
-                try
-                {
-                    result = Save();
-                }
-                TRACE_CATCH_ALL(4)
+                result = Save();
             }
-            if (!IsCurrentPage())
-                m_file.reset();
-            else if (result)
-                SetModified(false);
+            TRACE_CATCH_ALL(4)
         }
-        if (result) result = CTaskelPropBase::OnApply();
-        if (IsTraceEnabled(1)) Trace(2, L"CTaskelPropPage::OnApply Result [%u]", result ? 1u : 0u);
+        if (!IsCurrentPage())
+            m_file.reset();
+        else if (result)
+            SetModified(false);
     }
-    TRACE_CATCH_ALL(4)
+    if (result) result = CTaskelPropBase::OnApply();
+    if (IsTraceEnabled(1)) Trace(2, L"CTaskelPropPage::OnApply Result [%u]", result ? 1u : 0u);
     return result;
 }
