@@ -11,7 +11,6 @@
 #include "CommandBody.h"
 #include "DialogControls.h"
 #include "EntryList.h"
-#include "FxException.h"
 #include "PathDialog.h"
 #include "SubclassProc.h"
 #include "TaskelClass.h"

@@ -5,7 +5,6 @@
 #include "CommandBody.h"
 #include "EntryCommands.h"
 #include "EntryList.h"
-#include "FxException.h"
 #include "PathDialog.h"
 #include "SubclassProc.h"
 #include "TaskelClass.h"

@@ -5,13 +5,13 @@
 // stores the page's data, and on the Preferences page when it is left.
 #include "DialogControls.h"
 #include "DisplayPrefsGroup.h"
+#include "NewCommandWizard.h"
 #include "PropertySheetExEx.h"
 #include "SheetTestSupport.h"
 #include "ShellDisplayPrefs.h"
 #include "TaskelClass.h"
 #include "TaskelCommandFile.h"
 #include "TaskelPreferences.h"
-#include "TaskelPropAction.h"
 #include "TaskelStrings.h"
 #include "Trace.h"
 #include "WizardState.h"
@@ -100,13 +100,12 @@ TEST_F(DisplayPrefsTest, ActionPageStoresAChangeOnceAndKeystrokesNothing)
     WizardState state;
     state.SetCommand(command);
     state.SetName(L"prefs");
-    CTaskelPropAction page(&state);
-    CPropertySheetExEx sheet(L"New File Command", nullptr);
-    sheet.SetWizardMode();
-    sheet.AddPage(page);
-    RunSheet(sheet, [&](HWND) {
-        HWND window = page.Window();
-        ASSERT_NE(window, nullptr);
+    state.SetFolder(L"C:\\Jobs\\");
+    CNewCommandWizard wizard(nullptr, state, false);
+    RunSheet(wizard.Sheet(), [&](HWND sheet) {
+        // The wizard opens on its Action page.
+        HWND window = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+        ASSERT_NE(::GetDlgItem(window, IDC_ACTION_NAME), nullptr);
         EXPECT_TRUE(CButton(window, IDC_PREF_DESCRIPTIONS).IsChecked());
         // Typing the name stores the page's data at every keystroke: the
         // unchanged preferences are neither set again nor written.
