@@ -4,12 +4,9 @@
 #define TRACE_SOURCE "Jotwell\\JotwellProps"
 #include "JotwellProps.h"
 
-#include "FxException.h"
+#include "DispatchNames.h"
 #include "Trace.h"
 #include "UniqueHandle.h"
-#include "DispatchNames.h"
-
-#include <new>
 
 namespace
 {
@@ -59,8 +56,7 @@ HRESULT TextArgument(const DISPPARAMS *params, UINT position, std::wstring &text
     if (type == VT_EMPTY || type == VT_NULL || type == VT_ERROR) return S_OK;
     VARIANT value;
     ::VariantInit(&value);
-    HRESULT hr = Argument(params, position, VT_BSTR, value, argError);
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(2, Argument(params, position, VT_BSTR, value, argError));
     fx::unique_bstr owned(V_BSTR(&value));
     if (owned) text.assign(owned.get(), ::SysStringLen(owned.get()));
     return S_OK;
@@ -189,7 +185,8 @@ STDMETHODIMP CJotwellProps::XDispatch::GetTypeInfo(UINT, LCID, ITypeInfo **info)
     return NoTypeInfo(info);
 }
 
-STDMETHODIMP CJotwellProps::XDispatch::GetIDsOfNames(REFIID, LPOLESTR *names, UINT count, LCID, DISPID *ids)
+STDMETHODIMP CJotwellProps::XDispatch::GetIDsOfNames(REFIID, LPOLESTR *names, UINT count, LCID,
+                                                     DISPID *ids)
 {
     return LookUpDispatchNames(kMembers, names, count, ids);
 }
@@ -198,24 +195,7 @@ STDMETHODIMP CJotwellProps::XDispatch::Invoke(DISPID id, REFIID iid, LCID, WORD 
                                               DISPPARAMS *params, VARIANT *result, EXCEPINFO *,
                                               UINT *argError)
 {
-    if (!IsEqualIID(iid, IID{})) return DISP_E_UNKNOWNINTERFACE; // IID_NULL
-    if (!params || (params->cArgs > 0 && !params->rgvarg)) return E_INVALIDARG;
-    // Only a property put may name its argument (DISPID_PROPERTYPUT).
-    const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-    if (params->cNamedArgs > (put ? 1u : 0u)) return DISP_E_NONAMEDARGS;
-    if (put && (params->cNamedArgs != 1 || !params->rgdispidNamedArgs ||
-                params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT))
-        return DISP_E_PARAMNOTOPTIONAL;
-    if (result) ::VariantInit(result);
-    try
-    {
-        return Owner()->Invoke(id, put ? static_cast<WORD>(DISPATCH_PROPERTYPUT) : flags, params,
-                               result, argError);
-    }
-    catch (const std::bad_alloc &)
-    {
-        return E_OUTOFMEMORY;
-    }
-    TRACE_CATCH_ALL(2)
-    return DISP_E_EXCEPTION;
+    return InvokeMember(TRACE_SITE_HERE(), iid, flags, params, result, [&](WORD memberFlags) {
+        return Owner()->Invoke(id, memberFlags, params, result, argError);
+    });
 }

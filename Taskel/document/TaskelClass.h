@@ -118,6 +118,7 @@ class CTaskel : public fx::CComObject
     HRESULT StreamLoad(IStream *stream);
     HRESULT StreamSave(IStream *stream);
     HRESULT WriteFormatAndUserType(IStorage *storage, bool userTypeRequired);
+    HRESULT CreateDataStream(IStorage *storage);
     HRESULT StorageInitNew(IStorage *storage);
     HRESULT StorageLoad(IStorage *storage);
     HRESULT StorageSave(IStorage *storage, bool sameAsLoad);

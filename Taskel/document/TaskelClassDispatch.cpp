@@ -3,12 +3,9 @@
 #define TRACE_SOURCE "Taskel\\TaskelClass"
 #include "TaskelClass.h"
 
-#include <new>
-
-#include "FxException.h"
+#include "DispatchNames.h"
 #include "Trace.h"
 #include "UniqueHandle.h"
-#include "DispatchNames.h"
 
 namespace
 {
@@ -59,8 +56,7 @@ HRESULT OptionalString(const DISPPARAMS *params, UINT position, fx::unique_bstr 
     if (!present) return S_OK;
     VARIANT value;
     ::VariantInit(&value);
-    HRESULT hr = Argument(params, position, VT_BSTR, value, argError);
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(2, Argument(params, position, VT_BSTR, value, argError));
     present = V_BSTR(&value) != nullptr;
     text.reset(V_BSTR(&value));
     return S_OK;
@@ -192,7 +188,8 @@ STDMETHODIMP CTaskel::XDispatch::GetTypeInfo(UINT, LCID, ITypeInfo **info)
     return NoTypeInfo(info);
 }
 
-STDMETHODIMP CTaskel::XDispatch::GetIDsOfNames(REFIID, LPOLESTR *names, UINT count, LCID, DISPID *ids)
+STDMETHODIMP CTaskel::XDispatch::GetIDsOfNames(REFIID, LPOLESTR *names, UINT count, LCID,
+                                               DISPID *ids)
 {
     return LookUpDispatchNames(kMembers, names, count, ids);
 }
@@ -200,23 +197,7 @@ STDMETHODIMP CTaskel::XDispatch::GetIDsOfNames(REFIID, LPOLESTR *names, UINT cou
 STDMETHODIMP CTaskel::XDispatch::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS *params,
                                         VARIANT *result, EXCEPINFO *, UINT *argError)
 {
-    if (!IsEqualIID(iid, IID{})) return DISP_E_UNKNOWNINTERFACE; // IID_NULL
-    if (!params || (params->cArgs > 0 && !params->rgvarg)) return E_INVALIDARG;
-    // Only a property put may name its argument (DISPID_PROPERTYPUT).
-    const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-    if (params->cNamedArgs > (put ? 1u : 0u)) return DISP_E_NONAMEDARGS;
-    if (put && (params->cNamedArgs != 1 || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT))
-        return DISP_E_PARAMNOTOPTIONAL;
-    if (result) ::VariantInit(result);
-    try
-    {
-        return Owner()->Invoke(id, put ? static_cast<WORD>(DISPATCH_PROPERTYPUT) : flags, params,
-                               result, argError);
-    }
-    catch (const std::bad_alloc &)
-    {
-        return E_OUTOFMEMORY;
-    }
-    TRACE_CATCH_ALL(2)
-    return DISP_E_EXCEPTION;
+    return InvokeMember(TRACE_SITE_HERE(), iid, flags, params, result, [&](WORD memberFlags) {
+        return Owner()->Invoke(id, memberFlags, params, result, argError);
+    });
 }
