@@ -22,16 +22,7 @@ void SystemSound(UINT type)
     ::MessageBeep(type);
 }
 TaskelSoundFunction g_sound = SystemSound;
-
-// The command class's class object, in the process-wide list.
-fx::COleObjectFactoryExEx g_taskelFactory(CLSID_Taskel, "CTaskel", false, L"Veltrac.Taskel",
-                                          CTaskel::CreateInstance);
 } // namespace
-
-fx::COleObjectFactoryExEx &TaskelClassFactory()
-{
-    return g_taskelFactory;
-}
 
 void SetTaskelRunner(const TaskelRunner &runner)
 {

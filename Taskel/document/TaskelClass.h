@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "ClassObjects.h"
 #include "ComObject.h"
 #include "ComPtr.h"
 #include "TaskelOptions.h"
@@ -29,10 +28,6 @@ struct TaskelRunner
 // runner lives above the command document, so the library installs it at
 // start-up (InstallShellRunner).
 void SetTaskelRunner(const TaskelRunner &runner);
-
-// The command class's class object. Its registration (the file type, verbs
-// and handlers) is installed by the shell integration as its registrar.
-fx::COleObjectFactoryExEx &TaskelClassFactory();
 
 // The completion sound (MessageBeep); tests install their own to observe it.
 using TaskelSoundFunction = void (*)(UINT type);
