@@ -56,10 +56,11 @@ HRESULT TextArgument(const DISPPARAMS *params, UINT position, std::wstring &text
     if (type == VT_EMPTY || type == VT_NULL || type == VT_ERROR) return S_OK;
     VARIANT value;
     ::VariantInit(&value);
-    RETURN_IF_FAILED(2, Argument(params, position, VT_BSTR, value, argError));
-    fx::unique_bstr owned(V_BSTR(&value));
+    // A mismatch is traced by the member that asked.
+    const HRESULT hr = Argument(params, position, VT_BSTR, value, argError);
+    fx::unique_bstr owned(SUCCEEDED(hr) ? V_BSTR(&value) : nullptr);
     if (owned) text.assign(owned.get(), ::SysStringLen(owned.get()));
-    return S_OK;
+    return hr;
 }
 
 // A text result; `none` gives a null string.
@@ -113,11 +114,10 @@ HRESULT CJotwellProps::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT
 
     VARIANT value;
     ::VariantInit(&value);
-    HRESULT hr;
     CJotwellDef *def = nullptr;
     if (member->indexed)
     {
-        if (FAILED(hr = Argument(params, 0, VT_I4, value, argError))) return hr;
+        RETURN_IF_FAILED(2, Argument(params, 0, VT_I4, value, argError));
         def = Item(V_I4(&value));
     }
 
@@ -126,7 +126,7 @@ HRESULT CJotwellProps::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT
     case DISPID_JOTWELL_APPTITLE: {
         if (!put) return ReturnText(result, &m_appTitle);
         std::wstring text;
-        if (FAILED(hr = TextArgument(params, valuePosition, text, argError))) return hr;
+        RETURN_IF_FAILED(2, TextArgument(params, valuePosition, text, argError));
         SetAppTitle(text);
         return S_OK;
     }
@@ -136,7 +136,7 @@ HRESULT CJotwellProps::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT
             ReturnLong(result, ItemCount());
             return S_OK;
         }
-        if (FAILED(hr = Argument(params, valuePosition, VT_I4, value, argError))) return hr;
+        RETURN_IF_FAILED(2, Argument(params, valuePosition, VT_I4, value, argError));
         SetItemCount(V_I4(&value));
         return S_OK;
 
@@ -146,7 +146,7 @@ HRESULT CJotwellProps::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT
             ReturnLong(result, def ? static_cast<LONG>(def->logLevel) : 0);
             return S_OK;
         }
-        if (FAILED(hr = Argument(params, valuePosition, VT_I4, value, argError))) return hr;
+        RETURN_IF_FAILED(2, Argument(params, valuePosition, VT_I4, value, argError));
         if (def) def->logLevel = static_cast<WORD>(V_I4(&value) & 0xFFFF);
         return S_OK;
 
@@ -159,7 +159,7 @@ HRESULT CJotwellProps::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT
             return ReturnText(result, &root);
         }
         std::wstring text;
-        if (FAILED(hr = TextArgument(params, valuePosition, text, argError))) return hr;
+        RETURN_IF_FAILED(2, TextArgument(params, valuePosition, text, argError));
         // Exactly one of the two names (case-sensitive); anything else is ignored.
         if (def && text == kLocalMachine) def->root = HKEY_LOCAL_MACHINE;
         if (def && text == kCurrentUser) def->root = HKEY_CURRENT_USER;
@@ -168,7 +168,7 @@ HRESULT CJotwellProps::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT
     default: {
         if (!put) return ReturnText(result, def ? TextField(*def, id) : nullptr);
         std::wstring text;
-        if (FAILED(hr = TextArgument(params, valuePosition, text, argError))) return hr;
+        RETURN_IF_FAILED(2, TextArgument(params, valuePosition, text, argError));
         if (def) *TextField(*def, id) = text;
         return S_OK;
     }

@@ -56,10 +56,11 @@ HRESULT OptionalString(const DISPPARAMS *params, UINT position, fx::unique_bstr 
     if (!present) return S_OK;
     VARIANT value;
     ::VariantInit(&value);
-    RETURN_IF_FAILED(2, Argument(params, position, VT_BSTR, value, argError));
-    present = V_BSTR(&value) != nullptr;
-    text.reset(V_BSTR(&value));
-    return S_OK;
+    // A mismatch is traced by the member that asked.
+    const HRESULT hr = Argument(params, position, VT_BSTR, value, argError);
+    present = SUCCEEDED(hr) && V_BSTR(&value) != nullptr;
+    if (SUCCEEDED(hr)) text.reset(V_BSTR(&value));
+    return hr;
 }
 
 HRESULT ReturnString(VARIANT *result, const std::wstring &text, bool none)
@@ -87,7 +88,6 @@ HRESULT CTaskel::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT *resu
     const UINT args = params->cArgs;
     VARIANT value;
     ::VariantInit(&value);
-    HRESULT hr;
 
     switch (id)
     {
@@ -105,7 +105,7 @@ HRESULT CTaskel::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT *resu
         if (put)
         {
             if (args != 1) return DISP_E_BADPARAMCOUNT;
-            if (FAILED(hr = Argument(params, 0, VT_I4, value, argError))) return hr;
+            RETURN_IF_FAILED(2, Argument(params, 0, VT_I4, value, argError));
             SetOptions(static_cast<uint32_t>(V_I4(&value)));
             return S_OK;
         }
@@ -119,7 +119,7 @@ HRESULT CTaskel::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT *resu
             if (args != 1) return DISP_E_BADPARAMCOUNT;
             fx::unique_bstr text;
             bool present;
-            if (FAILED(hr = OptionalString(params, 0, text, present, argError))) return hr;
+            RETURN_IF_FAILED(2, OptionalString(params, 0, text, present, argError));
             SetTarget(present ? std::wstring(text.get(), ::SysStringLen(text.get()))
                               : std::wstring());
             return S_OK;
@@ -137,13 +137,13 @@ HRESULT CTaskel::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT *resu
 
     case DISPID_FROMFILE: {
         if (args != (put ? 2u : 1u)) return DISP_E_BADPARAMCOUNT;
-        if (FAILED(hr = Argument(params, 0, VT_I4, value, argError))) return hr;
+        RETURN_IF_FAILED(2, Argument(params, 0, VT_I4, value, argError));
         const LONG index = V_I4(&value);
         if (put)
         {
             fx::unique_bstr text;
             bool present;
-            if (FAILED(hr = OptionalString(params, 1, text, present, argError))) return hr;
+            RETURN_IF_FAILED(2, OptionalString(params, 1, text, present, argError));
             std::wstring source =
                 present ? std::wstring(text.get(), ::SysStringLen(text.get())) : std::wstring();
             SetSource(index, present ? source.c_str() : nullptr);
@@ -159,8 +159,8 @@ HRESULT CTaskel::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT *resu
         if (args != 2) return DISP_E_BADPARAMCOUNT;
         fx::unique_bstr folder;
         bool present;
-        if (FAILED(hr = OptionalString(params, 0, folder, present, argError))) return hr;
-        if (FAILED(hr = Argument(params, 1, VT_I4, value, argError))) return hr;
+        RETURN_IF_FAILED(2, OptionalString(params, 0, folder, present, argError));
+        RETURN_IF_FAILED(2, Argument(params, 1, VT_I4, value, argError));
         HWND owner = reinterpret_cast<HWND>(static_cast<LONG_PTR>(V_I4(&value)));
         bool succeeded =
             Run(present ? std::wstring(folder.get(), ::SysStringLen(folder.get())) : std::wstring(),

@@ -135,8 +135,8 @@ TEST(PersistFailures, AStorageWithoutDataFailsTracedOnce)
     EXPECT_EQ(trace.Lines().front(), L"CTaskel::XPersistStorage::Load");
 
     // Only failures are traced: level 2 shows the failing call alone.
-    CTraceLines errorsOnly(2);
     fx::ComPtr<IPersistStorage> again = NewCommandStorage();
+    CTraceLines errorsOnly(2);
     EXPECT_EQ(again->Load(storage.get()), STG_E_FILENOTFOUND);
     EXPECT_EQ(errorsOnly.Lines().size(), 1u);
 }
@@ -153,8 +153,8 @@ TEST(PersistFailures, ADamagedStreamIsTracedWhereItIsDecoded)
     ASSERT_EQ(data->Write(header, sizeof(header), nullptr), S_OK);
     data.reset();
 
-    CTraceLines trace(2);
     fx::ComPtr<IPersistStorage> persist = NewCommandStorage();
+    CTraceLines trace(2);
     const HRESULT hr = persist->Load(storage.get());
     EXPECT_TRUE(FAILED(hr));
     const Lines lines = trace.Lines();
@@ -174,14 +174,15 @@ TEST(DispatchFrame, APutWithoutItsNamedArgumentArrayIsRefused)
     V_VT(&value) = VT_I4;
     V_I4(&value) = 2;
     DISPPARAMS params = {&value, nullptr, 1, 1};
-    EXPECT_EQ(
-        dispatch->Invoke(1, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr),
-        DISP_E_PARAMNOTOPTIONAL);
+    const DISPID kOptions = 2;
+    EXPECT_EQ(dispatch->Invoke(kOptions, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr,
+                               nullptr, nullptr),
+              DISP_E_PARAMNOTOPTIONAL);
     DISPID put = DISPID_PROPERTYPUT;
     params.rgdispidNamedArgs = &put;
-    EXPECT_EQ(
-        dispatch->Invoke(1, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr),
-        S_OK);
+    EXPECT_EQ(dispatch->Invoke(kOptions, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr,
+                               nullptr, nullptr),
+              S_OK);
 }
 
 } // namespace

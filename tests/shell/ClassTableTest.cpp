@@ -7,6 +7,7 @@
 
 #include "ClassObjects.h"
 #include "ComObject.h"
+#include "ComPtr.h"
 #include "ShellTestSupport.h"
 #include "TaskelGuids.h"
 #include "TaskelRegister.h"
