@@ -100,17 +100,17 @@ void SetModuleClassTable(CClassTable *table) noexcept
     g_moduleTable = table;
 }
 
+CClassTable *ModuleClassTable() noexcept
+{
+    return g_moduleTable;
+}
+
 HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void **out) noexcept
 {
     if (g_moduleTable) return g_moduleTable->GetClassObject(clsid, iid, out);
     if (!out) return E_POINTER;
     *out = nullptr;
     return CLASS_E_CLASSNOTAVAILABLE;
-}
-
-HRESULT UpdateAllRegistries(bool registering) noexcept
-{
-    return g_moduleTable ? g_moduleTable->UpdateRegistries(registering) : S_OK;
 }
 
 bool CanExitApp() noexcept

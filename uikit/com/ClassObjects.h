@@ -122,6 +122,7 @@ class CClassTable
 // The class table of the module: the library's DllMain installs its own
 // (null: none); the entry points and the module's unload rule use it.
 void SetModuleClassTable(CClassTable *table) noexcept;
+CClassTable *ModuleClassTable() noexcept;
 // The module table's class object; CLASS_E_CLASSNOTAVAILABLE without a
 // table or for a class it does not name.
 HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void **out) noexcept;

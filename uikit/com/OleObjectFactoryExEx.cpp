@@ -330,4 +330,10 @@ HRESULT CClassTable::UpdateRegistries(bool registering) noexcept
         SELFREG_E_CLASS);
 }
 
+HRESULT UpdateAllRegistries(bool registering) noexcept
+{
+    CClassTable *table = ModuleClassTable();
+    return table ? table->UpdateRegistries(registering) : S_OK;
+}
+
 } // namespace fx
