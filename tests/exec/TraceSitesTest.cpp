@@ -31,13 +31,12 @@ class TraceSites : public ::testing::Test
 
 TEST_F(TraceSites, FailedFileOperationIsReportedAt1565)
 {
-    tree.Add({L"a\\x.txt"});
-    CTraceLines trace(2);
+    tree.Add({L"a\\x.txt", L"out\\"});
     shell.answer = [](SHFILEOPSTRUCTW &, size_t) { return ERROR_ACCESS_DENIED; };
-    CExecRunner run(ACTION_DELETE, QUIET | OPT_NOCONFIRMATION);
-    run.SetSources(P(L"a\\x.txt") + L'\0');
-    run.ExpandSources(false);
-    EXPECT_FALSE(run.RunRequest(false));
+    CTraceLines trace(2);
+    EXPECT_FALSE(
+        RunCopy(Command(ACTION_COPY, QUIET | OPT_NOCONFIRMATION, {P(L"a\\x.txt")}, P(L"out")),
+                tree.Root(), nullptr));
     const std::wstring line = Only(trace, L"=>     SHFileOperation");
     EXPECT_EQ(line.rfind(L"Error [5 (00000005)]", 0), 0u) << line;
     EXPECT_TRUE(EndsWith(line, L" {1565 in TaskelExec}")) << line;
