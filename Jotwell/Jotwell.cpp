@@ -1,47 +1,33 @@
 // Jotwell.dll's entry points: DllMain, the four COM entry points and
-// JotwellProperties, each inside the traps that keep every exception inside
-// the library. The class object of CJotwellProps lives here.
+// JotwellProperties, each inside the boundary trap that keeps every
+// exception inside the library. The class objects are those of the
+// library's class table (JotwellClassTable.cpp).
 #define TRACE_SOURCE "Jotwell\\Jotwell"
 #include <windows.h>
 #include <olectl.h>
 
 #include "ClassObjects.h"
-#include "ComObject.h"
+#include "ComMethod.h"
 #include "ComPtr.h"
-#include "FxException.h"
 #include "JotwellApp.h"
+#include "JotwellClassTable.h"
 #include "JotwellExports.h"
 #include "JotwellProps.h"
+#include "JotwellTraceSites.h"
 #include "PropertyPageObj.h"
 #include "ServerExports.h"
-#include "Trace.h"
 
 namespace
 {
-// Source lines the entry points report.
-const int kGetClassObjectLine = 99;
-const int kCanUnloadNowLine = 118;
-const int kRegisterLine = 140;
-const int kUnregisterLine = 162;
-
-CJotwellPropsFactory g_propsFactory;
-
-HRESULT UpdateRegistries(bool registering, int line)
+HRESULT UpdateRegistries(bool registering, const TraceSite &site)
 {
-    try
-    {
-        JotwellEnter();
-        return fx::UpdateAllRegistries(registering);
-    }
-    catch (const fx::CException &e)
-    {
-        TraceException(2, e, TRACE_SOURCE, line);
-    }
-    catch (...)
-    {
-        Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, line);
-    }
-    return E_FAIL;
+    return fx::ComMethod(
+        site,
+        [&] {
+            JotwellEnter();
+            return fx::UpdateAllRegistries(registering);
+        },
+        E_FAIL);
 }
 } // namespace
 
@@ -51,6 +37,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     {
         ::DisableThreadLibraryCalls(instance);
         JotwellApp().SetInstance(instance);
+        InstallJotwellClassTable();
     }
     else if (reason == DLL_PROCESS_DETACH)
     {
@@ -61,33 +48,31 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID *out)
 {
-    try
-    {
-        JotwellEnter();
-        return fx::TracedGetClassObject(clsid, iid, out, TRACE_SOURCE, kGetClassObjectLine);
-    }
-    TRACE_CATCH_ALL(2)
-    return CLASS_E_CLASSNOTAVAILABLE;
+    return fx::ComMethod(
+        TRACE_SITE_HERE(),
+        [&] {
+            JotwellEnter();
+            return fx::TracedGetClassObject(clsid, iid, out, sites::kGetClassObject);
+        },
+        CLASS_E_CLASSNOTAVAILABLE);
 }
 
 STDAPI DllCanUnloadNow()
 {
-    try
-    {
-        return fx::TracedCanUnloadNow(SweepUnusedPageObjects, TRACE_SOURCE, kCanUnloadNowLine);
-    }
-    TRACE_CATCH_ALL(2)
-    return S_FALSE;
+    return fx::ComMethod(
+        TRACE_SITE_HERE(),
+        [] { return fx::TracedCanUnloadNow(SweepUnusedPageObjects, sites::kCanUnloadNow); },
+        S_FALSE);
 }
 
 STDAPI DllRegisterServer()
 {
-    return UpdateRegistries(true, kRegisterLine);
+    return UpdateRegistries(true, sites::kRegister);
 }
 
 STDAPI DllUnregisterServer()
 {
-    return UpdateRegistries(false, kUnregisterLine);
+    return UpdateRegistries(false, sites::kUnregister);
 }
 
 // The object without the registry: created through the library's own class
@@ -96,13 +81,13 @@ extern "C" HRESULT WINAPI JotwellProperties(IUnknown **out)
 {
     if (!out) return E_POINTER;
     *out = nullptr;
-    try
-    {
-        fx::ComPtr<IClassFactory> factory;
-        HRESULT hr = DllGetClassObject(CLSID_JotwellProps, IID_IClassFactory, factory.put_void());
-        if (FAILED(hr)) return hr;
-        return factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void **>(out));
-    }
-    TRACE_CATCH_ALL(2)
-    return E_FAIL;
+    return fx::ComMethod(
+        TRACE_SITE_HERE(),
+        [&] {
+            fx::ComPtr<IClassFactory> factory;
+            RETURN_IF_FAILED(
+                2, DllGetClassObject(CLSID_JotwellProps, IID_IClassFactory, factory.put_void()));
+            return factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void **>(out));
+        },
+        E_FAIL);
 }

@@ -1,11 +1,11 @@
 // Taskel.dll's entry: DllMain and the six exported command functions (the
-// UTF-16 ones and their ANSI twins), each inside the exception traps that
+// UTF-16 ones and their ANSI twins), each inside the boundary traps that
 // keep every exception inside the library.
 #define TRACE_SOURCE "Taskel\\Taskel"
 #define TASKEL_BUILDING_LIBRARY
 #include "TaskelExports.h"
 
-#include "FxException.h"
+#include "ComMethod.h"
 #include "TaskelApp.h"
 #include "TaskelExecRun.h"
 #include "TaskelFlows.h"
@@ -13,29 +13,19 @@
 #include "TaskelParams.h"
 #include "TaskelPath.h"
 #include "TaskelRegister.h"
+#include "TaskelTraceSites.h"
 #include "Trace.h"
 #include "UniqueHandle.h"
 
 namespace
 {
 
-// A framework exception is traced and its message shown to the caller.
-void ReportException(HWND owner, const fx::CException &e, int line)
+// The trap of an exported command function: what it throws is traced at
+// `site`, and a framework exception's message is shown to the caller.
+template <class Body> void TrapExport(const TraceSite &site, HWND owner, Body &&body) noexcept
 {
-    TraceException(2, e, TRACE_SOURCE, line);
-    wchar_t message[1024];
-    if (e.GetErrorMessage(message, ARRAYSIZE(message))) ShowTaskelMessage(owner, 0, message);
+    fx::ComMethod(site, std::forward<Body>(body), E_UNEXPECTED, 2, ShowExceptionTo(owner));
 }
-
-#define TASKEL_CATCH(owner)                                                                        \
-    catch (const fx::CException &e_)                                                               \
-    {                                                                                              \
-        ReportException((owner), e_, __LINE__);                                                    \
-    }                                                                                              \
-    catch (...)                                                                                    \
-    {                                                                                              \
-        Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, __LINE__);                          \
-    }
 
 // The wide copy of an ANSI parameter string (active code page), in COM task
 // memory for the length of the call; null stays null.
@@ -68,9 +58,10 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
         TaskelApp().SetInstance(instance);
         SetTaskelResourceModule(instance);
         // The library's layers meet here: the command class runs through the
-        // runner and registers through the shell integration.
+        // runner, and the class table of the shell integration serves the
+        // library's class objects and their registration.
         InstallShellRunner();
-        InstallTaskelClassRegistration();
+        InstallTaskelClassTable();
     }
     else if (reason == DLL_PROCESS_DETACH)
     {
@@ -85,58 +76,52 @@ using EditorFlow = void (*)(HWND, const std::wstring &, const ParamList &);
 
 // The common frame of New and Edit: context help, the parameters, the
 // command name normalised (New forces the extension) and handed to the
-// flow, the display preferences saved back.
-void RunEditorEntry(HWND owner, LPCWSTR params, bool forceExtension, EditorFlow flow)
+// flow, the display preferences saved back. `step` and `body` are the
+// sites of the flow's trap and of the trap around it all.
+void RunEditorEntry(HWND owner, LPCWSTR params, bool forceExtension, EditorFlow flow,
+                    const TraceSite &step, const TraceSite &body)
 {
-    try
-    {
+    TrapExport(body, owner, [&] {
         COleCallScope ole;
         TaskelEnsureInitialized();
         CMainWindowScope mainWindow(owner);
         LoadDisplayPreferences();
         TaskelApp().InitHelp();
         ParsedParameters parsed = ParseParameters(params);
-        try
-        {
+        TrapExport(step, owner, [&] {
             flow(owner, NormalizeCommandPath(parsed.commandFile, true, forceExtension),
                  parsed.params);
-        }
-        TASKEL_CATCH(owner)
+        });
         SaveDisplayPreferences();
-    }
-    TASKEL_CATCH(owner)
+    });
 }
 } // namespace
 
 extern "C" void WINAPI NewCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
 {
-    RunEditorEntry(owner, params, true, NewCommandFlow);
+    RunEditorEntry(owner, params, true, NewCommandFlow, sites::kNewStep, sites::kNewBody);
 }
 
 extern "C" void WINAPI RunCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
 {
-    try
-    {
+    TrapExport(sites::kRunBody, owner, [&] {
         COleCallScope ole;
         TaskelEnsureInitialized();
         CMainWindowScope mainWindow(owner);
         LoadDisplayPreferences();
         ParsedParameters parsed = ParseParameters(params);
-        try
-        {
+        TrapExport(sites::kRunStep, owner, [&] {
             DispatchRun(parsed.params,
                         [owner](const std::wstring &path, const SwitchSet &switches) {
                             RunCommandFlow(owner, path, switches);
                         });
-        }
-        TASKEL_CATCH(owner)
-    }
-    TASKEL_CATCH(owner)
+        });
+    });
 }
 
 extern "C" void WINAPI EditCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
 {
-    RunEditorEntry(owner, params, false, EditCommandFlow);
+    RunEditorEntry(owner, params, false, EditCommandFlow, sites::kEditStep, sites::kEditBody);
 }
 
 namespace
@@ -148,13 +133,11 @@ using WideEntry = void(WINAPI *)(HWND, HINSTANCE, LPCWSTR, int);
 template <WideEntry Wide>
 void CallWithWideParams(HWND owner, HINSTANCE instance, LPCSTR params, int show)
 {
-    try
-    {
+    TrapExport(TRACE_SITE_HERE(), owner, [&] {
         TaskelEnsureInitialized();
         CWideParams wide(params);
         Wide(owner, instance, wide.get(), show);
-    }
-    TASKEL_CATCH(owner)
+    });
 }
 } // namespace
 

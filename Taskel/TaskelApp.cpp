@@ -21,6 +21,7 @@
 #include "ShellDisplayPrefs.h"
 #include "TaskelMessage.h"
 #include "TaskelSecurity.h"
+#include "TaskelTraceSites.h"
 #include "Trace.h"
 
 #include <commctrl.h>
@@ -141,6 +142,7 @@ void CTaskelApp::InitInstance()
     if (IsTraceEnabled(1)) Trace(4, L"CTaskelApp::InitInstance");
 
     InitCommonControlsInContext();
+    CContextHelp::SetPopupTraceSite(sites::kHelpPopup);
 
     if (IsTraceEnabled(1))
     {

@@ -1,35 +1,25 @@
-// The library's self-registration entry points and the class objects of the
-// two shell handlers (the command class's lives with the class).
+// The library's self-registration entry points: the walk over the
+// library's class table, each class with its registrar.
 #define TRACE_SOURCE "Taskel\\Taskel"
 #include <windows.h>
 #include <olectl.h>
 
-#include "FxException.h"
+#include "ClassObjects.h"
+#include "ComMethod.h"
 #include "TaskelApp.h"
-#include "TaskelGuids.h"
-#include "TaskelInfoTip.h"
-#include "TaskelProp.h"
-#include "TaskelRegister.h"
-#include "Trace.h"
 
 namespace
 {
-CTaskelInfoTipFactory g_infoTipFactory(CLSID_TaskelInfoTip, "CTaskelInfoTip", false,
-                                       L"Veltrac.TaskelInfoTip", CTaskelInfoTip::CreateInstance);
-CTaskelPropFactory g_propFactory(CLSID_TaskelProp, "CTaskelProp", false, L"Veltrac.TaskelProp",
-                                 CTaskelProp::CreateInstance);
-
 HRESULT UpdateRegistries(bool registering)
 {
-    HRESULT hr = SELFREG_E_CLASS;
-    try
-    {
-        COleCallScope ole; // the component category manager is a COM object
-        TaskelEnsureInitialized();
-        hr = fx::UpdateAllRegistries(registering);
-    }
-    TRACE_CATCH_ALL(2)
-    return hr;
+    return fx::ComMethod(
+        TRACE_SITE_HERE(),
+        [&] {
+            COleCallScope ole; // the component category manager is a COM object
+            TaskelEnsureInitialized();
+            return fx::UpdateAllRegistries(registering);
+        },
+        SELFREG_E_CLASS);
 }
 } // namespace
 

@@ -71,12 +71,21 @@ void SetTraceLocation(const char *sourcePath, int line);
 
 #ifdef UNICODE
 // A call whose failure matters: location, the call, then its result traced.
+// The _NAMED forms add the call's name to the line ("=> StgOpenStorage").
 #define TRACE_HR(level, expr) (TRACE_HERE(), LogComErr((level), (expr)))
+#define TRACE_NAMED(level, name, expr) (TRACE_HERE(), LogComErr((level), (expr), (name)))
 #define TRACE_WIN(level, expr) (TRACE_HERE(), LogWinErr((level), (expr)))
+// A failed call's result traced and returned.
 #define RETURN_IF_FAILED(level, expr)                                                              \
     do                                                                                             \
     {                                                                                              \
         HRESULT hrTraced_ = TRACE_HR(level, expr);                                                 \
+        if (FAILED(hrTraced_)) return hrTraced_;                                                   \
+    } while (0)
+#define RETURN_IF_FAILED_NAMED(level, name, expr)                                                  \
+    do                                                                                             \
+    {                                                                                              \
+        HRESULT hrTraced_ = TRACE_NAMED(level, name, expr);                                        \
         if (FAILED(hrTraced_)) return hrTraced_;                                                   \
     } while (0)
 #endif

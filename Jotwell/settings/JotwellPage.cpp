@@ -88,7 +88,7 @@ void CJotwellPage::LoadControls()
     {
         FillComponentList();
     }
-    TRACE_CATCH_SITE(4, sites::kJotwellExchange)
+    TRACE_CATCH_SITE(4, sites::kPageExchange)
 }
 
 void CJotwellPage::FillComponentList()
@@ -242,7 +242,7 @@ void CJotwellPage::OnBrowseFolder()
         m_view.location = chosen;
         OnFileChanged();
     }
-    TRACE_CATCH_SITE(4, sites::kJotwellBrowseFolder)
+    TRACE_CATCH_SITE(4, sites::kBrowseFolder)
 }
 
 void CJotwellPage::OnResetLocation()

@@ -4,8 +4,9 @@
 #define TRACE_SOURCE "Jotwell\\JotwellProps"
 #include "JotwellProps.h"
 
-#include "FxException.h"
+#include "ComMethod.h"
 #include "JotwellPage.h"
+#include "JotwellTraceSites.h"
 #include "Trace.h"
 
 #include <memory>
@@ -14,12 +15,6 @@
 const CLSID CLSID_JotwellProps = {
     0x4B0AFE47, 0x4387, 0x487D, {0x8F, 0xEF, 0xCE, 0x43, 0xF9, 0xE0, 0x20, 0xFE}};
 const wchar_t kJotwellProgId[] = L"Veltrac.JotwellPage";
-
-namespace
-{
-// Source line AddPages' trap reports.
-const int kAddPagesLine = 164;
-} // namespace
 
 CJotwellProps::CJotwellProps()
 {
@@ -39,12 +34,8 @@ void CJotwellProps::OnFinalRelease() noexcept
 
 HRESULT CJotwellProps::CreateInstance(REFIID iid, void **out) noexcept
 {
-    try
-    {
-        return fx::CreateComObject<CJotwellProps>(iid, out);
-    }
-    TRACE_CATCH_ALL(2)
-    return E_FAIL;
+    return fx::ComMethod(
+        TRACE_SITE_HERE(), [&] { return fx::CreateComObject<CJotwellProps>(iid, out); }, E_FAIL);
 }
 
 void *CJotwellProps::GetInterface(REFIID iid) noexcept
@@ -72,18 +63,18 @@ CJotwellDef *CJotwellProps::Item(long index) noexcept
 
 STDMETHODIMP CJotwellProps::XShellExtInit::Initialize(PCIDLIST_ABSOLUTE, IDataObject *, HKEY)
 {
-    try
-    {
+    // The host is told S_OK whatever happens here.
+    fx::ComMethod(TRACE_SITE_HERE(), [] {
         if ((GetTraceLevel() & TRACE_LEVEL_MASK) == 0 || !*GetTraceFileName()) StartTracing();
-    }
-    TRACE_CATCH_ALL(2)
+    });
     return S_OK;
 }
 
 STDMETHODIMP CJotwellProps::XShellPropSheetExt::AddPages(LPFNSVADDPROPSHEETPAGE addPage,
-                                                        LPARAM lParam)
+                                                         LPARAM lParam)
 {
-    return Owner()->AddPages(addPage, lParam);
+    return fx::ComMethod(
+        sites::kAddPages, [&] { return Owner()->AddPages(addPage, lParam); }, E_FAIL);
 }
 
 // The page gets a copy of the title and the definitions: later property
@@ -92,34 +83,15 @@ STDMETHODIMP CJotwellProps::XShellPropSheetExt::AddPages(LPFNSVADDPROPSHEETPAGE 
 // it is freed here.
 HRESULT CJotwellProps::AddPages(LPFNSVADDPROPSHEETPAGE addPage, LPARAM lParam)
 {
-    HRESULT hr = E_FAIL;
-    try
-    {
-        Trace(3, L"CJotwellProps::AddPages Lparam [%8.8lX] [%lu]",
-              static_cast<unsigned long>(lParam), static_cast<unsigned long>(lParam));
-        std::unique_ptr<CJotwellPage> page(new (std::nothrow) CJotwellPage);
-        if (!page) return E_FAIL;
-        page->SetAppTitle(m_appTitle);
-        page->Definitions().clear();
-        page->Definitions().insert(page->Definitions().end(), m_defs.begin(), m_defs.end());
-        hr = page->PageObject().AddPage(addPage, lParam);
-        if (SUCCEEDED(hr)) page.release();
-    }
-    catch (const std::bad_alloc &)
-    {
-        Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, kAddPagesLine);
-        hr = E_OUTOFMEMORY;
-    }
-    catch (const fx::CException &e)
-    {
-        TraceException(2, e, TRACE_SOURCE, kAddPagesLine);
-        hr = E_FAIL;
-    }
-    catch (...)
-    {
-        Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, kAddPagesLine);
-        hr = E_FAIL;
-    }
+    Trace(3, L"CJotwellProps::AddPages Lparam [%8.8lX] [%lu]", static_cast<unsigned long>(lParam),
+          static_cast<unsigned long>(lParam));
+    std::unique_ptr<CJotwellPage> page(new (std::nothrow) CJotwellPage);
+    if (!page) return E_FAIL;
+    page->SetAppTitle(m_appTitle);
+    page->Definitions().clear();
+    page->Definitions().insert(page->Definitions().end(), m_defs.begin(), m_defs.end());
+    const HRESULT hr = page->PageObject().AddPage(addPage, lParam);
+    if (SUCCEEDED(hr)) page.release();
     return hr;
 }
 

@@ -97,12 +97,7 @@ class CJotwellProps : public fx::CComObject
     XShellPropSheetExt m_xShellPropSheetExt{this};
 };
 
-// The class object: registered below HKEY_CLASSES_ROOT with the ProgID,
-// the maker's component category and the apartment threading model; no
-// shell handler key, no Approved entry.
-class CJotwellPropsFactory : public fx::COleObjectFactoryExEx
-{
-  public:
-    CJotwellPropsFactory() noexcept;
-    BOOL UpdateRegistry(BOOL registering) override;
-};
+// The registrar of the class (a row of Jotwell.dll's class table): below
+// HKEY_CLASSES_ROOT the ProgID, the maker's component category and the
+// apartment threading model; no shell handler key, no Approved entry.
+BOOL UpdateJotwellPropsRegistry(fx::COleObjectFactoryExEx &classObject, BOOL registering);

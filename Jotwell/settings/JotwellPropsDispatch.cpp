@@ -4,12 +4,9 @@
 #define TRACE_SOURCE "Jotwell\\JotwellProps"
 #include "JotwellProps.h"
 
-#include "FxException.h"
+#include "DispatchNames.h"
 #include "Trace.h"
 #include "UniqueHandle.h"
-#include "DispatchNames.h"
-
-#include <new>
 
 namespace
 {
@@ -59,11 +56,11 @@ HRESULT TextArgument(const DISPPARAMS *params, UINT position, std::wstring &text
     if (type == VT_EMPTY || type == VT_NULL || type == VT_ERROR) return S_OK;
     VARIANT value;
     ::VariantInit(&value);
-    HRESULT hr = Argument(params, position, VT_BSTR, value, argError);
-    if (FAILED(hr)) return hr;
-    fx::unique_bstr owned(V_BSTR(&value));
+    // A mismatch is traced by the member that asked.
+    const HRESULT hr = Argument(params, position, VT_BSTR, value, argError);
+    fx::unique_bstr owned(SUCCEEDED(hr) ? V_BSTR(&value) : nullptr);
     if (owned) text.assign(owned.get(), ::SysStringLen(owned.get()));
-    return S_OK;
+    return hr;
 }
 
 // A text result; `none` gives a null string.
@@ -117,11 +114,10 @@ HRESULT CJotwellProps::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT
 
     VARIANT value;
     ::VariantInit(&value);
-    HRESULT hr;
     CJotwellDef *def = nullptr;
     if (member->indexed)
     {
-        if (FAILED(hr = Argument(params, 0, VT_I4, value, argError))) return hr;
+        RETURN_IF_FAILED(2, Argument(params, 0, VT_I4, value, argError));
         def = Item(V_I4(&value));
     }
 
@@ -130,7 +126,7 @@ HRESULT CJotwellProps::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT
     case DISPID_JOTWELL_APPTITLE: {
         if (!put) return ReturnText(result, &m_appTitle);
         std::wstring text;
-        if (FAILED(hr = TextArgument(params, valuePosition, text, argError))) return hr;
+        RETURN_IF_FAILED(2, TextArgument(params, valuePosition, text, argError));
         SetAppTitle(text);
         return S_OK;
     }
@@ -140,7 +136,7 @@ HRESULT CJotwellProps::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT
             ReturnLong(result, ItemCount());
             return S_OK;
         }
-        if (FAILED(hr = Argument(params, valuePosition, VT_I4, value, argError))) return hr;
+        RETURN_IF_FAILED(2, Argument(params, valuePosition, VT_I4, value, argError));
         SetItemCount(V_I4(&value));
         return S_OK;
 
@@ -150,7 +146,7 @@ HRESULT CJotwellProps::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT
             ReturnLong(result, def ? static_cast<LONG>(def->logLevel) : 0);
             return S_OK;
         }
-        if (FAILED(hr = Argument(params, valuePosition, VT_I4, value, argError))) return hr;
+        RETURN_IF_FAILED(2, Argument(params, valuePosition, VT_I4, value, argError));
         if (def) def->logLevel = static_cast<WORD>(V_I4(&value) & 0xFFFF);
         return S_OK;
 
@@ -163,7 +159,7 @@ HRESULT CJotwellProps::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT
             return ReturnText(result, &root);
         }
         std::wstring text;
-        if (FAILED(hr = TextArgument(params, valuePosition, text, argError))) return hr;
+        RETURN_IF_FAILED(2, TextArgument(params, valuePosition, text, argError));
         // Exactly one of the two names (case-sensitive); anything else is ignored.
         if (def && text == kLocalMachine) def->root = HKEY_LOCAL_MACHINE;
         if (def && text == kCurrentUser) def->root = HKEY_CURRENT_USER;
@@ -172,7 +168,7 @@ HRESULT CJotwellProps::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT
     default: {
         if (!put) return ReturnText(result, def ? TextField(*def, id) : nullptr);
         std::wstring text;
-        if (FAILED(hr = TextArgument(params, valuePosition, text, argError))) return hr;
+        RETURN_IF_FAILED(2, TextArgument(params, valuePosition, text, argError));
         if (def) *TextField(*def, id) = text;
         return S_OK;
     }
@@ -189,7 +185,8 @@ STDMETHODIMP CJotwellProps::XDispatch::GetTypeInfo(UINT, LCID, ITypeInfo **info)
     return NoTypeInfo(info);
 }
 
-STDMETHODIMP CJotwellProps::XDispatch::GetIDsOfNames(REFIID, LPOLESTR *names, UINT count, LCID, DISPID *ids)
+STDMETHODIMP CJotwellProps::XDispatch::GetIDsOfNames(REFIID, LPOLESTR *names, UINT count, LCID,
+                                                     DISPID *ids)
 {
     return LookUpDispatchNames(kMembers, names, count, ids);
 }
@@ -198,24 +195,7 @@ STDMETHODIMP CJotwellProps::XDispatch::Invoke(DISPID id, REFIID iid, LCID, WORD 
                                               DISPPARAMS *params, VARIANT *result, EXCEPINFO *,
                                               UINT *argError)
 {
-    if (!IsEqualIID(iid, IID{})) return DISP_E_UNKNOWNINTERFACE; // IID_NULL
-    if (!params || (params->cArgs > 0 && !params->rgvarg)) return E_INVALIDARG;
-    // Only a property put may name its argument (DISPID_PROPERTYPUT).
-    const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-    if (params->cNamedArgs > (put ? 1u : 0u)) return DISP_E_NONAMEDARGS;
-    if (put && (params->cNamedArgs != 1 || !params->rgdispidNamedArgs ||
-                params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT))
-        return DISP_E_PARAMNOTOPTIONAL;
-    if (result) ::VariantInit(result);
-    try
-    {
-        return Owner()->Invoke(id, put ? static_cast<WORD>(DISPATCH_PROPERTYPUT) : flags, params,
-                               result, argError);
-    }
-    catch (const std::bad_alloc &)
-    {
-        return E_OUTOFMEMORY;
-    }
-    TRACE_CATCH_ALL(2)
-    return DISP_E_EXCEPTION;
+    return InvokeMember(TRACE_SITE_HERE(), iid, flags, params, result, [&](WORD memberFlags) {
+        return Owner()->Invoke(id, memberFlags, params, result, argError);
+    });
 }

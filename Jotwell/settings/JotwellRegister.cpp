@@ -17,26 +17,21 @@ const wchar_t kMakerCategory[] = L"{21556C40-465F-11D2-B3A2-00600831FF5A}";
 const wchar_t kMakerName[] = L"Veltrac";
 } // namespace
 
-CJotwellPropsFactory::CJotwellPropsFactory() noexcept
-    : COleObjectFactoryExEx(CLSID_JotwellProps, "CJotwellProps", false, kJotwellProgId,
-                            CJotwellProps::CreateInstance)
-{
-}
-
-BOOL CJotwellPropsFactory::UpdateRegistry(BOOL registering)
+BOOL UpdateJotwellPropsRegistry(fx::COleObjectFactoryExEx &classObject, BOOL registering)
 {
     const std::wstring implemented = std::wstring(L"Implemented Categories\\") + kMakerCategory;
     if (!registering)
     {
-        Trace(2, L"==> Unregister %hs %s", ClassName(), ClassIdText().c_str());
+        Trace(2, L"==> Unregister %hs %s", classObject.ClassName(),
+              classObject.ClassIdText().c_str());
         // The category key stays: other classes of the maker use it.
-        if (!UpdateDispatchEntries(FALSE, kTypeName)) return FALSE;
-        return UpdateClassEntry(FALSE, implemented);
+        if (!classObject.UpdateDispatchEntries(FALSE, kTypeName)) return FALSE;
+        return classObject.UpdateClassEntry(FALSE, implemented);
     }
 
-    Trace(2, L"==> Register %hs %s", ClassName(), ClassIdText().c_str());
-    if (!UpdateDispatchEntries(TRUE, kTypeName)) return FALSE;
-    if (!UpdateClassEntry(TRUE, implemented)) return FALSE;
+    Trace(2, L"==> Register %hs %s", classObject.ClassName(), classObject.ClassIdText().c_str());
+    if (!classObject.UpdateDispatchEntries(TRUE, kTypeName)) return FALSE;
+    if (!classObject.UpdateClassEntry(TRUE, implemented)) return FALSE;
 
     fx::CRegKey categories(HKEY_CLASSES_ROOT, L"Component Categories", false, false);
     if (categories.IsOpen())
@@ -46,7 +41,8 @@ BOOL CJotwellPropsFactory::UpdateRegistry(BOOL registering)
     }
 
     fx::CRegKey server(HKEY_CLASSES_ROOT,
-                       (L"CLSID\\" + ClassIdText() + L"\\InProcServer32").c_str(), false, false);
+                       (L"CLSID\\" + classObject.ClassIdText() + L"\\InProcServer32").c_str(),
+                       false, false);
     fx::CRegString(server.Handle(), L"ThreadingModel", true, L"Apartment").Write();
     return TRUE;
 }

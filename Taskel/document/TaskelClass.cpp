@@ -6,7 +6,7 @@
 
 #include <shlwapi.h>
 
-#include "ClassObjects.h"
+#include "ComMethod.h"
 #include "FxException.h"
 #include "ShellVersion.h"
 #include "TaskelCodec.h"
@@ -22,16 +22,7 @@ void SystemSound(UINT type)
     ::MessageBeep(type);
 }
 TaskelSoundFunction g_sound = SystemSound;
-
-// The command class's class object, in the process-wide list.
-fx::COleObjectFactoryExEx g_taskelFactory(CLSID_Taskel, "CTaskel", false, L"Veltrac.Taskel",
-                                          CTaskel::CreateInstance);
 } // namespace
-
-fx::COleObjectFactoryExEx &TaskelClassFactory()
-{
-    return g_taskelFactory;
-}
 
 void SetTaskelRunner(const TaskelRunner &runner)
 {
@@ -66,22 +57,7 @@ void CTaskel::OnFinalRelease() noexcept
 
 HRESULT CTaskel::CreateInstance(REFIID iid, void **out) noexcept
 {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    try
-    {
-        CTaskel *command = new CTaskel;
-        command->ExternalAddRef();
-        HRESULT hr = command->ExternalQueryInterface(iid, out);
-        command->ExternalRelease();
-        return hr;
-    }
-    catch (const std::bad_alloc &)
-    {
-        return E_OUTOFMEMORY;
-    }
-    TRACE_CATCH_ALL(2)
-    return E_UNEXPECTED;
+    return fx::ComMethod(TRACE_SITE_HERE(), [&] { return fx::CreateComObject<CTaskel>(iid, out); });
 }
 
 void *CTaskel::GetInterface(REFIID iid) noexcept

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "ClassObjects.h"
 #include "ComObject.h"
 #include "ComPtr.h"
 #include "TaskelOptions.h"
@@ -29,10 +28,6 @@ struct TaskelRunner
 // runner lives above the command document, so the library installs it at
 // start-up (InstallShellRunner).
 void SetTaskelRunner(const TaskelRunner &runner);
-
-// The command class's class object. Its registration (the file type, verbs
-// and handlers) is installed by the shell integration as its registrar.
-fx::COleObjectFactoryExEx &TaskelClassFactory();
 
 // The completion sound (MessageBeep); tests install their own to observe it.
 using TaskelSoundFunction = void (*)(UINT type);
@@ -118,6 +113,7 @@ class CTaskel : public fx::CComObject
     HRESULT StreamLoad(IStream *stream);
     HRESULT StreamSave(IStream *stream);
     HRESULT WriteFormatAndUserType(IStorage *storage, bool userTypeRequired);
+    HRESULT CreateDataStream(IStorage *storage);
     HRESULT StorageInitNew(IStorage *storage);
     HRESULT StorageLoad(IStorage *storage);
     HRESULT StorageSave(IStorage *storage, bool sameAsLoad);

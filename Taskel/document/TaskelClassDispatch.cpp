@@ -3,12 +3,9 @@
 #define TRACE_SOURCE "Taskel\\TaskelClass"
 #include "TaskelClass.h"
 
-#include <new>
-
-#include "FxException.h"
+#include "DispatchNames.h"
 #include "Trace.h"
 #include "UniqueHandle.h"
-#include "DispatchNames.h"
 
 namespace
 {
@@ -59,11 +56,11 @@ HRESULT OptionalString(const DISPPARAMS *params, UINT position, fx::unique_bstr 
     if (!present) return S_OK;
     VARIANT value;
     ::VariantInit(&value);
-    HRESULT hr = Argument(params, position, VT_BSTR, value, argError);
-    if (FAILED(hr)) return hr;
-    present = V_BSTR(&value) != nullptr;
-    text.reset(V_BSTR(&value));
-    return S_OK;
+    // A mismatch is traced by the member that asked.
+    const HRESULT hr = Argument(params, position, VT_BSTR, value, argError);
+    present = SUCCEEDED(hr) && V_BSTR(&value) != nullptr;
+    if (SUCCEEDED(hr)) text.reset(V_BSTR(&value));
+    return hr;
 }
 
 HRESULT ReturnString(VARIANT *result, const std::wstring &text, bool none)
@@ -91,7 +88,6 @@ HRESULT CTaskel::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT *resu
     const UINT args = params->cArgs;
     VARIANT value;
     ::VariantInit(&value);
-    HRESULT hr;
 
     switch (id)
     {
@@ -109,7 +105,7 @@ HRESULT CTaskel::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT *resu
         if (put)
         {
             if (args != 1) return DISP_E_BADPARAMCOUNT;
-            if (FAILED(hr = Argument(params, 0, VT_I4, value, argError))) return hr;
+            RETURN_IF_FAILED(2, Argument(params, 0, VT_I4, value, argError));
             SetOptions(static_cast<uint32_t>(V_I4(&value)));
             return S_OK;
         }
@@ -123,7 +119,7 @@ HRESULT CTaskel::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT *resu
             if (args != 1) return DISP_E_BADPARAMCOUNT;
             fx::unique_bstr text;
             bool present;
-            if (FAILED(hr = OptionalString(params, 0, text, present, argError))) return hr;
+            RETURN_IF_FAILED(2, OptionalString(params, 0, text, present, argError));
             SetTarget(present ? std::wstring(text.get(), ::SysStringLen(text.get()))
                               : std::wstring());
             return S_OK;
@@ -141,13 +137,13 @@ HRESULT CTaskel::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT *resu
 
     case DISPID_FROMFILE: {
         if (args != (put ? 2u : 1u)) return DISP_E_BADPARAMCOUNT;
-        if (FAILED(hr = Argument(params, 0, VT_I4, value, argError))) return hr;
+        RETURN_IF_FAILED(2, Argument(params, 0, VT_I4, value, argError));
         const LONG index = V_I4(&value);
         if (put)
         {
             fx::unique_bstr text;
             bool present;
-            if (FAILED(hr = OptionalString(params, 1, text, present, argError))) return hr;
+            RETURN_IF_FAILED(2, OptionalString(params, 1, text, present, argError));
             std::wstring source =
                 present ? std::wstring(text.get(), ::SysStringLen(text.get())) : std::wstring();
             SetSource(index, present ? source.c_str() : nullptr);
@@ -163,8 +159,8 @@ HRESULT CTaskel::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT *resu
         if (args != 2) return DISP_E_BADPARAMCOUNT;
         fx::unique_bstr folder;
         bool present;
-        if (FAILED(hr = OptionalString(params, 0, folder, present, argError))) return hr;
-        if (FAILED(hr = Argument(params, 1, VT_I4, value, argError))) return hr;
+        RETURN_IF_FAILED(2, OptionalString(params, 0, folder, present, argError));
+        RETURN_IF_FAILED(2, Argument(params, 1, VT_I4, value, argError));
         HWND owner = reinterpret_cast<HWND>(static_cast<LONG_PTR>(V_I4(&value)));
         bool succeeded =
             Run(present ? std::wstring(folder.get(), ::SysStringLen(folder.get())) : std::wstring(),
@@ -192,7 +188,8 @@ STDMETHODIMP CTaskel::XDispatch::GetTypeInfo(UINT, LCID, ITypeInfo **info)
     return NoTypeInfo(info);
 }
 
-STDMETHODIMP CTaskel::XDispatch::GetIDsOfNames(REFIID, LPOLESTR *names, UINT count, LCID, DISPID *ids)
+STDMETHODIMP CTaskel::XDispatch::GetIDsOfNames(REFIID, LPOLESTR *names, UINT count, LCID,
+                                               DISPID *ids)
 {
     return LookUpDispatchNames(kMembers, names, count, ids);
 }
@@ -200,23 +197,7 @@ STDMETHODIMP CTaskel::XDispatch::GetIDsOfNames(REFIID, LPOLESTR *names, UINT cou
 STDMETHODIMP CTaskel::XDispatch::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS *params,
                                         VARIANT *result, EXCEPINFO *, UINT *argError)
 {
-    if (!IsEqualIID(iid, IID{})) return DISP_E_UNKNOWNINTERFACE; // IID_NULL
-    if (!params || (params->cArgs > 0 && !params->rgvarg)) return E_INVALIDARG;
-    // Only a property put may name its argument (DISPID_PROPERTYPUT).
-    const bool put = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
-    if (params->cNamedArgs > (put ? 1u : 0u)) return DISP_E_NONAMEDARGS;
-    if (put && (params->cNamedArgs != 1 || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT))
-        return DISP_E_PARAMNOTOPTIONAL;
-    if (result) ::VariantInit(result);
-    try
-    {
-        return Owner()->Invoke(id, put ? static_cast<WORD>(DISPATCH_PROPERTYPUT) : flags, params,
-                               result, argError);
-    }
-    catch (const std::bad_alloc &)
-    {
-        return E_OUTOFMEMORY;
-    }
-    TRACE_CATCH_ALL(2)
-    return DISP_E_EXCEPTION;
+    return InvokeMember(TRACE_SITE_HERE(), iid, flags, params, result, [&](WORD memberFlags) {
+        return Owner()->Invoke(id, memberFlags, params, result, argError);
+    });
 }

@@ -3,9 +3,7 @@
 #define TRACE_SOURCE "Taskel\\TaskelClass"
 #include "TaskelClass.h"
 
-#include <new>
-
-#include "FxException.h"
+#include "ComMethod.h"
 #include "TaskelCodec.h"
 #include "TaskelGuids.h"
 #include "Trace.h"
@@ -35,34 +33,34 @@ HRESULT DecodeResult(DecodeStatus status)
 HRESULT ReadWholeStream(IStream *stream, std::vector<uint8_t> &bytes)
 {
     LARGE_INTEGER start = {};
-    HRESULT hr = stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(2, stream->Seek(start, STREAM_SEEK_SET, nullptr));
     uint8_t chunk[4096];
     for (;;)
     {
         ULONG read = 0;
-        hr = stream->Read(chunk, sizeof(chunk), &read);
-        if (FAILED(hr)) return hr;
-        if (bytes.size() + read > kMaxDataStreamSize) return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+        RETURN_IF_FAILED(2, stream->Read(chunk, sizeof(chunk), &read));
+        if (bytes.size() + read > kMaxDataStreamSize)
+            return TRACE_HR(2, HRESULT_FROM_WIN32(ERROR_INVALID_DATA));
         bytes.insert(bytes.end(), chunk, chunk + read);
         if (read < sizeof(chunk)) return S_OK;
     }
 }
 
-// The result of a persistence method through the COM error trace, which
-// traces failures only, under the method's name.
-HRESULT Traced(int line, HRESULT hr, const wchar_t *method)
+// The body shape of every persistence method: its name traced on entry,
+// the body inside the boundary trap, and the result through the COM error
+// trace under the name (which traces failures only).
+template <class Body>
+HRESULT PersistMethod(const wchar_t *name, const TraceSite &site, Body &&body) noexcept
 {
-    SetTraceLocation(TRACE_SOURCE, line);
-    return LogComErr(3, hr, method);
-}
-
-HRESULT TracedFailure(int line, HRESULT hr, const wchar_t *name)
-{
-    SetTraceLocation(TRACE_SOURCE, line);
-    return LogComErr(2, hr, name);
+    Trace(4, name);
+    const HRESULT hr = fx::ComMethod(site, std::forward<Body>(body));
+    SetTraceLocation(site);
+    return LogComErr(3, hr, name);
 }
 } // namespace
+
+// Each failure below is traced once, where it arises; a caller of these
+// steps passes their result on.
 
 HRESULT CTaskel::StreamLoad(IStream *stream)
 {
@@ -70,26 +68,29 @@ HRESULT CTaskel::StreamLoad(IStream *stream)
     m_target.clear();
     std::vector<uint8_t> bytes;
     HRESULT hr = ReadWholeStream(stream, bytes);
-    if (FAILED(hr)) return hr;
-
-    CommandData data;
-    hr = DecodeResult(DecodeCommandData(bytes.data(), bytes.size(), data));
-    m_action = data.action;
-    m_options = data.options;
-    m_sources = std::move(data.sources);
-    m_target = std::move(data.target);
-    if (FAILED(hr)) return hr;
-
-    m_options &= GetOptionMask();
-    m_dirty = false;
-    return S_OK;
+    if (SUCCEEDED(hr))
+    {
+        // The fields read before a damaged part stay as read.
+        CommandData data;
+        const DecodeStatus status = DecodeCommandData(bytes.data(), bytes.size(), data);
+        m_action = data.action;
+        m_options = data.options;
+        m_sources = std::move(data.sources);
+        m_target = std::move(data.target);
+        hr = TRACE_HR(2, DecodeResult(status));
+    }
+    if (SUCCEEDED(hr))
+    {
+        m_options &= GetOptionMask();
+        m_dirty = false;
+    }
+    return hr;
 }
 
 HRESULT CTaskel::StreamSave(IStream *stream)
 {
     LARGE_INTEGER start = {};
-    HRESULT hr = stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(2, stream->Seek(start, STREAM_SEEK_SET, nullptr));
 
     CommandData data;
     data.action = m_action;
@@ -98,9 +99,8 @@ HRESULT CTaskel::StreamSave(IStream *stream)
     data.target = m_target;
     std::vector<uint8_t> bytes = EncodeCommandData(data);
     ULONG written = 0;
-    hr = stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
-    if (FAILED(hr)) return hr;
-    if (written != bytes.size()) return STG_E_MEDIUMFULL;
+    RETURN_IF_FAILED(2, stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written));
+    if (written != bytes.size()) return TRACE_HR(2, STG_E_MEDIUMFULL);
     m_dirty = false;
     return S_OK;
 }
@@ -116,10 +116,18 @@ HRESULT CTaskel::WriteFormatAndUserType(IStorage *storage, bool userTypeRequired
     HRESULT hr = ::OleRegGetUserType(CLSID_Taskel, USERCLASSTYPE_FULL, &name);
     userType.reset(name);
     if (FAILED(hr) || !name)
-        return userTypeRequired ? (FAILED(hr) ? hr : REGDB_E_CLASSNOTREG) : S_FALSE;
-    hr = ::WriteFmtUserTypeStg(storage, format, name);
-    if (FAILED(hr)) TracedFailure(__LINE__, hr, L"WriteFmtUserTypeStg");
-    return hr;
+        return userTypeRequired
+                   ? TRACE_NAMED(2, L"OleRegGetUserType", FAILED(hr) ? hr : REGDB_E_CLASSNOTREG)
+                   : S_FALSE;
+    return TRACE_NAMED(2, L"WriteFmtUserTypeStg", ::WriteFmtUserTypeStg(storage, format, name));
+}
+
+HRESULT CTaskel::CreateDataStream(IStorage *storage)
+{
+    return TRACE_NAMED(2, L"CreateStream",
+                       storage->CreateStream(kDataStream,
+                                             STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE, 0,
+                                             0, m_stream.put()));
 }
 
 HRESULT CTaskel::StorageInitNew(IStorage *storage)
@@ -131,13 +139,9 @@ HRESULT CTaskel::StorageInitNew(IStorage *storage)
     m_noScribble = false;
 
     HRESULT hr = WriteFormatAndUserType(storage, true);
-    if (FAILED(hr)) return hr;
-    hr = storage->CreateStream(kDataStream, STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE, 0,
-                               0, m_stream.put());
-    if (FAILED(hr)) return hr;
-    InitNewFields();
-    m_dirty = false;
-    return S_OK;
+    if (SUCCEEDED(hr)) hr = CreateDataStream(storage);
+    if (SUCCEEDED(hr)) InitNewFields(); // clears dirty
+    return SUCCEEDED(hr) ? S_OK : hr;
 }
 
 HRESULT CTaskel::StorageLoad(IStorage *storage)
@@ -149,14 +153,12 @@ HRESULT CTaskel::StorageLoad(IStorage *storage)
     m_noScribble = false;
 
     fx::ComPtr<IStream> stream;
-    HRESULT hr = storage->OpenStream(kDataStream, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
-                                     stream.put());
-    if (FAILED(hr)) return hr;
-    hr = StreamLoad(stream.get());
-    if (FAILED(hr)) return hr;
-    m_stream = stream;
-    m_dirty = false;
-    return S_OK;
+    RETURN_IF_FAILED_NAMED(2, L"OpenStream",
+                           storage->OpenStream(kDataStream, nullptr,
+                                               STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.put()));
+    const HRESULT hr = StreamLoad(stream.get()); // clears dirty
+    if (SUCCEEDED(hr)) m_stream = stream;
+    return hr;
 }
 
 HRESULT CTaskel::StorageSave(IStorage *storage, bool sameAsLoad)
@@ -167,20 +169,11 @@ HRESULT CTaskel::StorageSave(IStorage *storage, bool sameAsLoad)
     m_storage = fx::ComPtr<IStorage>(storage);
     m_noScribble = true;
 
-    HRESULT hr;
-    if (!sameAsLoad)
-    {
-        hr = WriteFormatAndUserType(storage, false);
-        if (FAILED(hr)) return hr;
-    }
-    hr = storage->CreateStream(kDataStream, STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE, 0,
-                               0, m_stream.put());
-    if (FAILED(hr)) return TracedFailure(__LINE__, hr, L"CreateStream");
-    hr = StreamSave(m_stream.get());
-    if (SUCCEEDED(hr)) hr = m_stream->Commit(STGC_DEFAULT);
-    if (FAILED(hr)) return hr;
-    m_dirty = false;
-    return S_OK;
+    HRESULT hr = sameAsLoad ? S_OK : WriteFormatAndUserType(storage, false);
+    if (SUCCEEDED(hr)) hr = CreateDataStream(storage);
+    if (SUCCEEDED(hr)) hr = StreamSave(m_stream.get());
+    if (SUCCEEDED(hr)) hr = TRACE_NAMED(2, L"Commit", m_stream->Commit(STGC_DEFAULT));
+    return SUCCEEDED(hr) ? S_OK : hr; // StreamSave cleared dirty
 }
 
 HRESULT CTaskel::StorageSaveCompleted(IStorage *storage)
@@ -197,22 +190,6 @@ HRESULT CTaskel::StorageSaveCompleted(IStorage *storage)
     return S_OK;
 }
 
-// Every persistence method traces its name on entry, traps every exception
-// and passes its result through the COM error trace under that name.
-#define PERSIST_METHOD(name, call)                                                                 \
-    Trace(4, name);                                                                                \
-    HRESULT hr = E_UNEXPECTED;                                                                     \
-    try                                                                                            \
-    {                                                                                              \
-        hr = call;                                                                                 \
-    }                                                                                              \
-    catch (const std::bad_alloc &)                                                                 \
-    {                                                                                              \
-        hr = E_OUTOFMEMORY;                                                                        \
-    }                                                                                              \
-    TRACE_CATCH_ALL(2)                                                                             \
-    return Traced(__LINE__, hr, name);
-
 STDMETHODIMP CTaskel::XPersistStorage::GetClassID(CLSID *clsid)
 {
     if (!clsid) return E_POINTER;
@@ -225,23 +202,38 @@ STDMETHODIMP CTaskel::XPersistStorage::IsDirty()
     return Owner()->m_dirty ? S_OK : S_FALSE;
 }
 
-STDMETHODIMP CTaskel::XPersistStorage::InitNew(IStorage *storage){
-    PERSIST_METHOD(L"CTaskel::XPersistStorage::InitNew", Owner()->StorageInitNew(storage))}
+STDMETHODIMP CTaskel::XPersistStorage::InitNew(IStorage *storage)
+{
+    return PersistMethod(L"CTaskel::XPersistStorage::InitNew", TRACE_SITE_HERE(),
+                         [&] { return Owner()->StorageInitNew(storage); });
+}
 
-STDMETHODIMP CTaskel::XPersistStorage::Load(IStorage *storage){
-    PERSIST_METHOD(L"CTaskel::XPersistStorage::Load", Owner()->StorageLoad(storage))}
+STDMETHODIMP CTaskel::XPersistStorage::Load(IStorage *storage)
+{
+    return PersistMethod(L"CTaskel::XPersistStorage::Load", TRACE_SITE_HERE(),
+                         [&] { return Owner()->StorageLoad(storage); });
+}
 
-STDMETHODIMP CTaskel::XPersistStorage::Save(IStorage *storage, BOOL sameAsLoad){
-    PERSIST_METHOD(L"CTaskel::XPersistStorage::Save",
-                   Owner()->StorageSave(storage, sameAsLoad != FALSE))}
+STDMETHODIMP CTaskel::XPersistStorage::Save(IStorage *storage, BOOL sameAsLoad)
+{
+    return PersistMethod(L"CTaskel::XPersistStorage::Save", TRACE_SITE_HERE(),
+                         [&] { return Owner()->StorageSave(storage, sameAsLoad != FALSE); });
+}
 
-STDMETHODIMP CTaskel::XPersistStorage::SaveCompleted(IStorage *storage){
-    PERSIST_METHOD(L"CTaskel::XPersistStorage::SaveCompleted",
-                   Owner()->StorageSaveCompleted(storage))}
+STDMETHODIMP CTaskel::XPersistStorage::SaveCompleted(IStorage *storage)
+{
+    return PersistMethod(L"CTaskel::XPersistStorage::SaveCompleted", TRACE_SITE_HERE(),
+                         [&] { return Owner()->StorageSaveCompleted(storage); });
+}
 
-STDMETHODIMP CTaskel::XPersistStorage::HandsOffStorage(){
-    PERSIST_METHOD(L"CTaskel::XPersistStorage::HandsOffStorage",
-                   (Owner()->m_stream.reset(), Owner()->m_storage.reset(), S_OK))}
+STDMETHODIMP CTaskel::XPersistStorage::HandsOffStorage()
+{
+    return PersistMethod(L"CTaskel::XPersistStorage::HandsOffStorage", TRACE_SITE_HERE(), [&] {
+        Owner()->m_stream.reset();
+        Owner()->m_storage.reset();
+        return S_OK;
+    });
+}
 
 STDMETHODIMP CTaskel::XPersistStream::GetClassID(CLSID *clsid)
 {
@@ -255,13 +247,17 @@ STDMETHODIMP CTaskel::XPersistStream::IsDirty()
     return Owner()->m_dirty ? S_OK : S_FALSE;
 }
 
-STDMETHODIMP CTaskel::XPersistStream::Load(IStream *stream){
-    PERSIST_METHOD(L"CTaskel::XPersistStream::Load",
-                   stream ? Owner()->StreamLoad(stream) : E_INVALIDARG)}
+STDMETHODIMP CTaskel::XPersistStream::Load(IStream *stream)
+{
+    return PersistMethod(L"CTaskel::XPersistStream::Load", TRACE_SITE_HERE(),
+                         [&] { return stream ? Owner()->StreamLoad(stream) : E_INVALIDARG; });
+}
 
-STDMETHODIMP CTaskel::XPersistStream::Save(IStream *stream, BOOL){
-    PERSIST_METHOD(L"CTaskel::XPersistStream::Save",
-                   stream ? Owner()->StreamSave(stream) : E_INVALIDARG)}
+STDMETHODIMP CTaskel::XPersistStream::Save(IStream *stream, BOOL)
+{
+    return PersistMethod(L"CTaskel::XPersistStream::Save", TRACE_SITE_HERE(),
+                         [&] { return stream ? Owner()->StreamSave(stream) : E_INVALIDARG; });
+}
 
 STDMETHODIMP CTaskel::XPersistStream::GetSizeMax(ULARGE_INTEGER *size)
 {

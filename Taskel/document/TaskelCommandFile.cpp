@@ -1,18 +1,15 @@
-// Command objects from the class factory and command files loaded or
-// written whole through the container and storage persistence.
+// Command objects of the command class and command files loaded or written
+// whole through the container and storage persistence.
 #define TRACE_SOURCE "Taskel\\TaskelClass"
 #include "TaskelCommandFile.h"
 
-#include "ClassObjects.h"
 #include "TaskelGuids.h"
 #include "Trace.h"
 
 HRESULT CreateCommandObject(fx::ComPtr<IDispatch> &dispatch, CTaskel *&object)
 {
     object = nullptr;
-    fx::ComPtr<IClassFactory> factory;
-    RETURN_IF_FAILED(2, fx::GetClassObject(CLSID_Taskel, IID_IClassFactory, factory.put_void()));
-    RETURN_IF_FAILED(2, factory->CreateInstance(nullptr, IID_IDispatch, dispatch.put_void()));
+    RETURN_IF_FAILED(2, CTaskel::CreateInstance(IID_IDispatch, dispatch.put_void()));
     // The command class answers IDispatch with its dispatch part.
     object = static_cast<CTaskel::XDispatch *>(dispatch.get())->Object();
     return S_OK;
@@ -41,10 +38,12 @@ HRESULT LoadCommandFile(const std::wstring &path, CTaskel &command)
 {
     fx::ComPtr<ITaskelFile> file;
     fx::ComPtr<IStorage> storage;
+    // The container and the persistence methods trace their failures.
     HRESULT hr = OpenCommandStorage(path, file, storage);
-    if (FAILED(hr)) return hr;
-    fx::ComPtr<IPersistStorage> persist = StoragePersistence(command);
-    return persist ? persist->Load(storage.get()) : E_NOINTERFACE;
+    fx::ComPtr<IPersistStorage> persist;
+    if (SUCCEEDED(hr)) persist = StoragePersistence(command);
+    if (SUCCEEDED(hr)) hr = persist ? persist->Load(storage.get()) : E_NOINTERFACE;
+    return hr;
 }
 
 HRESULT SaveNewCommandFile(const std::wstring &path, CTaskel &command)

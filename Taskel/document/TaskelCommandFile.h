@@ -1,6 +1,6 @@
-// Command files as whole documents: a command object made by the library's
-// class factory, a command file opened read-only for loading, and a new
-// command file written through storage persistence.
+// Command files as whole documents: a command object of the command class,
+// a command file opened read-only for loading, and a new command file
+// written through storage persistence.
 #pragma once
 
 #include <windows.h>
@@ -12,8 +12,10 @@
 #include "TaskelClass.h"
 #include "TaskelFile.h"
 
-// A command object from the class object of the command class; `object`
-// is the object behind `dispatch` and lives as long as it is held.
+// A command object made by the command class's create function (the one
+// its class object calls, so the document needs no class table: the editor
+// and the tools use it without the library); `object` is the object behind
+// `dispatch` and lives as long as it is held.
 HRESULT CreateCommandObject(fx::ComPtr<IDispatch> &dispatch, CTaskel *&object);
 
 // Opens the container on `path` read-only and hands out it and its storage.

@@ -4,15 +4,11 @@
 #define TRACE_SOURCE "Taskel\\TaskelFile"
 #include "TaskelFile.h"
 
-#include <new>
 #include <vector>
 
-#include "FxException.h"
-#include "Trace.h"
+#include "ComMethod.h"
 #include "TaskelGuids.h"
-
-// A COM call whose failure is traced under the call's name.
-#define TRACE_NAMED(level, name, expr) (TRACE_HERE(), LogComErr((level), (expr), name))
+#include "Trace.h"
 
 namespace
 {
@@ -102,22 +98,15 @@ CTaskelFile::~CTaskelFile()
 
 HRESULT CTaskelFile::CreateInstance(const std::wstring &path, REFIID iid, void **out) noexcept
 {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    try
-    {
+    return fx::ComMethod(TRACE_SITE_HERE(), [&]() -> HRESULT {
+        if (!out) return E_POINTER;
+        *out = nullptr;
         CTaskelFile *file = new CTaskelFile(path);
         file->ExternalAddRef();
         HRESULT hr = file->ExternalQueryInterface(iid, out);
         file->ExternalRelease();
         return hr;
-    }
-    catch (const std::bad_alloc &)
-    {
-        return E_OUTOFMEMORY;
-    }
-    TRACE_CATCH_ALL(2)
-    return E_UNEXPECTED;
+    });
 }
 
 void *CTaskelFile::GetInterface(REFIID iid) noexcept
@@ -256,9 +245,9 @@ HRESULT CTaskelFile::DoReopen(bool readOnly)
     Trace(4, L"  Reopened File [%s] ReadOnly [%u] Storage [%8.8lX -> %8.8lX]", m_path.c_str(),
           readOnly ? 1u : 0u, static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(old)),
           static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(storage.get())));
-    if (FAILED(hr)) return hr;
-    m_storage = storage;
-    return S_OK;
+    // A failure was traced with the open above.
+    if (SUCCEEDED(hr)) m_storage = storage;
+    return SUCCEEDED(hr) ? S_OK : hr;
 }
 
 HRESULT CTaskelFile::DoClose()
@@ -311,8 +300,7 @@ HRESULT CTaskelFile::DoCommit()
     if (FAILED(TRACE_NAMED(2, L"Commit", hr))) return hr;
 
     STATSTG stat = {};
-    hr = TRACE_NAMED(2, L"Stat", m_lockBytes->Stat(&stat, STATFLAG_NONAME));
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED_NAMED(2, L"Stat", m_lockBytes->Stat(&stat, STATFLAG_NONAME));
     if (stat.cbSize.QuadPart > kMaxCommandFileSize - kPrefixSize)
         return TraceWinFailure(__LINE__, ERROR_FILE_TOO_LARGE, L"Stat");
     const DWORD imageSize = static_cast<DWORD>(stat.cbSize.QuadPart);
@@ -328,35 +316,39 @@ HRESULT CTaskelFile::DoCommit()
     std::vector<BYTE> image(imageSize);
     ULONG read = 0;
     ULARGE_INTEGER start = {};
-    hr = TRACE_NAMED(2, L"ReadAt", m_lockBytes->ReadAt(start, image.data(), imageSize, &read));
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED_NAMED(2, L"ReadAt",
+                           m_lockBytes->ReadAt(start, image.data(), imageSize, &read));
     if (read != imageSize) return TraceWinFailure(__LINE__, ERROR_HANDLE_EOF, L"ReadAt");
 
+    // WriteContent traces its own failures.
     hr = WriteContent(image.data(), imageSize);
-    if (FAILED(hr)) return hr;
-    Trace(3, L"  Wrote [%u] bytes to [%s]", imageSize, m_path.c_str());
-    return S_OK;
+    if (SUCCEEDED(hr)) Trace(3, L"  Wrote [%u] bytes to [%s]", imageSize, m_path.c_str());
+    return hr;
 }
 
-// The container's methods trap every exception; nothing crosses into COM.
-#define TASKEL_FILE_METHOD(call)                                                                   \
-    try                                                                                            \
-    {                                                                                              \
-        return Owner()->call;                                                                      \
-    }                                                                                              \
-    catch (const std::bad_alloc &)                                                                 \
-    {                                                                                              \
-        return E_OUTOFMEMORY;                                                                      \
-    }                                                                                              \
-    TRACE_CATCH_ALL(2)                                                                             \
-    return E_UNEXPECTED;
-
-STDMETHODIMP CTaskelFile::XTaskelFile::Create(){
-    TASKEL_FILE_METHOD(DoCreate())} STDMETHODIMP CTaskelFile::XTaskelFile::Open(BOOL readOnly){
-    TASKEL_FILE_METHOD(DoOpen(readOnly !=
-                              FALSE))} STDMETHODIMP CTaskelFile::XTaskelFile::Reopen(BOOL readOnly){
-    TASKEL_FILE_METHOD(DoReopen(readOnly != FALSE))} STDMETHODIMP CTaskelFile::XTaskelFile::Close(){
-    TASKEL_FILE_METHOD(DoClose())} STDMETHODIMP CTaskelFile::XTaskelFile::Commit()
+// The container's methods run inside the boundary trap: nothing crosses
+// into COM.
+STDMETHODIMP CTaskelFile::XTaskelFile::Create()
 {
-    TASKEL_FILE_METHOD(DoCommit())
+    return fx::ComMethod(TRACE_SITE_HERE(), [&] { return Owner()->DoCreate(); });
+}
+
+STDMETHODIMP CTaskelFile::XTaskelFile::Open(BOOL readOnly)
+{
+    return fx::ComMethod(TRACE_SITE_HERE(), [&] { return Owner()->DoOpen(readOnly != FALSE); });
+}
+
+STDMETHODIMP CTaskelFile::XTaskelFile::Reopen(BOOL readOnly)
+{
+    return fx::ComMethod(TRACE_SITE_HERE(), [&] { return Owner()->DoReopen(readOnly != FALSE); });
+}
+
+STDMETHODIMP CTaskelFile::XTaskelFile::Close()
+{
+    return fx::ComMethod(TRACE_SITE_HERE(), [&] { return Owner()->DoClose(); });
+}
+
+STDMETHODIMP CTaskelFile::XTaskelFile::Commit()
+{
+    return fx::ComMethod(TRACE_SITE_HERE(), [&] { return Owner()->DoCommit(); });
 }

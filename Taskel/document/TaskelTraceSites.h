@@ -3,7 +3,7 @@
 // readers and their tools expect. Each number is part of the log text, not
 // a line of this file or of the file that traces there; code that traces at
 // one of these places names its constant (SetTraceLocation(site),
-// TRACE_CATCH_SITE(level, site)).
+// TRACE_CATCH_SITE(level, site), fx::ComMethod(site, ...)).
 #pragma once
 
 #include "Trace.h"
@@ -24,11 +24,19 @@ constexpr TraceSite kRunFlow{"Taskel\\TaskelClass", 700};  // anything else in t
 constexpr TraceSite kRunLog{"Taskel\\TaskelClass", 969};   // the run's own log switches
 constexpr TraceSite kNewShow{"Taskel\\TaskelClass", 475};  // showing the wizard
 constexpr TraceSite kNewSave{"Taskel\\TaskelClass", 519};  // the new command not saved
+constexpr TraceSite kNewFlow{"Taskel\\TaskelClass", 530};  // anything else in the new-command flow
 constexpr TraceSite kEditShow{"Taskel\\TaskelClass", 600}; // showing the edit sheet
 constexpr TraceSite kEditLoad{"Taskel\\TaskelClass", 613}; // the edited file not loaded
 constexpr TraceSite kEditFlow{"Taskel\\TaskelClass", 618}; // anything else in the edit flow
 
-// The library itself ("Taskel\Taskel").
+// The library itself ("Taskel\Taskel"). The exported command functions
+// trap their verb step and, around it, their whole body.
+constexpr TraceSite kNewStep{"Taskel\\Taskel", 509};        // NewCommandW's wizard
+constexpr TraceSite kNewBody{"Taskel\\Taskel", 519};        // NewCommandW
+constexpr TraceSite kRunStep{"Taskel\\Taskel", 572};        // RunCommandW's run dispatcher
+constexpr TraceSite kRunBody{"Taskel\\Taskel", 581};        // RunCommandW
+constexpr TraceSite kEditStep{"Taskel\\Taskel", 638};       // EditCommandW's property sheet
+constexpr TraceSite kEditBody{"Taskel\\Taskel", 648};       // EditCommandW
 constexpr TraceSite kHelpPopup{"Taskel\\Taskel", 347};      // a context-help request
 constexpr TraceSite kGetClassObject{"Taskel\\Taskel", 775}; // DllGetClassObject failed
 constexpr TraceSite kCanUnloadNow{"Taskel\\Taskel", 794};   // DllCanUnloadNow failed

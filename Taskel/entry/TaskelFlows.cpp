@@ -8,38 +8,19 @@
 #define TRACE_SOURCE "Taskel\\TaskelClass"
 #include "TaskelFlows.h"
 
+#include "ComMethod.h"
 #include "CommandPage.h"
-#include "FxException.h"
 #include "NewCommandWizard.h"
 #include "TaskelPath.h"
 #include "PropertySheetExEx.h"
 #include "TaskelCommandFile.h"
 #include "TaskelMessage.h"
 #include "TaskelPreferences.h"
+#include "TaskelTraceSites.h"
 #include "Trace.h"
 #include "resource.h"
 
 #include <shlwapi.h>
-
-namespace
-{
-// Source lines the edit flow's exception traces name.
-enum : int
-{
-    EDIT_LINE_SHOW = 600,
-    EDIT_LINE_LOAD = 613,
-    EDIT_LINE_OTHER = 618,
-    NEW_LINE_SHOW = 475,
-    NEW_LINE_SAVE = 519,
-    NEW_LINE_OTHER = 530,
-};
-
-void ShowFailure(HWND owner, const fx::CException &failure, int line)
-{
-    TraceException(2, failure, TRACE_SOURCE, line);
-    ShowTaskelMessage(owner, 0, failure.MessageText());
-}
-} // namespace
 
 std::wstring EditSheetCaption(const std::wstring &path)
 {
@@ -90,8 +71,7 @@ HRESULT InitNewCommand(CTaskel &command)
         SetTraceLocation(TRACE_SOURCE, __LINE__);
         HRESULT hr = ::StgCreateDocfile(nullptr,
                                         STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE |
-                                            STGM_TRANSACTED | STGM_NOSCRATCH |
-                                            STGM_DELETEONRELEASE,
+                                            STGM_TRANSACTED | STGM_NOSCRATCH | STGM_DELETEONRELEASE,
                                         0, scratch.put());
         LogComErr(2, hr, L"StgCreateDocfile");
         if (SUCCEEDED(hr))
@@ -114,114 +94,92 @@ bool IsFileExists(HRESULT hr)
 {
     return FAILED(hr) && (hr & 0xFFFF) == ERROR_FILE_EXISTS;
 }
+// The new-command flow inside its trap: the wizard until a file is
+// created, the user gives up, or saving fails.
+void CreateNewCommand(HWND owner, const std::wstring &path, const ParamList &params)
+{
+    if (IsTraceEnabled(1))
+        Trace(1, L"NewCommand [%s] [%s]", path.c_str(), JoinParams(params).c_str());
+
+    fx::ComPtr<IDispatch> created;
+    CTaskel *command = nullptr;
+    fx::COleException::ThrowIfFailed(CreateCommandObject(created, command));
+    fx::COleException::ThrowIfFailed(InitNewCommand(*command));
+
+    const NewCommandTarget target = SplitNewCommandPath(path);
+    WizardState state(command);
+    state.SetFolder(target.folder);
+    state.SetName(target.name);
+    CNewCommandWizard wizard(owner, state, target.withLocation);
+    for (;;)
+    {
+        INT_PTR result = 0;
+        fx::ComMethod(sites::kNewShow, [&] {
+            Trace(0x1002, L"Show Wizard");
+            result = wizard.DoModal();
+            Trace(2, L"Wizard Result [%d]", static_cast<int>(result));
+        });
+        if (result != IDC_SHEET_FINISH || state.Name().empty()) return;
+
+        const std::wstring file = NewCommandFilePath(state);
+        const HRESULT hr = file.empty() ? E_INVALIDARG : SaveNewCommandFile(file, *command);
+        if (SUCCEEDED(hr))
+        {
+            Trace(2, L"  File [%s] Created", file.c_str());
+            return;
+        }
+        if (IsFileExists(hr))
+        {
+            ShowTaskelMessage(owner, IDS_COMMAND_EXISTS,
+                              FormatTaskelString(IDS_COMMAND_EXISTS, state.Name()));
+            continue;
+        }
+        ShowFailure(owner, hr, sites::kNewSave);
+        return;
+    }
+}
+
+// The edit flow inside its trap.
+void EditInSheet(HWND owner, const std::wstring &path, const ParamList &params)
+{
+    if (IsTraceEnabled(1))
+        Trace(1, L"EditCommand [%s] [%s]", path.c_str(), JoinParams(params).c_str());
+    if (!CheckCommandFileExists(owner, path)) return;
+
+    CPropertySheetExEx sheet(EditSheetCaption(path), owner);
+    fx::ComPtr<IDispatch> created;
+    CTaskel *command = nullptr;
+    fx::COleException::ThrowIfFailed(CreateCommandObject(created, command));
+    std::unique_ptr<CPropertyPageExEx> commandPage;
+    const HRESULT hr = CreateCommandPage(path, *command, false, commandPage);
+    if (FAILED(hr) || !commandPage)
+    {
+        ShowFailure(owner, FAILED(hr) ? hr : E_FAIL, sites::kEditLoad);
+        return;
+    }
+    CTaskelPreferences preferences;
+    sheet.AddPage(*commandPage);
+    sheet.AddPage(preferences);
+    fx::ComMethod(
+        sites::kEditShow,
+        [&] {
+            Trace(0x1002, L"Show PropSheet");
+            const INT_PTR result = sheet.DoModal();
+            Trace(0x1002, L"PropSheet Result [%d]", static_cast<int>(result));
+        },
+        E_FAIL, 2, ShowExceptionTo(owner));
+}
 } // namespace
 
 void NewCommandFlow(HWND owner, const std::wstring &path, const ParamList &params)
 {
-    try
-    {
-        if (IsTraceEnabled(1))
-            Trace(1, L"NewCommand [%s] [%s]", path.c_str(), JoinParams(params).c_str());
-
-        fx::ComPtr<IDispatch> created;
-        CTaskel *command = nullptr;
-        fx::COleException::ThrowIfFailed(CreateCommandObject(created, command));
-        fx::COleException::ThrowIfFailed(InitNewCommand(*command));
-
-        const NewCommandTarget target = SplitNewCommandPath(path);
-        WizardState state(command);
-        state.SetFolder(target.folder);
-        state.SetName(target.name);
-        CNewCommandWizard wizard(owner, state, target.withLocation);
-        for (;;)
-        {
-            INT_PTR result = 0;
-            try
-            {
-                Trace(0x1002, L"Show Wizard");
-                result = wizard.DoModal();
-                Trace(2, L"Wizard Result [%d]", static_cast<int>(result));
-            }
-            catch (const fx::CException &e)
-            {
-                TraceException(2, e, TRACE_SOURCE, NEW_LINE_SHOW);
-            }
-            catch (...)
-            {
-                Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, NEW_LINE_SHOW);
-            }
-            if (result != IDC_SHEET_FINISH || state.Name().empty()) return;
-
-            const std::wstring file = NewCommandFilePath(state);
-            const HRESULT hr = file.empty() ? E_INVALIDARG : SaveNewCommandFile(file, *command);
-            if (SUCCEEDED(hr))
-            {
-                Trace(2, L"  File [%s] Created", file.c_str());
-                return;
-            }
-            if (IsFileExists(hr))
-            {
-                ShowTaskelMessage(owner, IDS_COMMAND_EXISTS,
-                                  FormatTaskelString(IDS_COMMAND_EXISTS, state.Name()));
-                continue;
-            }
-            ShowFailure(owner, fx::COleException(hr), NEW_LINE_SAVE);
-            return;
-        }
-    }
-    catch (const fx::CException &e)
-    {
-        ShowFailure(owner, e, NEW_LINE_OTHER);
-    }
-    catch (...)
-    {
-        Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, NEW_LINE_OTHER);
-    }
+    fx::ComMethod(
+        sites::kNewFlow, [&] { CreateNewCommand(owner, path, params); }, E_FAIL, 2,
+        ShowExceptionTo(owner));
 }
 
 void EditCommandFlow(HWND owner, const std::wstring &path, const ParamList &params)
 {
-    try
-    {
-        if (IsTraceEnabled(1))
-            Trace(1, L"EditCommand [%s] [%s]", path.c_str(), JoinParams(params).c_str());
-        if (!CheckCommandFileExists(owner, path)) return;
-
-        CPropertySheetExEx sheet(EditSheetCaption(path), owner);
-        fx::ComPtr<IDispatch> created;
-        CTaskel *command = nullptr;
-        fx::COleException::ThrowIfFailed(CreateCommandObject(created, command));
-        std::unique_ptr<CPropertyPageExEx> commandPage;
-        const HRESULT hr = CreateCommandPage(path, *command, false, commandPage);
-        if (FAILED(hr) || !commandPage)
-        {
-            ShowFailure(owner, fx::COleException(FAILED(hr) ? hr : E_FAIL), EDIT_LINE_LOAD);
-            return;
-        }
-        CTaskelPreferences preferences;
-        sheet.AddPage(*commandPage);
-        sheet.AddPage(preferences);
-        try
-        {
-            Trace(0x1002, L"Show PropSheet");
-            const INT_PTR result = sheet.DoModal();
-            Trace(0x1002, L"PropSheet Result [%d]", static_cast<int>(result));
-        }
-        catch (const fx::CException &e)
-        {
-            ShowFailure(owner, e, EDIT_LINE_SHOW);
-        }
-        catch (...)
-        {
-            Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, EDIT_LINE_SHOW);
-        }
-    }
-    catch (const fx::CException &e)
-    {
-        TraceException(4, e, TRACE_SOURCE, EDIT_LINE_OTHER);
-    }
-    catch (...)
-    {
-        Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, EDIT_LINE_OTHER);
-    }
+    fx::ComMethod(
+        sites::kEditFlow, [&] { EditInSheet(owner, path, params); }, E_FAIL, 4);
 }

@@ -1,6 +1,7 @@
 // Message boxes of the library and their test sink.
 #include "TaskelMessage.h"
 
+#include "FxException.h"
 #include "resource.h"
 
 namespace
@@ -23,4 +24,17 @@ int ShowTaskelMessage(HWND owner, UINT stringId, const std::wstring &text, UINT 
     std::wstring caption = LoadTaskelString(IDS_APP_TITLE);
     return ::MessageBoxW(owner, text.c_str(), caption.empty() ? L"Ferrovane" : caption.c_str(),
                          flags);
+}
+
+void ShowExceptionMessage(HWND owner, const fx::CException &e)
+{
+    const std::wstring message = e.MessageText();
+    if (!message.empty()) ShowTaskelMessage(owner, 0, message);
+}
+
+void ShowFailure(HWND owner, HRESULT failure, const TraceSite &site)
+{
+    const fx::COleException exception(failure);
+    TraceException(2, exception, site.source, site.line);
+    ShowExceptionMessage(owner, exception);
 }

@@ -8,6 +8,12 @@
 #include <string>
 
 #include "TaskelStrings.h"
+#include "Trace.h"
+
+namespace fx
+{
+class CException;
+}
 
 // Receives (owner, string number or 0 for a text of other origin, final
 // text, message box flags) and returns the box's result.
@@ -19,3 +25,16 @@ MessageSink SetMessageSink(MessageSink sink);
 // Shows `text` through the sink, or else in a message box.
 int ShowTaskelMessage(HWND owner, UINT stringId, const std::wstring &text,
                       UINT flags = MB_ICONWARNING | MB_SETFOREGROUND);
+
+// A framework exception's message shown to the user (nothing when it has
+// none), and the same as the report of a trap (fx::ComMethod) of the
+// exports and the flows.
+void ShowExceptionMessage(HWND owner, const fx::CException &e);
+inline auto ShowExceptionTo(HWND owner)
+{
+    return [owner](const fx::CException &e) { ShowExceptionMessage(owner, e); };
+}
+
+// A failure code turned into a framework exception, traced at level 2 at
+// `site` ("Exception [COleException] [...] at ...") and shown to the user.
+void ShowFailure(HWND owner, HRESULT failure, const TraceSite &site);

@@ -4,13 +4,14 @@
 #define TRACE_SOURCE "Taskel\\TaskelClass"
 #include "TaskelFlows.h"
 
-#include "FxException.h"
+#include "ComMethod.h"
 #include "TaskelClass.h"
 #include "TaskelCommandFile.h"
 #include "TaskelExecPath.h"
 #include "TaskelMessage.h"
 #include "TaskelOptions.h"
 #include "TaskelRunLog.h"
+#include "TaskelTraceSites.h"
 #include "Trace.h"
 
 #include "resource.h"
@@ -52,30 +53,29 @@ bool CheckCommandFileExists(HWND owner, const std::wstring &path)
 void RunCommandFlow(HWND owner, const std::wstring &path, const SwitchSet &switches,
                     CTaskel *command)
 {
-    try
-    {
-        ApplyRunLog(switches, path);
-        if (IsTraceEnabled(1))
-        {
-            Trace(1, L">>> Run [%s]", path.c_str());
-            if (!switches.empty()) Trace(1, L"        [%s]", JoinParams(switches).c_str());
-        }
-        if (!CheckCommandFileExists(owner, path)) return;
-        std::wstring baseFolder = execpath::ParentFolder(path);
+    fx::ComMethod(
+        sites::kRunFlow,
+        [&] {
+            ApplyRunLog(switches, path);
+            if (IsTraceEnabled(1))
+            {
+                Trace(1, L">>> Run [%s]", path.c_str());
+                if (!switches.empty()) Trace(1, L"        [%s]", JoinParams(switches).c_str());
+            }
+            if (!CheckCommandFileExists(owner, path)) return;
+            std::wstring baseFolder = execpath::ParentFolder(path);
 
-        fx::ComPtr<IDispatch> created;
-        if (!command) fx::COleException::ThrowIfFailed(CreateCommandObject(created, command));
+            fx::ComPtr<IDispatch> created;
+            if (!command) fx::COleException::ThrowIfFailed(CreateCommandObject(created, command));
 
-        HRESULT hr = LoadCommandFile(path, *command);
-        if (FAILED(hr))
-        {
-            fx::COleException failure(hr);
-            TraceException(2, failure, TRACE_SOURCE, __LINE__);
-            ShowTaskelMessage(owner, 0, failure.MessageText());
-            return;
-        }
-        ApplySwitchesToCommand(*command, switches);
-        command->Run(baseFolder, owner);
-    }
-    TRACE_CATCH_ALL(4)
+            const HRESULT hr = LoadCommandFile(path, *command);
+            if (FAILED(hr))
+            {
+                ShowFailure(owner, hr, sites::kRunOpen);
+                return;
+            }
+            ApplySwitchesToCommand(*command, switches);
+            command->Run(baseFolder, owner);
+        },
+        E_FAIL, 4);
 }

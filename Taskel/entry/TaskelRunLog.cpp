@@ -9,6 +9,7 @@
 #include "FxException.h"
 #include "NoCase.h"
 #include "TaskelExecPath.h"
+#include "TaskelTraceSites.h"
 #include "Trace.h"
 #include "UniqueHandle.h"
 
@@ -211,5 +212,5 @@ void ApplyRunLog(const SwitchSet &switches, const std::wstring &commandPath)
         else if (plan.kind == RunLogPlan::Restart)
             RestartTracing(plan);
     }
-    TRACE_CATCH_ALL(2)
+    TRACE_CATCH_SITE(2, sites::kRunLog)
 }

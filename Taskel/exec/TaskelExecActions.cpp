@@ -247,14 +247,7 @@ bool RunProcedure(Kind kind, const ExecCommand &command, const std::wstring &bas
             if (transfer) run.TraceListing(true, L"after");
         }
     }
-    catch (const fx::CException &e)
-    {
-        TraceException(2, e, PROCEDURE_SOURCE, __LINE__);
-    }
-    catch (...)
-    {
-        Trace(2, L"*** Exception *** at %hs %d", PROCEDURE_SOURCE, __LINE__);
-    }
+    TRACE_CATCH_ALL_IN(2, PROCEDURE_SOURCE, __LINE__)
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 
 #include "TaskelOptions.h"
+#include "TaskelTraceSites.h"
 #include "Trace.h"
 #include "UniqueHandle.h"
 #include "WinFormat.h"
@@ -64,7 +65,7 @@ class CListing
                 Trace(m_level, L"%s[%s] Not Found", indent.c_str(), path.c_str());
             else
             {
-                TRACE_HERE();
+                SetTraceLocation(sites::kListingState);
                 LogWinErr(2, error, L"%s[%s]", indent.c_str(), path.c_str());
             }
             return;

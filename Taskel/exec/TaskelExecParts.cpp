@@ -8,6 +8,7 @@
 
 #include "FxException.h"
 #include "TaskelOptions.h"
+#include "TaskelTraceSites.h"
 #include "Trace.h"
 
 using namespace execpath;
@@ -52,14 +53,7 @@ void ApplyNameMappings(StringArray &targets, size_t current, const ShellNameMapp
             }
         }
     }
-    catch (const fx::CException &e)
-    {
-        TraceException(4, e, TRACE_SOURCE, __LINE__);
-    }
-    catch (...)
-    {
-        Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, __LINE__);
-    }
+    TRACE_CATCH_SITE(4, sites::kNameMappings)
 }
 
 bool ApplyMovePath(StringArray &sources, size_t current, const std::wstring &movedTo, DWORD level)

@@ -10,6 +10,7 @@
 #include "TaskelIcons.h"
 #include "TaskelOptions.h"
 #include "TaskelProgress.h"
+#include "TaskelTraceSites.h"
 #include "Trace.h"
 
 using namespace execpath;
@@ -292,7 +293,7 @@ bool CExecRunner::RunRequest(bool asPart)
         Trace(1, L"    * %s aborted", ActionName(action));
         return false;
     }
-    TRACE_HERE();
+    SetTraceLocation(sites::kFileOperation);
     LogWinErr(2, static_cast<DWORD>(code), L"    SHFileOperation");
     if (code == 0)
     {

@@ -12,6 +12,7 @@
 #include "FxException.h"
 #include "RenamePattern.h"
 #include "TaskelOptions.h"
+#include "TaskelTraceSites.h"
 #include "Trace.h"
 #include "UniqueHandle.h"
 
@@ -233,10 +234,10 @@ void CExecPathSpecs::MakeTarget(const std::wstring &path) const
             else
             {
                 DWORD error = GetLastError();
-                SetTraceLocation(TRACE_SOURCE, __LINE__);
+                SetTraceLocation(sites::kCreateTarget);
                 LogWinErr(2, error, L"Create Target [%s]", prefix.c_str());
             }
         }
     }
-    TRACE_CATCH_ALL(4)
+    TRACE_CATCH_SITE(4, sites::kCreateTargetWalk)
 }

@@ -35,6 +35,10 @@ TraceProfile g_traceProfile = {_T("Software\\Veltrac\\Ferrovane"), _T("Ferrovane
 namespace
 {
 
+// Where an exception escaping one run call is reported. The number is part
+// of the log text, not a line of this file.
+constexpr TraceSite kRunCallSite{TRACE_SOURCE, 294};
+
 LaunchBuild ThisBuild()
 {
 #ifdef ZELK_ADMIN
@@ -86,7 +90,7 @@ void Launch(HINSTANCE instance, int show)
             {
                 TASKEL_RUN(nullptr, instance, params.c_str(), show);
             }
-            TRACE_CATCH_ALL(4)
+            TRACE_CATCH_SITE(4, kRunCallSite)
         }
         break;
     }

@@ -3,7 +3,7 @@
 #define TRACE_SOURCE "Taskel\\TaskelInfoTip"
 #include "TaskelInfoTip.h"
 
-#include "FxException.h"
+#include "ComMethod.h"
 #include "TaskelClass.h"
 #include "TaskelFile.h"
 #include "TaskelGuids.h"
@@ -84,7 +84,8 @@ CTaskelInfoTip::~CTaskelInfoTip()
 
 HRESULT CTaskelInfoTip::CreateInstance(REFIID iid, void **out) noexcept
 {
-    return fx::CreateComObject<CTaskelInfoTip>(iid, out);
+    return fx::ComMethod(TRACE_SITE_HERE(),
+                         [&] { return fx::CreateComObject<CTaskelInfoTip>(iid, out); });
 }
 
 void *CTaskelInfoTip::GetInterface(REFIID iid) noexcept
@@ -106,25 +107,23 @@ HRESULT CTaskelInfoTip::LoadFile(LPCOLESTR fileName)
     m_fileName = fileName ? fileName : L"";
 
     fx::ComPtr<ITaskelFile> file;
-    HRESULT hr = CTaskelFile::CreateInstance(m_fileName, IID_ITaskelFile, file.put_void());
-    if (FAILED(hr)) return hr;
-    hr = file->Open(TRUE);
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(2, CTaskelFile::CreateInstance(m_fileName, IID_ITaskelFile, file.put_void()));
+    RETURN_IF_FAILED(2, file->Open(TRUE));
     fx::ComPtr<IStorage> storage;
-    hr = file.query(IID_IStorage, storage);
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(2, file.query(IID_IStorage, storage));
 
     CTaskel *command = new CTaskel;
     command->ExternalAddRef();
     fx::ComPtr<IPersistStorage> commandStorage;
-    hr = command->ExternalQueryInterface(IID_IPersistStorage, commandStorage.put_void());
+    const HRESULT queried =
+        command->ExternalQueryInterface(IID_IPersistStorage, commandStorage.put_void());
     command->ExternalRelease();
-    if (FAILED(hr)) return hr;
+    RETURN_IF_FAILED(2, queried);
     m_commandStorage = commandStorage;
     m_command = command;
     m_loaded = false;
 
-    hr = m_commandStorage->Load(storage.get());
+    const HRESULT hr = m_commandStorage->Load(storage.get());
     if (SUCCEEDED(hr))
     {
         m_loaded = true;
@@ -167,16 +166,7 @@ STDMETHODIMP CTaskelInfoTip::XPersistFile::IsDirty()
 
 STDMETHODIMP CTaskelInfoTip::XPersistFile::Load(LPCOLESTR fileName, DWORD)
 {
-    try
-    {
-        return Owner()->LoadFile(fileName);
-    }
-    catch (const std::bad_alloc &)
-    {
-        return E_OUTOFMEMORY;
-    }
-    TRACE_CATCH_ALL(2)
-    return E_UNEXPECTED;
+    return fx::ComMethod(TRACE_SITE_HERE(), [&] { return Owner()->LoadFile(fileName); });
 }
 
 STDMETHODIMP CTaskelInfoTip::XPersistFile::Save(LPCOLESTR, BOOL)
@@ -191,26 +181,12 @@ STDMETHODIMP CTaskelInfoTip::XPersistFile::SaveCompleted(LPCOLESTR)
 
 STDMETHODIMP CTaskelInfoTip::XPersistFile::GetCurFile(LPOLESTR *fileName)
 {
-    try
-    {
-        return Owner()->GetCurFile(fileName);
-    }
-    TRACE_CATCH_ALL(2)
-    return E_UNEXPECTED;
+    return fx::ComMethod(TRACE_SITE_HERE(), [&] { return Owner()->GetCurFile(fileName); });
 }
 
 STDMETHODIMP CTaskelInfoTip::XQueryInfo::GetInfoTip(DWORD, WCHAR **text)
 {
-    try
-    {
-        return Owner()->GetInfoTip(text);
-    }
-    catch (const std::bad_alloc &)
-    {
-        return E_OUTOFMEMORY;
-    }
-    TRACE_CATCH_ALL(2)
-    return E_UNEXPECTED;
+    return fx::ComMethod(TRACE_SITE_HERE(), [&] { return Owner()->GetInfoTip(text); });
 }
 
 STDMETHODIMP CTaskelInfoTip::XQueryInfo::GetInfoFlags(DWORD *flags)

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "CommandPage.h"
-#include "FxException.h"
+#include "ComMethod.h"
 #include "ShellDisplayPrefs.h"
 #include "TaskelInfoTip.h"
 #include "TaskelPath.h"
@@ -53,9 +53,8 @@ HRESULT AddCommandPage(const std::wstring &name, LPFNADDPROPSHEETPAGE addPage, L
                        bool &created)
 {
     std::unique_ptr<CTaskelPropPage> page;
-    HRESULT hr = OpenCommandPage(NormalizeCommandPath(name, true, false), page, created);
-    if (FAILED(hr)) return hr;
-    hr = page->PageObject().AddPage(addPage, lParam);
+    RETURN_IF_FAILED(2, OpenCommandPage(NormalizeCommandPath(name, true, false), page, created));
+    const HRESULT hr = page->PageObject().AddPage(addPage, lParam);
     // Added: the page belongs to its page object until the sweep.
     if (SUCCEEDED(hr)) page.release();
     return hr;
@@ -87,7 +86,8 @@ void CTaskelProp::OnFinalRelease() noexcept
 
 HRESULT CTaskelProp::CreateInstance(REFIID iid, void **out) noexcept
 {
-    return fx::CreateComObject<CTaskelProp>(iid, out);
+    return fx::ComMethod(TRACE_SITE_HERE(),
+                         [&] { return fx::CreateComObject<CTaskelProp>(iid, out); });
 }
 
 void *CTaskelProp::GetInterface(REFIID iid) noexcept
@@ -108,8 +108,8 @@ void CTaskelProp::Initialize(IDataObject *dataObject)
 STDMETHODIMP CTaskelProp::XShellExtInit::Initialize(PCIDLIST_ABSOLUTE folder,
                                                     IDataObject *dataObject, HKEY progIdKey)
 {
-    try
-    {
+    // The shell is told S_OK whatever happens here.
+    fx::ComMethod(TRACE_SITE_HERE(), [&] {
         StartTracingAtEntry();
         Trace(
             4,
@@ -118,8 +118,7 @@ STDMETHODIMP CTaskelProp::XShellExtInit::Initialize(PCIDLIST_ABSOLUTE folder,
             static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(dataObject)),
             static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(progIdKey)));
         Owner()->Initialize(dataObject);
-    }
-    TRACE_CATCH_ALL(2)
+    });
     return S_OK;
 }
 
@@ -149,15 +148,15 @@ HRESULT CTaskelProp::AddPages(LPFNADDPROPSHEETPAGE addPage, LPARAM lParam)
 STDMETHODIMP CTaskelProp::XShellPropSheetExt::AddPages(LPFNSVADDPROPSHEETPAGE addPage,
                                                        LPARAM lParam)
 {
-    try
-    {
-        StartTracingAtEntry();
-        Trace(3, L"ShellPropSheetExt::AddPages Lparam [%8.8lX] [%lu]",
-              static_cast<unsigned long>(lParam), static_cast<unsigned long>(lParam));
-        return Owner()->AddPages(addPage, lParam);
-    }
-    TRACE_CATCH_ALL(2)
-    return E_FAIL;
+    return fx::ComMethod(
+        TRACE_SITE_HERE(),
+        [&] {
+            StartTracingAtEntry();
+            Trace(3, L"ShellPropSheetExt::AddPages Lparam [%8.8lX] [%lu]",
+                  static_cast<unsigned long>(lParam), static_cast<unsigned long>(lParam));
+            return Owner()->AddPages(addPage, lParam);
+        },
+        E_FAIL);
 }
 
 STDMETHODIMP CTaskelProp::XShellPropSheetExt::ReplacePage(EXPPS, LPFNSVADDPROPSHEETPAGE, LPARAM)

@@ -3,8 +3,6 @@
 #define TRACE_SOURCE "Taskel\\TaskelRegister"
 #include "TaskelRegister.h"
 
-#include "TaskelClass.h"
-
 #include <shlwapi.h>
 
 #include "RegKey.h"
@@ -104,9 +102,9 @@ TaskelVerbLines BuildVerbLines(const std::wstring &libraryDir, bool admin)
     return lines;
 }
 
-BOOL UpdateTaskelClassRegistry(fx::COleObjectFactoryExEx &factory, BOOL registering)
+BOOL UpdateTaskelClassRegistry(fx::COleObjectFactoryExEx &classObject, BOOL registering)
 {
-    if (!factory.UpdateRegistryEx(registering, L"File Command", true)) return FALSE;
+    if (!classObject.UpdateRegistryEx(registering, L"File Command", true)) return FALSE;
 
     const std::wstring libraryPath = fx::ModuleLongPath();
     const std::wstring libraryFileName = ::PathFindFileNameW(fx::ModulePath().c_str());
@@ -129,12 +127,12 @@ BOOL UpdateTaskelClassRegistry(fx::COleObjectFactoryExEx &factory, BOOL register
     Trace(1, L"  Register ShellEdit [%s]", lines.edit.c_str());
     Trace(1, L"  Register ShellNew [%s]", lines.create.c_str());
 
-    factory.RegisterCategory(CATID_Veltrac);
-    factory.RegisterElevation(kLocalizedNameId);
-    factory.RegisterServerPath(L"Apartment", true);
-    factory.RegisterDefaultIcon(0, 0);
-    factory.RegisterPropertySheetHandler(CLSID_TaskelProp, L"Command Properties");
-    factory.RegisterInfoTipHandler(CLSID_TaskelInfoTip);
+    classObject.RegisterCategory(CATID_Veltrac);
+    classObject.RegisterElevation(kLocalizedNameId);
+    classObject.RegisterServerPath(L"Apartment", true);
+    classObject.RegisterDefaultIcon(0, 0);
+    classObject.RegisterPropertySheetHandler(CLSID_TaskelProp, L"Command Properties");
+    classObject.RegisterInfoTipHandler(CLSID_TaskelInfoTip);
 
     SetClassesString(shellKey, nullptr, L"Open");
     RegisterVerb(L"Open", L"Run", lines.run);
@@ -160,29 +158,28 @@ BOOL UpdateTaskelClassRegistry(fx::COleObjectFactoryExEx &factory, BOOL register
     return TRUE;
 }
 
-void InstallTaskelClassRegistration()
+namespace
 {
-    TaskelClassFactory().SetRegistrar(UpdateTaskelClassRegistry);
-}
-
-BOOL CTaskelInfoTipFactory::UpdateRegistry(BOOL registering)
+// A shell handler's class keys, its category and its in-process server.
+BOOL UpdateHandlerRegistry(fx::COleObjectFactoryExEx &classObject, BOOL registering,
+                           const wchar_t *typeName)
 {
-    if (!UpdateRegistryEx(registering, L"File Command Info Tip", true)) return FALSE;
+    if (!classObject.UpdateRegistryEx(registering, typeName, true)) return FALSE;
     if (registering)
     {
-        RegisterCategory(CATID_Veltrac);
-        RegisterServerPath(L"Apartment", true);
+        classObject.RegisterCategory(CATID_Veltrac);
+        classObject.RegisterServerPath(L"Apartment", true);
     }
     return TRUE;
 }
+} // namespace
 
-BOOL CTaskelPropFactory::UpdateRegistry(BOOL registering)
+BOOL UpdateTaskelInfoTipRegistry(fx::COleObjectFactoryExEx &classObject, BOOL registering)
 {
-    if (!UpdateRegistryEx(registering, L"File Command Properties", true)) return FALSE;
-    if (registering)
-    {
-        RegisterCategory(CATID_Veltrac);
-        RegisterServerPath(L"Apartment", true);
-    }
-    return TRUE;
+    return UpdateHandlerRegistry(classObject, registering, L"File Command Info Tip");
+}
+
+BOOL UpdateTaskelPropRegistry(fx::COleObjectFactoryExEx &classObject, BOOL registering)
+{
+    return UpdateHandlerRegistry(classObject, registering, L"File Command Properties");
 }

@@ -1,5 +1,5 @@
-// Self-registration of the library's three classes: the class objects with
-// their registration overrides, and the file type's verb command lines.
+// Self-registration of the library's three classes: their class table with
+// a registrar per class, and the file type's verb command lines.
 #pragma once
 
 #include <windows.h>
@@ -8,26 +8,19 @@
 
 #include "ClassObjects.h"
 
+// The registrars of the library's three classes (rows of its class table).
 // The command document class: its class keys, the .Taskel file type, verbs,
-// ShellNew, handler keys and the launchers' NoOpenWith entries. Installed as
-// the registrar of the command class's class object, which lives with the
-// command document.
-BOOL UpdateTaskelClassRegistry(fx::COleObjectFactoryExEx &factory, BOOL registering);
-void InstallTaskelClassRegistration();
-
+// ShellNew, handler keys and the launchers' NoOpenWith entries.
+BOOL UpdateTaskelClassRegistry(fx::COleObjectFactoryExEx &classObject, BOOL registering);
 // The info-tip and property-sheet handlers: class keys, category, server.
-class CTaskelInfoTipFactory : public fx::COleObjectFactoryExEx
-{
-  public:
-    using COleObjectFactoryExEx::COleObjectFactoryExEx;
-    BOOL UpdateRegistry(BOOL registering) override;
-};
-class CTaskelPropFactory : public fx::COleObjectFactoryExEx
-{
-  public:
-    using COleObjectFactoryExEx::COleObjectFactoryExEx;
-    BOOL UpdateRegistry(BOOL registering) override;
-};
+BOOL UpdateTaskelInfoTipRegistry(fx::COleObjectFactoryExEx &classObject, BOOL registering);
+BOOL UpdateTaskelPropRegistry(fx::COleObjectFactoryExEx &classObject, BOOL registering);
+
+// The library's class table (TaskelClassTable.cpp), installed as the
+// module's: DllGetClassObject serves it, DllCanUnloadNow asks it, and
+// registration walks it.
+fx::CClassTable &TaskelClassTable();
+void InstallTaskelClassTable();
 
 // The launcher command lines of the file type's verbs for a library in
 // `libraryDir` (with or without a trailing backslash). The launcher path is

@@ -313,6 +313,16 @@ TEST(Persist, CommandFileReadBackWithPlainStgOpenStorage)
 
 TEST(ClassObjects, FactoryCreatesCommandsAndHoldsTheModule)
 {
+    // This program plays a library whose class table holds the command class.
+    const fx::ClassTableRow rows[] = {
+        {CLSID_Taskel, "CTaskel", L"Veltrac.Taskel", CTaskel::CreateInstance, nullptr}};
+    fx::CClassTable table(rows);
+    struct ModuleTable
+    {
+        explicit ModuleTable(fx::CClassTable &table) { fx::SetModuleClassTable(&table); }
+        ~ModuleTable() { fx::SetModuleClassTable(nullptr); }
+    } moduleTable(table);
+
     fx::ComPtr<IClassFactory> factory;
     ASSERT_EQ(fx::GetClassObject(CLSID_Taskel, IID_IClassFactory, factory.put_void()), S_OK);
     EXPECT_EQ(fx::CanUnloadNow(), S_FALSE); // a client holds the class object

@@ -40,7 +40,7 @@ TEST(Registration, Windows5HasNoAdminVerbsAndNoAdminLauncherEntry)
     std::wstring programName = ::PathFindFileNameW(program.c_str());
     std::wstring dir = program.substr(0, program.size() - programName.size());
 
-    InstallTaskelClassRegistration();
+    InstallTaskelClassTable();
     ASSERT_EQ(fx::UpdateAllRegistries(true), S_OK);
     EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, L"Veltrac.Taskel\\shell\\Open\\Command"),
               BuildVerbLines(dir, false).run);

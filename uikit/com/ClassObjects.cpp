@@ -1,5 +1,5 @@
-// The generic class factory, the process-wide class-object list and the
-// module lock count.
+// The generic class factory, the class table's lookups, the module's
+// table and the module lock count.
 #include "ClassObjects.h"
 
 #include "ComObject.h"
@@ -10,8 +10,8 @@ namespace fx
 namespace
 {
 LONG g_moduleLocks = 0;
-// Built during static initialisation, before any thread can call in.
-COleObjectFactoryExEx *g_firstFactory = nullptr;
+// Installed by the library's DllMain, before any thread can call in.
+CClassTable *g_moduleTable = nullptr;
 } // namespace
 
 void LockModule() noexcept
@@ -25,25 +25,6 @@ void UnlockModule() noexcept
 long ModuleLockCount() noexcept
 {
     return g_moduleLocks;
-}
-
-COleObjectFactoryExEx::COleObjectFactoryExEx(REFCLSID clsid, const char *className, bool singleUse,
-                                             const wchar_t *progId, CreateFunction create) noexcept
-    : m_clsid(clsid), m_className(className), m_singleUse(singleUse), m_progId(progId),
-      m_create(create)
-{
-    m_next = g_firstFactory;
-    g_firstFactory = this;
-}
-
-COleObjectFactoryExEx::~COleObjectFactoryExEx()
-{
-    for (COleObjectFactoryExEx **link = &g_firstFactory; *link; link = &(*link)->m_next)
-        if (*link == this)
-        {
-            *link = m_next;
-            break;
-        }
 }
 
 STDMETHODIMP COleObjectFactoryExEx::QueryInterface(REFIID iid, void **out)
@@ -74,7 +55,7 @@ STDMETHODIMP COleObjectFactoryExEx::CreateInstance(IUnknown *outer, REFIID iid, 
     if (!out) return E_POINTER;
     *out = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    return m_create(iid, out);
+    return m_row.create(iid, out);
 }
 
 STDMETHODIMP COleObjectFactoryExEx::LockServer(BOOL lock)
@@ -88,20 +69,47 @@ STDMETHODIMP COleObjectFactoryExEx::LockServer(BOOL lock)
 
 BOOL COleObjectFactoryExEx::UpdateRegistry(BOOL registering)
 {
-    return m_registrar ? m_registrar(*this, registering) : TRUE;
+    return m_row.registrar ? m_row.registrar(*this, registering) : TRUE;
 }
 
-COleObjectFactoryExEx *COleObjectFactoryExEx::First() noexcept
+CClassTable::CClassTable(const ClassTableRow *rows, size_t count)
 {
-    return g_firstFactory;
+    m_objects.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        m_objects.push_back(std::make_unique<COleObjectFactoryExEx>(rows[i]));
+}
+
+HRESULT CClassTable::GetClassObject(REFCLSID clsid, REFIID iid, void **out) noexcept
+{
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    for (const auto &object : m_objects)
+        if (IsEqualCLSID(object->ClassId(), clsid)) return object->QueryInterface(iid, out);
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+bool CClassTable::IsInUse() const noexcept
+{
+    for (const auto &object : m_objects)
+        if (object->IsInUse()) return true;
+    return false;
+}
+
+void SetModuleClassTable(CClassTable *table) noexcept
+{
+    g_moduleTable = table;
+}
+
+CClassTable *ModuleClassTable() noexcept
+{
+    return g_moduleTable;
 }
 
 HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void **out) noexcept
 {
+    if (g_moduleTable) return g_moduleTable->GetClassObject(clsid, iid, out);
     if (!out) return E_POINTER;
     *out = nullptr;
-    for (COleObjectFactoryExEx *factory = g_firstFactory; factory; factory = factory->Next())
-        if (IsEqualCLSID(factory->ClassId(), clsid)) return factory->QueryInterface(iid, out);
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
@@ -113,9 +121,7 @@ bool CanExitApp() noexcept
 HRESULT CanUnloadNow() noexcept
 {
     if (!CanExitApp()) return S_FALSE;
-    for (COleObjectFactoryExEx *factory = g_firstFactory; factory; factory = factory->Next())
-        if (factory->IsInUse()) return S_FALSE;
-    return S_OK;
+    return g_moduleTable && g_moduleTable->IsInUse() ? S_FALSE : S_OK;
 }
 
 } // namespace fx

@@ -1,14 +1,22 @@
-// The one body shape of a COM method (and of any other boundary that
-// answers with a result code): the body runs inside a trap, and nothing it
-// throws crosses into COM. Out of memory becomes E_OUTOFMEMORY; a framework
-// exception is traced ("Exception [%hs] [%s] at %hs %d") and any other
-// exception traced ("*** Exception *** at %hs %d"), both at `site`, and the
-// method answers `failure`.
+// The one trap of a boundary that Windows or a client calls: a COM method,
+// an export, a class object's creation, the body of any function that
+// answers with a result code. The body runs inside the trap and nothing it
+// throws crosses the boundary.
+//
+// A framework exception is traced with TraceException at `level`
+// ("Exception [%hs] [%s] at %hs %d"), anything else at level 2 ("*** Exception
+// *** at %hs %d"), both naming `site`; an exhausted heap is traced as the
+// latter too and answers E_OUTOFMEMORY, every other exception `failure`.
+// A boundary that also tells the user (an export of the command functions)
+// passes `report`, which is called with the framework exception after it
+// was traced. A body that returns nothing answers S_OK when it ends.
 #pragma once
 
 #include <windows.h>
 
 #include <new>
+#include <type_traits>
+#include <utility>
 
 #include "FxException.h"
 #include "Trace.h"
@@ -19,19 +27,47 @@
 namespace fx
 {
 
-template <class Body>
+// The report of a boundary that only traces.
+struct TraceOnly
+{
+    void operator()(const CException &) const noexcept {}
+};
+
+template <class Body, class Report = TraceOnly>
 HRESULT ComMethod(const TraceSite &site, Body &&body, HRESULT failure = E_UNEXPECTED,
-                  DWORD level = 2) noexcept
+                  DWORD level = 2, Report &&report = Report{}) noexcept
 {
     try
     {
-        return body();
+        if constexpr (std::is_void_v<decltype(body())>)
+        {
+            body();
+            return S_OK;
+        }
+        else
+            return body();
     }
     catch (const std::bad_alloc &)
     {
+        Trace(2, _T("*** Exception *** at %hs %d"), site.source, site.line);
         return E_OUTOFMEMORY;
     }
-    TRACE_CATCH_SITE(level, site)
+    catch (const CException &e)
+    {
+        TraceException(level, e, site.source, site.line);
+        try
+        {
+            report(e);
+        }
+        catch (...)
+        {
+            Trace(2, _T("*** Exception *** at %hs %d"), site.source, site.line);
+        }
+    }
+    catch (...)
+    {
+        Trace(2, _T("*** Exception *** at %hs %d"), site.source, site.line);
+    }
     return failure;
 }
 

@@ -6,8 +6,6 @@
 #include <windows.h>
 #include <unknwn.h>
 
-#include <new>
-
 namespace fx
 {
 
@@ -81,13 +79,14 @@ template <class Outer, class Itf> class CInterfacePart : public Itf
 };
 
 // Creates a T (a CComObject) and hands out `iid`; the object is destroyed
-// again when it does not answer the interface.
-template <class T> HRESULT CreateComObject(REFIID iid, void **out) noexcept
+// again when it does not answer the interface. What the allocation or T's
+// constructor throws reaches the caller: a class's create function runs it
+// inside its trap (fx::ComMethod).
+template <class T> HRESULT CreateComObject(REFIID iid, void **out)
 {
     if (!out) return E_POINTER;
     *out = nullptr;
-    T *object = new (std::nothrow) T;
-    if (!object) return E_OUTOFMEMORY;
+    T *object = new T;
     object->ExternalAddRef();
     HRESULT hr = object->ExternalQueryInterface(iid, out);
     object->ExternalRelease();

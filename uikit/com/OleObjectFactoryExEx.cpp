@@ -1,16 +1,16 @@
 // Self-registration of the class objects: the framework's dispatch-object
 // entries with their register-if-absent and remove-while-empty rules, the
 // Approved list, the component category, elevation, server path, default
-// icon and shell handler keys, and the walk over the class-object list.
+// icon and shell handler keys, and the class table's registration walk.
 #define TRACE_SOURCE "MfcUtil\\OleObjectFactoryExEx"
 #include "ClassObjects.h"
 
 #include <comcat.h>
 #include <olectl.h>
 
+#include "ComMethod.h"
 #include "ComPtr.h"
 #include "CriticalSection.h"
-#include "FxException.h"
 #include "RegKey.h"
 #include "Trace.h"
 #include "WinFormat.h"
@@ -29,11 +29,11 @@ const wchar_t kMakerName[] = L"Veltrac";
 const GUID CATID_Programmable = {
     0x40FC6ED5, 0x2438, 0x11CF, {0xA3, 0xDB, 0x08, 0x00, 0x36, 0xF1, 0x25, 0x02}};
 
-CCriticalSection &ListLock()
-{
-    static CCriticalSection lock;
-    return lock;
-}
+// Where a failure of the component categories manager is reported: its
+// creation and the class's implemented category. The numbers are part of
+// the log text, not lines of this file.
+constexpr TraceSite kCategoryManagerSite{TRACE_SOURCE, 131};
+constexpr TraceSite kImplementedCategorySite{TRACE_SOURCE, 132};
 
 // Any address inside this module.
 void ModuleAnchor() {}
@@ -148,14 +148,14 @@ std::wstring ModuleShortPath()
 
 std::wstring COleObjectFactoryExEx::ClassIdText() const
 {
-    return GuidText(m_clsid);
+    return GuidText(ClassId());
 }
 
 BOOL COleObjectFactoryExEx::UpdateDispatchEntries(BOOL registering, const wchar_t *typeName)
 {
     const std::wstring clsid = ClassIdText();
     const std::wstring classKey = L"CLSID\\" + clsid;
-    const std::wstring progId = m_progId ? m_progId : L"";
+    const std::wstring progId = ProgId() ? ProgId() : L"";
     if (registering)
     {
         // The type names only when absent, the identifiers and the server
@@ -202,10 +202,10 @@ BOOL COleObjectFactoryExEx::UpdateRegistryEx(BOOL registering, const wchar_t *ty
 {
     const std::wstring clsid = ClassIdText();
     const std::wstring classKey = L"CLSID\\" + clsid;
-    const std::wstring progId = m_progId ? m_progId : L"";
+    const std::wstring progId = ProgId() ? ProgId() : L"";
     if (registering)
     {
-        Trace(2, L"==> Register %hs %s", m_className, clsid.c_str());
+        Trace(2, L"==> Register %hs %s", ClassName(), clsid.c_str());
         if (!UpdateDispatchEntries(TRUE, typeName)) return FALSE;
         if (approved)
         {
@@ -215,7 +215,7 @@ BOOL COleObjectFactoryExEx::UpdateRegistryEx(BOOL registering, const wchar_t *ty
         return TRUE;
     }
 
-    Trace(2, L"==> Unregister %hs %s", m_className, clsid.c_str());
+    Trace(2, L"==> Unregister %hs %s", ClassName(), clsid.c_str());
     if (!UpdateDispatchEntries(FALSE, typeName)) return FALSE;
 
     CRegKey classes(HKEY_LOCAL_MACHINE, kClasses, false, false);
@@ -241,13 +241,13 @@ void COleObjectFactoryExEx::RegisterCategory(REFGUID category)
     ComPtr<ICatRegister> manager;
     HRESULT hr = ::CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER,
                                     IID_ICatRegister, manager.put_void());
-    TRACE_HERE();
+    SetTraceLocation(kCategoryManagerSite);
     LogComErr(2, hr);
     if (SUCCEEDED(hr))
     {
         CATID implemented = category;
-        hr = manager->RegisterClassImplCategories(m_clsid, 1, &implemented);
-        TRACE_HERE();
+        hr = manager->RegisterClassImplCategories(ClassId(), 1, &implemented);
+        SetTraceLocation(kImplementedCategorySite);
         LogComErr(2, hr);
     }
 
@@ -293,7 +293,7 @@ void COleObjectFactoryExEx::RegisterServerPath(const wchar_t *threadingModel, bo
 
 void COleObjectFactoryExEx::RegisterDefaultIcon(int icon, int openIcon)
 {
-    const std::wstring iconKey = std::wstring(kClasses) + L"\\" + m_progId + L"\\DefaultIcon";
+    const std::wstring iconKey = std::wstring(kClasses) + L"\\" + ProgId() + L"\\DefaultIcon";
     const std::wstring path = ModuleLongPath();
     CRegKey key(HKEY_LOCAL_MACHINE, iconKey.c_str(), false, true);
     CRegString(key.Handle(), nullptr, true).Write(Format(L"%s,%-d", path.c_str(), -icon).c_str());
@@ -305,7 +305,7 @@ void COleObjectFactoryExEx::RegisterDefaultIcon(int icon, int openIcon)
 void COleObjectFactoryExEx::RegisterPropertySheetHandler(REFCLSID handler, const wchar_t *name)
 {
     SetString(HKEY_LOCAL_MACHINE,
-              std::wstring(kClasses) + L"\\" + m_progId + L"\\shellex\\PropertySheetHandlers\\" +
+              std::wstring(kClasses) + L"\\" + ProgId() + L"\\shellex\\PropertySheetHandlers\\" +
                   (name ? name : L"Default"),
               nullptr, GuidText(handler).c_str());
 }
@@ -313,22 +313,27 @@ void COleObjectFactoryExEx::RegisterPropertySheetHandler(REFCLSID handler, const
 void COleObjectFactoryExEx::RegisterInfoTipHandler(REFCLSID handler)
 {
     SetString(HKEY_LOCAL_MACHINE,
-              std::wstring(kClasses) + L"\\" + m_progId + L"\\shellex\\" + kInfoTipKey, nullptr,
+              std::wstring(kClasses) + L"\\" + ProgId() + L"\\shellex\\" + kInfoTipKey, nullptr,
               GuidText(handler).c_str());
+}
+
+HRESULT CClassTable::UpdateRegistries(bool registering) noexcept
+{
+    return ComMethod(
+        TRACE_SITE_HERE(),
+        [&] {
+            CSingleLock lock(&m_lock);
+            for (const auto &object : m_objects)
+                if (!object->UpdateRegistry(registering ? TRUE : FALSE)) return SELFREG_E_CLASS;
+            return S_OK;
+        },
+        SELFREG_E_CLASS);
 }
 
 HRESULT UpdateAllRegistries(bool registering) noexcept
 {
-    try
-    {
-        CSingleLock lock(&ListLock());
-        for (COleObjectFactoryExEx *factory = COleObjectFactoryExEx::First(); factory;
-             factory = factory->Next())
-            if (!factory->UpdateRegistry(registering ? TRUE : FALSE)) return SELFREG_E_CLASS;
-        return S_OK;
-    }
-    TRACE_CATCH_ALL(2)
-    return SELFREG_E_CLASS;
+    CClassTable *table = ModuleClassTable();
+    return table ? table->UpdateRegistries(registering) : S_OK;
 }
 
 } // namespace fx

@@ -16,6 +16,9 @@ namespace
 {
 // Read, set value and create subkey.
 constexpr REGSAM kWriteAccess = KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
+// Where a failed tree deletion is reported. The number is part of the log
+// text, not a line of this file.
+constexpr TraceSite kDeleteTreeSite{TRACE_SOURCE, 208};
 } // namespace
 
 CRegKey::CRegKey(HKEY parent, const wchar_t *subKey, bool readOnly, bool create)
@@ -64,7 +67,7 @@ LONG CRegKey::DeleteTree()
     LONG result = static_cast<LONG>(::SHDeleteKeyW(m_parent, m_name.c_str()));
     if (result != ERROR_SUCCESS)
     {
-        TRACE_HERE();
+        SetTraceLocation(kDeleteTreeSite);
         LogWinErr(2, static_cast<DWORD>(result), L"SHDeleteKey");
     }
     return result;

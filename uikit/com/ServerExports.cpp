@@ -8,12 +8,12 @@
 namespace fx
 {
 
-HRESULT TracedGetClassObject(REFCLSID clsid, REFIID iid, void **out, const char *source, int line)
+HRESULT TracedGetClassObject(REFCLSID clsid, REFIID iid, void **out, const TraceSite &site)
 {
     const HRESULT hr = GetClassObject(clsid, iid, out);
     if (FAILED(hr))
     {
-        SetTraceLocation(source, line);
+        SetTraceLocation(site);
         LogWinErr(4, static_cast<DWORD>(hr), L"DllGetClassObject");
     }
     else
@@ -21,7 +21,7 @@ HRESULT TracedGetClassObject(REFCLSID clsid, REFIID iid, void **out, const char 
     return hr;
 }
 
-HRESULT TracedCanUnloadNow(size_t (*sweep)(), const char *source, int line)
+HRESULT TracedCanUnloadNow(size_t (*sweep)(), const TraceSite &site)
 {
     // Pages a sheet has let go hold the library only through their page
     // objects: those are released first.
@@ -29,7 +29,7 @@ HRESULT TracedCanUnloadNow(size_t (*sweep)(), const char *source, int line)
     HRESULT hr = CanUnloadNow();
     if (FAILED(hr))
     {
-        SetTraceLocation(source, line);
+        SetTraceLocation(site);
         LogWinErr(4, static_cast<DWORD>(hr), L"DllCanUnloadNow");
         return S_FALSE;
     }

@@ -9,6 +9,7 @@
 namespace
 {
 HtmlHelpFunction g_seam = nullptr;
+TraceSite g_popupSite{TRACE_SOURCE, __LINE__};
 std::wstring g_helpFile;
 std::wstring g_popupFile;
 
@@ -107,7 +108,12 @@ void CContextHelp::ShowPopup(HWND owner, DWORD helpId, POINT at)
         function(owner, source.c_str(), HELP_HH_DISPLAY_TEXT_POPUP,
                  reinterpret_cast<DWORD_PTR>(&popup));
     }
-    TRACE_CATCH_ALL(4)
+    TRACE_CATCH_SITE(4, g_popupSite)
+}
+
+void CContextHelp::SetPopupTraceSite(const TraceSite &site)
+{
+    g_popupSite = site;
 }
 
 bool CContextHelp::RequestHelpForFocus()

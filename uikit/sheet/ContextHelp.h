@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "Trace.h"
+
 // HtmlHelpW's shape; tests install their own to see the requests (null
 // restores the run-time loaded one).
 using HtmlHelpFunction = HWND(WINAPI *)(HWND caller, LPCWSTR file, UINT command, DWORD_PTR data);
@@ -59,7 +61,9 @@ class CContextHelp
 
     // Shows the popup text of `helpId` at `at` (screen coordinates) beside
     // `owner`. Traces "Help [%u]"; without a help file nothing more happens.
+    // An exception is traced at level 4 at the library's popup site.
     static void ShowPopup(HWND owner, DWORD helpId, POINT at);
+    static void SetPopupTraceSite(const TraceSite &site);
     // F1: sends the dialog that holds the focused control a WM_HELP record
     // for it when that control has a context help id. Traces "OnHelp".
     static bool RequestHelpForFocus();

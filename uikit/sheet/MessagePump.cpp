@@ -67,6 +67,11 @@ bool TakeMessage(MSG &msg, UINT message, bool &quit)
 }
 } // namespace
 
+// Where the pumps report an exception. The numbers are part of the log
+// text, not lines of this file.
+constexpr TraceSite kPumpPaintSite{TRACE_SOURCE, 170};
+constexpr TraceSite kPumpIdleSite{TRACE_SOURCE, 98};
+
 int PumpPaint(int count)
 {
     int handled = 0;
@@ -87,7 +92,7 @@ int PumpPaint(int count)
             ++handled;
         }
     }
-    TRACE_CATCH_ALL(2)
+    TRACE_CATCH_SITE(2, kPumpPaintSite)
     return handled;
 }
 
@@ -105,7 +110,7 @@ int PumpIdle(HWND window, int count)
             ++pumped;
         }
     }
-    TRACE_CATCH_ALL(2)
+    TRACE_CATCH_SITE(2, kPumpIdleSite)
     return pumped;
 }
 

@@ -13,6 +13,10 @@
 
 namespace
 {
+// Where an exception while a released page is freed is reported. The
+// number is part of the log text, not a line of this file.
+constexpr TraceSite kReleaseSite{TRACE_SOURCE, 181};
+
 fx::CCriticalSection &RegistryLock()
 {
     static fx::CCriticalSection lock;
@@ -30,6 +34,17 @@ void Unregister(CPropertyPageObj *object)
     fx::CSingleLock lock(&RegistryLock());
     auto &registry = Registry();
     registry.erase(std::remove(registry.begin(), registry.end(), object), registry.end());
+}
+
+// Takes entry `index` out of the registry when its sheet no longer uses it
+// (null otherwise).
+CPropertyPageObj *TakeUnused(std::vector<CPropertyPageObj *> &registry, size_t index)
+{
+    if (index >= registry.size()) return nullptr;
+    CPropertyPageObj *object = registry[index];
+    if (object->UsedCount() > 0) return nullptr;
+    registry.erase(registry.begin() + static_cast<std::ptrdiff_t>(index));
+    return object;
 }
 } // namespace
 
@@ -124,32 +139,24 @@ size_t SweepUnusedPageObjects()
     for (size_t i = registry.size(); i-- > 0;)
     {
         CPropertyPageObj *object = nullptr;
+        bool taken = false;
         try
         {
-            if (i >= registry.size()) continue;
-            object = registry[i];
-            if (object->UsedCount() > 0) continue;
-            registry.erase(registry.begin() + static_cast<std::ptrdiff_t>(i));
+            object = TakeUnused(registry, i);
+            taken = true;
         }
-        catch (...)
-        {
-            Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, __LINE__);
-            break;
-        }
+        TRACE_CATCH_ALL(2)
+        // An exception while removing ends the walk; one while releasing
+        // does not.
+        if (!taken) break;
+        if (!object) continue;
         try
         {
             Trace(3, L"  Releasing unused [%hs] [%d]", object->Owner().ClassName(), 1);
             ++released;
             object->ReleaseOwner();
         }
-        catch (const fx::CException &e)
-        {
-            TraceException(2, e, TRACE_SOURCE, 181);
-        }
-        catch (...)
-        {
-            Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, 181);
-        }
+        TRACE_CATCH_SITE(2, kReleaseSite)
     }
     return released;
 }

@@ -13,6 +13,10 @@
 
 namespace
 {
+// Where an exception of the animation parse is reported. The number is part
+// of the log text, not a line of this file.
+constexpr TraceSite kParseSite{TRACE_SOURCE, 285};
+
 const FOURCC FCC_ACON = mmioFOURCC('A', 'C', 'O', 'N');
 const FOURCC FCC_ANIH = mmioFOURCC('a', 'n', 'i', 'h');
 const FOURCC FCC_RATE = mmioFOURCC('r', 'a', 't', 'e');
@@ -174,7 +178,7 @@ bool CAniRes::Parse(const void *data, size_t size)
     {
         parsed = ParseChunks(data, size);
     }
-    TRACE_CATCH_ALL(2)
+    TRACE_CATCH_SITE(2, kParseSite)
     if (!parsed || !m_hasHeader) Clear();
     return m_hasHeader;
 }
