@@ -8,6 +8,7 @@
 #include "JotwellApp.h"
 
 #include "ActivationContext.h"
+#include "ComMethod.h"
 #include "Trace.h"
 
 #include <commctrl.h>
@@ -20,17 +21,6 @@ namespace
 {
 CJotwellApp g_app;
 
-std::wstring ModulePath(HINSTANCE module)
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;)
-    {
-        DWORD length = ::GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
-        if (length == 0) return std::wstring();
-        if (length < path.size()) return path.substr(0, length);
-        path.resize(path.size() * 2);
-    }
-}
 } // namespace
 
 CJotwellApp &JotwellApp()
@@ -62,21 +52,7 @@ void CJotwellApp::InitInstance()
     StartTracing();
     Trace(2, L"CJotwellApp::CJotwellApp");
 
-    ACTCTXW context = {};
-    context.cbSize = sizeof(context);
-    context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    context.hModule = m_instance;
-    context.lpResourceName = ISOLATIONAWARE_MANIFEST_RESOURCE_ID;
-    const std::wstring modulePath = ModulePath(m_instance);
-    context.lpSource = modulePath.c_str();
-    m_actCtx = ::CreateActCtxW(&context);
-    if (m_actCtx == INVALID_HANDLE_VALUE)
-    {
-        TRACE_HERE();
-        LogWinErr(2, ::GetLastError(), L"CreateActCtx");
-    }
-    SetLibraryActivationContext(m_actCtx);
-
+    m_activation.Create(m_instance, TRACE_SITE_HERE());
     CActivationScope scope(LibraryActivationContext());
     INITCOMMONCONTROLSEX controls = {8, 0xFF};
     ::InitCommonControlsEx(&controls);
@@ -90,10 +66,5 @@ void CJotwellApp::ProcessDetach()
     TraceProcessDetach();
     if (!m_initialized || m_exitTraced) return;
     m_exitTraced = true;
-    if (m_actCtx != INVALID_HANDLE_VALUE)
-    {
-        SetLibraryActivationContext(nullptr);
-        ::ReleaseActCtx(m_actCtx);
-        m_actCtx = INVALID_HANDLE_VALUE;
-    }
+    m_activation.Release();
 }

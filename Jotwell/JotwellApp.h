@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "ActivationContext.h"
 #include "InitOnce.h"
 
 class CJotwellApp
@@ -32,7 +33,7 @@ class CJotwellApp
     void InitInstance();
 
     HINSTANCE m_instance = nullptr;
-    HANDLE m_actCtx = INVALID_HANDLE_VALUE;
+    CLibraryActivationContext m_activation;
     bool m_initialized = false;
     bool m_exitTraced = false;
     fx::CInitOnce m_initOnce;

@@ -16,6 +16,7 @@
 #include "TaskelApp.h"
 
 #include "ActivationContext.h"
+#include "ComMethod.h"
 #include "ContextHelp.h"
 #include "PropertyPageObj.h"
 #include "ShellDisplayPrefs.h"
@@ -46,41 +47,6 @@ bool FileExists(const std::wstring &path)
     DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
-
-std::wstring ModulePath(HINSTANCE module)
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;)
-    {
-        DWORD length = ::GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
-        if (length == 0) return std::wstring();
-        if (length < path.size())
-        {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
-// Activates an activation context for a scope.
-class CActCtxScope
-{
-  public:
-    explicit CActCtxScope(HANDLE actCtx)
-    {
-        if (actCtx != INVALID_HANDLE_VALUE && !::ActivateActCtx(actCtx, &m_cookie)) m_cookie = 0;
-    }
-    ~CActCtxScope()
-    {
-        if (m_cookie) ::DeactivateActCtx(0, m_cookie);
-    }
-    CActCtxScope(const CActCtxScope &) = delete;
-    CActCtxScope &operator=(const CActCtxScope &) = delete;
-
-  private:
-    ULONG_PTR m_cookie = 0;
-};
 
 } // namespace
 
@@ -158,22 +124,8 @@ void CTaskelApp::InitInstance()
 // gives the activation context they are created in.
 void CTaskelApp::InitCommonControlsInContext()
 {
-    ACTCTXW context = {};
-    context.cbSize = sizeof(context);
-    context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
-    context.hModule = m_instance;
-    context.lpResourceName = ISOLATIONAWARE_MANIFEST_RESOURCE_ID;
-    std::wstring modulePath = ModulePath(m_instance);
-    context.lpSource = modulePath.c_str();
-    m_actCtx = ::CreateActCtxW(&context);
-    if (m_actCtx == INVALID_HANDLE_VALUE)
-    {
-        TRACE_HERE();
-        LogWinErr(2, ::GetLastError(), L"CreateActCtx");
-    }
-    SetLibraryActivationContext(m_actCtx);
-
-    CActCtxScope scope(m_actCtx);
+    m_activation.Create(m_instance, TRACE_SITE_HERE());
+    CActivationScope scope(m_activation.Handle());
     INITCOMMONCONTROLSEX controls = {8, 0x1FF};
     ::InitCommonControlsEx(&controls);
 }
@@ -195,18 +147,13 @@ void CTaskelApp::ProcessDetach()
     if (IsTraceEnabled(1)) Trace(4, L"CTaskelApp::ExitInstance");
     m_help.reset();
     CContextHelp::SetHelpFile(std::wstring(), std::wstring());
-    if (m_actCtx != INVALID_HANDLE_VALUE)
-    {
-        SetLibraryActivationContext(nullptr);
-        ::ReleaseActCtx(m_actCtx);
-        m_actCtx = INVALID_HANDLE_VALUE;
-    }
+    m_activation.Release();
 }
 
 void CTaskelApp::InitHelp()
 {
     if (m_help) return;
-    std::wstring modulePath = ModulePath(m_instance);
+    std::wstring modulePath = ModuleFileName(m_instance);
     if (!IsWindows6OrLater())
     {
         size_t dot = ::PathFindExtensionW(modulePath.c_str()) - modulePath.c_str();

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "ActivationContext.h"
 #include "InitOnce.h"
 
 #include <memory>
@@ -89,7 +90,7 @@ class CTaskelApp
     const wchar_t *m_profileName = nullptr;
     HINSTANCE m_instance = nullptr;
     HWND m_mainWindow = nullptr;
-    HANDLE m_actCtx = INVALID_HANDLE_VALUE;
+    CLibraryActivationContext m_activation;
     bool m_initialized = false;
     bool m_exitTraced = false;
     fx::CInitOnce m_initOnce;

@@ -6,6 +6,13 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "Trace.h"
+
+// The full path of `module`'s file (empty when the system gives none).
+std::wstring ModuleFileName(HMODULE module);
+
 // Null (or INVALID_HANDLE_VALUE) means none: windows use the caller's.
 void SetLibraryActivationContext(HANDLE context);
 HANDLE LibraryActivationContext();
@@ -21,4 +28,25 @@ class CActivationScope
 
   private:
     ULONG_PTR m_cookie = 0;
+};
+
+// The library's own activation context while it lives: made from the
+// manifest resource of the library's module (ISOLATIONAWARE_MANIFEST_
+// RESOURCE_ID) and installed as the library's. A context that cannot be
+// made is traced ("CreateActCtx") at `site`; windows then use the caller's.
+class CLibraryActivationContext
+{
+  public:
+    CLibraryActivationContext() = default;
+    ~CLibraryActivationContext() { Release(); }
+    CLibraryActivationContext(const CLibraryActivationContext &) = delete;
+    CLibraryActivationContext &operator=(const CLibraryActivationContext &) = delete;
+
+    void Create(HMODULE module, const TraceSite &site);
+    // Uninstalls and releases the context (again: nothing happens).
+    void Release();
+    HANDLE Handle() const { return m_context; }
+
+  private:
+    HANDLE m_context = INVALID_HANDLE_VALUE;
 };

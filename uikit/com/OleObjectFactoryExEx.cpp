@@ -4,6 +4,7 @@
 // icon and shell handler keys, and the class table's registration walk.
 #define TRACE_SOURCE "MfcUtil\\OleObjectFactoryExEx"
 #include "ClassObjects.h"
+#include "ActivationContext.h"
 
 #include <comcat.h>
 #include <olectl.h>
@@ -117,19 +118,7 @@ std::wstring GuidText(REFGUID guid)
 
 std::wstring ModulePath()
 {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;)
-    {
-        DWORD length =
-            ::GetModuleFileNameW(ThisModule(), &path[0], static_cast<DWORD>(path.size()));
-        if (length == 0) return std::wstring();
-        if (length < path.size())
-        {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
+    return ModuleFileName(ThisModule());
 }
 
 std::wstring ModuleLongPath()
