@@ -1,5 +1,6 @@
 // Entry texts of the command page: resolving against the command file's
-// folder, the specification and description views, typed and pasted text.
+// folder, the text of an entry in the specification view and in the description
+// view, typed and pasted text.
 #define TRACE_SOURCE "Taskel\\TaskelPropBase"
 #include "TaskelEntryText.h"
 
