@@ -9,9 +9,3 @@
 
 #include "TestFiles.h"
 #include "TestTrace.h"
-
-// The test executable's folder (no trailing backslash).
-inline std::wstring TempFolder()
-{
-    return TestFolder();
-}

@@ -152,7 +152,7 @@ TEST(TaskelFile, ReadOnlyOpenThenReopenForWriting)
     EXPECT_EQ(file->Commit(), E_UNEXPECTED); // no handle after a read-only open
     // The read-only open let go of the file: others may write it.
     CreateProbeFile(TempPath(L"other.Taskel"), "x");
-    WriteBytes(path, ReadBytes(TempFolder() + L"\\other.Taskel"));
+    WriteBytes(path, ReadBytes(TestFolder() + L"\\other.Taskel"));
 
     ASSERT_EQ(file->Reopen(FALSE), S_OK); // reads the file again, for writing
     EXPECT_EQ(ReadProbe(file), "x");

@@ -51,8 +51,9 @@ TEST_F(EditLauncher, CancelShowsBothPagesAndWritesNothing)
 {
     const std::wstring path = m_folder + L"backup.Taskel";
     ASSERT_EQ(WriteCommandFile(path, {2, FOF_NOCONFIRMATION, {L"logs\\*.log"}, L"backup"}), S_OK);
+    // An hour back: a write would stamp the file with the time now.
+    ASSERT_TRUE(SetWriteTimeBack(path));
     const FileStamp before = StampOf(path);
-    ::Sleep(1100); // a write would change the time stamp
 
     const std::wstring log = m_folder + L"edit.log";
     CSavedValue level(HKEY_CURRENT_USER, L"Software\\Veltrac\\Ferrovane", L"LogLevel");

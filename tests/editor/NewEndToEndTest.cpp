@@ -8,6 +8,7 @@
 #include "FlowTestSupport.h"
 #include "ProcessWindows.h"
 #include "TestLauncher.h"
+#include "TestWindows.h"
 
 #include "TaskelClass.h"
 #include "TaskelCommandFile.h"
@@ -61,33 +62,26 @@ class NewLauncher : public ::testing::Test
     // The current page once it has control `id` (the page a step shows).
     static HWND WaitPageWith(HWND sheet, int id, DWORD timeoutMs = 10000)
     {
-        const DWORD start = ::GetTickCount();
-        do
-        {
-            HWND page = Page(sheet);
-            if (page && ::GetDlgItem(page, id)) return page;
-            ::Sleep(50);
-        } while (::GetTickCount() - start < timeoutMs);
-        return nullptr;
+        HWND page = nullptr;
+        WaitUntil(
+            [&] {
+                page = Page(sheet);
+                return page && ::GetDlgItem(page, id);
+            },
+            timeoutMs);
+        return page && ::GetDlgItem(page, id) ? page : nullptr;
     }
 
-    static void Press(HWND sheet, int button)
-    {
-        ::SendMessageW(sheet, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0);
-        ::Sleep(200);
-    }
+    static void Press(HWND sheet, int button) { PressButton(sheet, button); }
 
+    // Sent messages: the wizard has handled them when they return.
     static void Type(HWND page, int id, const std::wstring &text)
     {
-        ::SendMessageW(::GetDlgItem(page, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-        ::Sleep(100);
+        ::SendMessageW(::GetDlgItem(page, id), WM_SETTEXT, 0,
+                       reinterpret_cast<LPARAM>(text.c_str()));
     }
 
-    static void Click(HWND page, int id)
-    {
-        ::SendMessageW(::GetDlgItem(page, id), BM_CLICK, 0, 0);
-        ::Sleep(100);
-    }
+    static void Click(HWND page, int id) { ::SendMessageW(::GetDlgItem(page, id), BM_CLICK, 0, 0); }
 
     static void SetBox(HWND page, int id, bool checked)
     {
@@ -97,7 +91,10 @@ class NewLauncher : public ::testing::Test
             Click(page, id);
     }
 
-    static bool Enabled(HWND sheet, int id) { return ::IsWindowEnabled(::GetDlgItem(sheet, id)) != FALSE; }
+    static bool Enabled(HWND sheet, int id)
+    {
+        return ::IsWindowEnabled(::GetDlgItem(sheet, id)) != FALSE;
+    }
 
     // The Action page: the name, then the action (clicked on its radio).
     void ChooseAction(HWND sheet, int radio, bool andRename = false)
@@ -220,7 +217,8 @@ TEST_F(NewLauncher, DeleteOfTmpFilesInOneFolder)
     const Lines lines = trace.Read();
     bool created = false;
     for (const std::string &line : lines)
-        created = created || line.find("  File [" + Narrow(path) + "] Created") != std::string::npos;
+        created =
+            created || line.find("  File [" + Narrow(path) + "] Created") != std::string::npos;
     EXPECT_TRUE(created);
     bool result = false;
     for (const std::string &line : lines)

@@ -6,6 +6,7 @@
 #include "FlowTestSupport.h"
 #include "ProcessWindows.h"
 #include "TestLauncher.h"
+#include "TestWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -52,14 +53,7 @@ class PageLauncher : public ::testing::Test
         return reinterpret_cast<HWND>(::SendMessageW(m_sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
     }
 
-    void Press(int button)
-    {
-        ::SendMessageW(m_sheet, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0);
-        // After an Apply, Wine's sheet ends on a sent OK only once a posted
-        // message arrives; one follows, as a person's click would bring.
-        ::PostMessageW(m_sheet, WM_NULL, 0, 0);
-        ::Sleep(300);
-    }
+    void Press(int button) { PressButton(m_sheet, button); }
 
     bool WaitForExit() { return m_editor.WaitForExit(20000); }
 
@@ -101,11 +95,11 @@ TEST_F(PageLauncher, ApplyWritesOnceAndOkAfterItDoesNotWriteAgain)
     HWND page = OpenPage();
     ASSERT_NE(page, nullptr);
     ::SendMessageW(::GetDlgItem(page, IDC_OPT_SOUND), BM_CLICK, 0, 0);
-    ::Sleep(1100); // a write changes the time stamp
     Press(PSBTN_APPLYNOW);
+    ASSERT_TRUE(WaitUntil([&] { return !SameStamp(StampOf(m_path), original); }));
+    // An hour back: a second write would stamp the file with the time now.
+    ASSERT_TRUE(SetWriteTimeBack(m_path));
     const FileStamp applied = StampOf(m_path);
-    EXPECT_FALSE(SameStamp(applied, original));
-    ::Sleep(1100);
     Press(PSBTN_OK);
     ASSERT_TRUE(WaitForExit());
     EXPECT_TRUE(SameStamp(StampOf(m_path), applied));
@@ -114,11 +108,11 @@ TEST_F(PageLauncher, ApplyWritesOnceAndOkAfterItDoesNotWriteAgain)
 
 TEST_F(PageLauncher, ReadOnlyFileIsNeverWritten)
 {
+    ASSERT_TRUE(SetWriteTimeBack(m_path));
     ASSERT_TRUE(::SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_READONLY));
     const FileStamp original = StampOf(m_path);
     HWND page = OpenPage();
     ASSERT_NE(page, nullptr);
-    ::Sleep(1100);
     ::SendMessageW(::GetDlgItem(page, IDC_OPT_SOUND), BM_CLICK, 0, 0);
     // The page is locked: the box keeps the stored state.
     EXPECT_EQ(::SendMessageW(::GetDlgItem(page, IDC_OPT_SOUND), BM_GETCHECK, 0, 0), BST_CHECKED);

@@ -56,7 +56,7 @@ void EditLabel(HWND list, int row, const std::wstring &text)
     ASSERT_NE(edit, nullptr);
     ::SetWindowTextW(edit, text.c_str());
     ::SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
-    Pump(20);
+    PumpFor(20);
 }
 
 } // namespace
@@ -81,7 +81,7 @@ TEST(CommandPage, FillsTheSpecificationView)
     EXPECT_FALSE(::IsWindowVisible(host.Item(IDC_ACTION_MOVERENAME)));
     EXPECT_EQ(WindowText(host.Sheet()), L"Page test - Ferrovane");
     // Row 0 is selected: up disabled, down enabled once the button timer ran.
-    Pump(200);
+    PumpFor(200);
     EXPECT_FALSE(::IsWindowEnabled(host.Item(IDC_MOVE_UP)));
     EXPECT_TRUE(::IsWindowEnabled(host.Item(IDC_MOVE_DOWN)));
 }
@@ -97,7 +97,7 @@ TEST(CommandPage, FillsTheDescriptionViewAndRefreshesWhenComplete)
     EXPECT_EQ(StripRtfMarkup(ListBoxText(list, 1)).rfind(L"report.doc in data on disk ", 0), 0u);
     EXPECT_EQ(StripRtfMarkup(ListBoxText(list, 2)), L"x on share share on computer server");
     EXPECT_EQ(WindowText(host.Item(IDC_SOURCE_DESC_LABEL)), L"Copy from:");
-    EXPECT_TRUE(PumpUntil([&] { return host.Page().ActivationTimer() == 0; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return host.Page().ActivationTimer() == 0; }, 5000));
     SetDescriptionView(false);
 }
 
@@ -112,7 +112,7 @@ TEST(CommandPage, DescribesALongListInStepsAndKeepsTheSelection)
     HWND list = host.Item(IDC_SOURCE_DESCRIPTIONS);
     // The rows in sight are there at once, the rest follow on the timer.
     EXPECT_GE(ListBoxCount(list), 40);
-    ASSERT_TRUE(PumpUntil([&] { return ListBoxCount(list) == 301; }, 10000));
+    ASSERT_TRUE(WaitUntil([&] { return ListBoxCount(list) == 301; }, 10000));
     EXPECT_NE(StripRtfMarkup(ListBoxText(list, 299)).find(L"f299 in data"), std::wstring::npos)
         << StripRtfMarkup(ListBoxText(list, 299));
     EXPECT_EQ(ListBoxText(list, 300), LoadTaskelString(IDS_NEW_ENTRY_PROMPT));
@@ -122,8 +122,8 @@ TEST(CommandPage, DescribesALongListInStepsAndKeepsTheSelection)
     ::SendMessageW(list, LB_SETCURSEL, 250, 0);
     ::SendMessageW(list, LB_SETTOPINDEX, 245, 0);
     ::SendMessageW(host.Item(IDC_ACTION_MOVE), BM_CLICK, 0, 0);
-    ASSERT_TRUE(PumpUntil([&] { return ListBoxCount(list) == 301; }, 10000));
-    Pump(300);
+    ASSERT_TRUE(WaitUntil([&] { return ListBoxCount(list) == 301; }, 10000));
+    PumpFor(300);
     EXPECT_EQ(::SendMessageW(list, LB_GETCURSEL, 0, 0), 250);
     EXPECT_EQ(::SendMessageW(list, LB_GETTOPINDEX, 0, 0), 245);
     EXPECT_EQ(WindowText(host.Item(IDC_SOURCE_DESC_LABEL)), L"Move from:");
@@ -153,7 +153,7 @@ TEST(CommandPage, DescriptionRowsFollowEveryChangeOfTheSources)
         return ListBoxText(list, static_cast<int>(sources.size())) ==
                LoadTaskelString(IDS_NEW_ENTRY_PROMPT);
     };
-    ASSERT_TRUE(PumpUntil(rowsMatch, 5000));
+    ASSERT_TRUE(WaitUntil(rowsMatch, 5000));
 
     ::SendMessageW(list, LB_SETCURSEL, 0, 0);
     {
@@ -179,7 +179,7 @@ TEST(CommandPage, DescriptionRowsFollowEveryChangeOfTheSources)
     // refill.
     ::SendMessageW(list, LB_DELETESTRING, 1, 0);
     ::SendMessageW(host.Item(IDC_ACTION_MOVE), BM_CLICK, 0, 0);
-    EXPECT_TRUE(PumpUntil(rowsMatch, 5000));
+    EXPECT_TRUE(WaitUntil(rowsMatch, 5000));
     SetDescriptionView(false);
 }
 
@@ -282,17 +282,17 @@ TEST(CommandPage, ReordersWithControlArrowsAndTheHeldButton)
 
     // Holding "down" repeats at the drag delay until the last real entry.
     HWND down = host.Item(IDC_MOVE_DOWN);
-    Pump(150);
+    PumpFor(150);
     ASSERT_TRUE(::IsWindowEnabled(down));
     ::SendMessageW(down, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
     const UINT delay = ::GetProfileIntW(L"windows", L"DragDelay", 200);
     EXPECT_TRUE(
-        PumpUntil([&] { return host.Command().GetSources().back() == L"C:\\a"; }, delay * 6));
-    Pump(delay * 2);
+        WaitUntil([&] { return host.Command().GetSources().back() == L"C:\\a"; }, delay * 6));
+    PumpFor(delay * 2);
     ::SendMessageW(down, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
     EXPECT_EQ(host.Command().GetSources(),
               (std::vector<std::wstring>{L"C:\\b", L"C:\\c", L"C:\\d", L"C:\\a"}));
-    Pump(150);
+    PumpFor(150);
     EXPECT_FALSE(::IsWindowEnabled(down));
 }
 
@@ -334,26 +334,29 @@ TEST(CommandPage, ApplyWritesOnceAndOnlyChangedCommands)
     const std::wstring path = MakeCommand(L"apply.Taskel", CopyCommand());
     auto host = std::make_unique<CPageHost>(path, false, false);
     ASSERT_EQ(host->LoadResult(), S_OK);
+    // An hour back: a write stamps the file with the time now.
+    ASSERT_TRUE(SetWriteTimeBack(path));
     const std::vector<BYTE> original = ReadBytes(path);
     const FILETIME originalTime = WriteTime(path);
 
     // Nothing changed: Apply writes nothing.
     ::SendMessageW(host->Sheet(), PSM_APPLY, 0, 0);
-    Pump(20);
+    PumpFor(20);
     EXPECT_EQ(ReadBytes(path), original);
     FILETIME now = WriteTime(path);
     EXPECT_EQ(CompareFileTime(&originalTime, &now), 0);
 
-    ::Sleep(20);
     ::SendMessageW(host->Item(IDC_OPT_IGNORE_ERRORS), BM_CLICK, 0, 0);
     ::SendMessageW(host->Sheet(), PSM_APPLY, 0, 0);
-    Pump(20);
+    PumpFor(20);
     const std::vector<BYTE> saved = ReadBytes(path);
     EXPECT_NE(saved, original);
+    now = WriteTime(path);
+    EXPECT_NE(CompareFileTime(&originalTime, &now), 0);
+    ASSERT_TRUE(SetWriteTimeBack(path));
     const FILETIME savedTime = WriteTime(path);
-    ::Sleep(20);
     ::SendMessageW(host->Sheet(), PSM_APPLY, 0, 0);
-    Pump(20);
+    PumpFor(20);
     EXPECT_EQ(ReadBytes(path), saved);
     now = WriteTime(path);
     EXPECT_EQ(CompareFileTime(&savedTime, &now), 0);
@@ -382,7 +385,7 @@ TEST(CommandPage, ReadOnlyPageBeepsAndNeverWrites)
     EXPECT_TRUE(Checked(host.Item(IDC_OPT_SOUND)));
     EXPECT_TRUE(Checked(host.Item(IDC_ACTION_COPY)));
     ::SendMessageW(host.Sheet(), PSM_APPLY, 0, 0);
-    Pump(20);
+    PumpFor(20);
     EXPECT_EQ(ReadBytes(path), original);
 }
 
@@ -417,7 +420,7 @@ TEST(CommandPage, Screenshots)
     {
         CPageHost host(path, false, descriptions);
         ASSERT_EQ(host.LoadResult(), S_OK);
-        PumpUntil([&] { return host.Page().ActivationTimer() == 0; }, 5000);
+        WaitUntil([&] { return host.Page().ActivationTimer() == 0; }, 5000);
         EXPECT_EQ(WindowText(host.Item(IDC_SOURCE_LABEL)), L"Copy from:");
         const std::wstring shot =
             SaveScreenshot(host.Sheet(), descriptions ? L"command-page-descriptions.png"

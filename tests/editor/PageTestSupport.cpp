@@ -40,28 +40,13 @@ CPageHost::CPageHost(const std::wstring &path, bool readOnly, bool descriptions)
         ::ShowWindow(m_sheet, SW_SHOW);
         ::SetForegroundWindow(m_sheet);
     }
-    Pump(50);
+    PumpFor(50);
 }
 
 CPageHost::~CPageHost()
 {
     if (m_sheet) ::DestroyWindow(m_sheet);
-    Pump(10);
-}
-
-void Pump(DWORD ms)
-{
-    const DWORD start = ::GetTickCount();
-    do
-    {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(1);
-    } while (::GetTickCount() - start < ms);
+    PumpFor(10);
 }
 
 CControlKeyDown::CControlKeyDown()
@@ -132,7 +117,7 @@ std::wstring SaveScreenshot(HWND window, const std::wstring &name)
 
     ::RedrawWindow(window, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_ERASE);
-    Pump(200);
+    PumpFor(200);
     RECT r{};
     ::GetWindowRect(window, &r);
     const int width = r.right - r.left, height = r.bottom - r.top;

@@ -3,6 +3,8 @@
 // list texts and screenshots into the build folder.
 #pragma once
 
+#include "TestWindows.h"
+
 #include <windows.h>
 
 #include <memory>
@@ -33,19 +35,6 @@ class CPageHost
 
 // The view the command pages show (the process-wide display preference).
 void SetDescriptionView(bool descriptions);
-// Dispatches messages for `ms` milliseconds (at least one round).
-void Pump(DWORD ms);
-// Pumps until `done` holds or `ms` passed; returns `done()`.
-template <class F> bool PumpUntil(F done, DWORD ms)
-{
-    DWORD start = ::GetTickCount();
-    while (!done())
-    {
-        if (::GetTickCount() - start > ms) return false;
-        Pump(10);
-    }
-    return true;
-}
 
 // Holds VK_CONTROL down in this thread's keyboard state while it lives.
 class CControlKeyDown

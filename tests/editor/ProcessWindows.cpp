@@ -2,6 +2,7 @@
 #include "ProcessWindows.h"
 
 #include "TestFiles.h"
+#include "TestWindows.h"
 
 #include <vector>
 
@@ -48,15 +49,14 @@ bool HasProcessWindow(DWORD process, const wchar_t *className, const std::wstrin
 HWND WaitForProcessWindow(DWORD process, const wchar_t *className, const std::wstring &caption,
                           DWORD timeoutMs)
 {
-    const DWORD start = ::GetTickCount();
-    do
-    {
-        Search search{process, className, &caption, nullptr};
-        ::EnumWindows(Visit, reinterpret_cast<LPARAM>(&search));
-        if (search.found) return search.found;
-        ::Sleep(100);
-    } while (::GetTickCount() - start < timeoutMs);
-    return nullptr;
+    Search search{process, className, &caption, nullptr};
+    WaitUntil(
+        [&] {
+            ::EnumWindows(Visit, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        timeoutMs);
+    return search.found;
 }
 
 std::wstring EditLauncherPath()

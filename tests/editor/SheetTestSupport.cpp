@@ -41,21 +41,6 @@ INT_PTR RunSheet(CPropertySheetExEx &sheet, const std::function<void(HWND)> &dur
     return result;
 }
 
-void PumpFor(DWORD milliseconds)
-{
-    const DWORD start = ::GetTickCount();
-    do
-    {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(10);
-    } while (::GetTickCount() - start < milliseconds);
-}
-
 std::wstring BuildFolder()
 {
     wchar_t buffer[MAX_PATH] = {};

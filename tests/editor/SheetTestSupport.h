@@ -2,6 +2,8 @@
 // the same thread drives it, pumping, and saving a window's picture.
 #pragma once
 
+#include "TestWindows.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -13,7 +15,6 @@ class CPropertySheetExEx;
 // sheet window (inside the modal loop). When `during` leaves the sheet
 // open, Cancel is pressed. Returns DoModal's result.
 INT_PTR RunSheet(CPropertySheetExEx &sheet, const std::function<void(HWND)> &during);
-void PumpFor(DWORD milliseconds);
 // The build folder (FERROVANE_BUILD_DIR) as a Windows path with a trailing
 // backslash; the temporary folder when it is not set.
 std::wstring BuildFolder();

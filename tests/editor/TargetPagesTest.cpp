@@ -124,8 +124,7 @@ bool RecordName(HWND control, const std::wstring &name, DWORD role)
 
 void Press(HWND sheet, int button)
 {
-    ::SendMessageW(sheet, PSM_PRESSBUTTON, static_cast<WPARAM>(button), 0);
-    PumpFor(50);
+    PressButton(sheet, button);
 }
 
 HWND CurrentPage(HWND sheet)

@@ -29,18 +29,6 @@ std::wstring ShortPath(const std::wstring &path)
     return length ? std::wstring(result, length) : path;
 }
 
-DWORD Regsvr32(const std::wstring &library, bool unregister = false)
-{
-    wchar_t system[MAX_PATH] = L"";
-    ::GetSystemDirectoryW(system, MAX_PATH);
-    ProcessRun run =
-        RunProgram(std::wstring(system) + L"\\regsvr32.exe",
-                   std::wstring(L"/s ") + (unregister ? L"/u " : L"") + L"\"" + library + L"\"",
-                   std::wstring(), 60000);
-    EXPECT_TRUE(run.messages.empty()) << Describe(run.messages);
-    return run.exitCode;
-}
-
 std::wstring Library()
 {
     return BuildFolder(JOTWELL_BINARY_DIR) + L"Jotwell.dll";

@@ -50,7 +50,7 @@ bool CExtensionSheet::Open(const std::wstring &caption)
         return false;
     }
     ::ShowWindow(m_window, SW_SHOW);
-    Pump(300);
+    PumpFor(300);
     return true;
 }
 
@@ -63,8 +63,7 @@ HWND CExtensionSheet::CurrentPage() const
 void CExtensionSheet::Press(int button)
 {
     if (!m_window) return;
-    ::SendMessageW(m_window, PSM_PRESSBUTTON, button, 0);
-    Pump(200);
+    PressButton(m_window, button);
 }
 
 void CExtensionSheet::Close()
@@ -72,30 +71,15 @@ void CExtensionSheet::Close()
     if (!m_window) return;
     if (CurrentPage()) Press(PSBTN_CANCEL);
     if (::IsWindow(m_window)) ::DestroyWindow(m_window);
-    Pump(200);
+    PumpFor(200);
     m_window = nullptr;
     m_pages.clear();
-}
-
-void Pump(DWORD milliseconds)
-{
-    const DWORD start = ::GetTickCount();
-    do
-    {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(10);
-    } while (::GetTickCount() - start < milliseconds);
 }
 
 void Click(HWND dialog, int id)
 {
     ::SendMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-    Pump(50);
+    PumpFor(50);
 }
 
 void TypeInto(HWND dialog, int id, const std::wstring &text, int next)
@@ -104,7 +88,7 @@ void TypeInto(HWND dialog, int id, const std::wstring &text, int next)
     ::SetFocus(edit);
     ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     ::SetFocus(::GetDlgItem(dialog, next));
-    Pump(50);
+    PumpFor(50);
 }
 
 std::wstring TextOf(HWND dialog, int id)

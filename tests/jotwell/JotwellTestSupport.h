@@ -4,6 +4,8 @@
 // settings page driven as a user drives them.
 #pragma once
 
+#include "TestWindows.h"
+
 #include <windows.h>
 #include <shlobj.h>
 
@@ -38,8 +40,6 @@ class CExtensionSheet
     HRESULT m_addResult = E_FAIL;
     HWND m_window = nullptr;
 };
-
-void Pump(DWORD milliseconds = 100);
 
 // The user's actions on a dialog's controls.
 void Click(HWND dialog, int id);

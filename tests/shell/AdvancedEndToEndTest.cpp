@@ -14,6 +14,7 @@
 #include "ShellTestSupport.h"
 #include "TaskelOptions.h"
 #include "TestLines.h"
+#include "TestWindows.h"
 
 namespace
 {
@@ -27,13 +28,13 @@ class AdvancedEndToEnd : public ::testing::Test
   protected:
     static void SetUpTestSuite()
     {
-        ASSERT_EQ(RegisterLibrary(WindowsPathOf(TASKEL_DLL)), 0u);
-        ASSERT_EQ(RegisterLibrary(WindowsPathOf(JOTWELL_DLL)), 0u);
+        ASSERT_EQ(Regsvr32(WindowsPathOf(TASKEL_DLL)), 0u);
+        ASSERT_EQ(Regsvr32(WindowsPathOf(JOTWELL_DLL)), 0u);
     }
     static void TearDownTestSuite()
     {
-        RegisterLibrary(WindowsPathOf(JOTWELL_DLL), true);
-        RegisterLibrary(WindowsPathOf(TASKEL_DLL), true);
+        Regsvr32(WindowsPathOf(JOTWELL_DLL), true);
+        Regsvr32(WindowsPathOf(TASKEL_DLL), true);
     }
     bool Launch(const std::wstring &arguments, const std::wstring &folder)
     {
@@ -91,12 +92,10 @@ TEST_F(AdvancedEndToEnd, DetailedOnTheTraceLogPageAppliesToTheNextRun)
     HWND detailed = ::GetDlgItem(settings, IDC_JOTWELL_DETAILED);
     ASSERT_NE(detailed, nullptr);
     ::SendMessageW(detailed, BM_CLICK, 0, 0);
-    ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_APPLYNOW, 0);
-    ::PostMessageW(sheet, WM_NULL, 0, 0);
-    ::Sleep(300);
-    EXPECT_EQ(RegDword(HKEY_CURRENT_USER, kTraceKey, L"LogLevel"), 3u);
-    ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
-    ::PostMessageW(sheet, WM_NULL, 0, 0);
+    PressButton(sheet, PSBTN_APPLYNOW);
+    EXPECT_TRUE(WaitUntil([] { return RegDword(HKEY_CURRENT_USER, kTraceKey, L"LogLevel") == 3u; }))
+        << RegDword(HKEY_CURRENT_USER, kTraceKey, L"LogLevel");
+    PressButton(sheet, PSBTN_OK);
     ASSERT_TRUE(WaitForExit());
     // The editing session itself ran at level 1: no detail yet.
     EXPECT_EQ(Count(log, "CmdLine ["), 0u);

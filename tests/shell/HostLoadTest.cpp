@@ -80,8 +80,8 @@ class HostLoad : public ::testing::Test
     static void SetUpTestSuite()
     {
         ::CoInitialize(nullptr);
-        ASSERT_EQ(RegisterLibrary(LibraryPath()), 0u);
-        s_folder = TempFolder();
+        ASSERT_EQ(Regsvr32(LibraryPath()), 0u);
+        s_folder = TestFolder() + L"\\";
         s_command = s_folder + L"host.Taskel";
         WriteCommandFile(s_command, EDIT_ACTION_COPY, {L"*.txt"}, L"out");
     }
@@ -90,7 +90,7 @@ class HostLoad : public ::testing::Test
         ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kTraceKey, L"LogLevel");
         ::RegDeleteKeyValueW(HKEY_CURRENT_USER, kTraceKey, L"LogFile");
         // The other tests of the prefix expect the classes unregistered.
-        RegisterLibrary(LibraryPath(), true);
+        Regsvr32(LibraryPath(), true);
         ::CoUninitialize();
     }
     void UseLog(const wchar_t *name, DWORD level)

@@ -105,7 +105,7 @@ class CPropertiesSheet
         header.nPages = static_cast<UINT>(pages.size());
         header.phpage = pages.data();
         m_sheet = reinterpret_cast<HWND>(::PropertySheetW(&header));
-        Pump(300);
+        PumpFor(300);
     }
     ~CPropertiesSheet() { Close(); }
     CPropertiesSheet(const CPropertiesSheet &) = delete;
@@ -136,7 +136,7 @@ class CPropertiesSheet
     HWND Select(int index)
     {
         ::SendMessageW(m_sheet, PSM_SETCURSEL, index, 0);
-        Pump(100);
+        PumpFor(100);
         return reinterpret_cast<HWND>(::SendMessageW(m_sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
     }
     // The user closes the sheet with Cancel; the shell destroys it.
@@ -144,10 +144,10 @@ class CPropertiesSheet
     {
         if (!m_sheet) return;
         ::SendMessageW(m_sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-        Pump(100);
+        PumpFor(100);
         ::DestroyWindow(m_sheet);
         m_sheet = nullptr;
-        Pump(200);
+        PumpFor(200);
     }
 
   private:
@@ -162,14 +162,14 @@ class PropSheetHost : public ::testing::Test
     static void SetUpTestSuite()
     {
         ::OleInitialize(nullptr);
-        ASSERT_EQ(RegisterLibrary(WindowsPathOf(TASKEL_DLL)), 0u);
-        ASSERT_EQ(RegisterLibrary(WindowsPathOf(JOTWELL_DLL)), 0u);
+        ASSERT_EQ(Regsvr32(WindowsPathOf(TASKEL_DLL)), 0u);
+        ASSERT_EQ(Regsvr32(WindowsPathOf(JOTWELL_DLL)), 0u);
     }
     static void TearDownTestSuite()
     {
         // The other tests of the prefix expect both libraries unregistered.
-        RegisterLibrary(WindowsPathOf(JOTWELL_DLL), true);
-        RegisterLibrary(WindowsPathOf(TASKEL_DLL), true);
+        Regsvr32(WindowsPathOf(JOTWELL_DLL), true);
+        Regsvr32(WindowsPathOf(TASKEL_DLL), true);
         ::OleUninitialize();
     }
     void SetUp() override
@@ -246,7 +246,7 @@ TEST_F(PropSheetHost, ThreeFilesAdvancedAndUnload)
         HWND advanced = ::GetDlgItem(preferences, IDC_PREF_ADVANCED);
         ASSERT_NE(advanced, nullptr);
         ::SendMessageW(advanced, BM_CLICK, 0, 0);
-        Pump(300);
+        PumpFor(300);
         EXPECT_EQ(sheet.TabTexts(), Tabs({L"General", L"a", L"b", L"c", L"Preferences",
                                           L"Trace Log", L"Security"}));
         EXPECT_EQ(sheet.Current(), 5);
@@ -256,7 +256,7 @@ TEST_F(PropSheetHost, ThreeFilesAdvancedAndUnload)
 
         // A reference page that is not in the sheet: the page goes last.
         ASSERT_TRUE(AddJotwellPage(sheet.Window(), sheet.Tabs(), true));
-        Pump(200);
+        PumpFor(200);
         const Tabs tabs = sheet.TabTexts();
         ASSERT_EQ(tabs.size(), 8u);
         EXPECT_EQ(tabs[6], L"Security");

@@ -47,20 +47,6 @@ std::wstring Quoted(const std::wstring &path)
     return path.find(L' ') == std::wstring::npos ? path : L"\"" + path + L"\"";
 }
 
-// Runs regsvr32 silently on `library`; its exit code. A message box it
-// showed (it shows none with /s) fails the test.
-DWORD Regsvr32(const std::wstring &library, bool unregister = false)
-{
-    wchar_t system[MAX_PATH] = L"";
-    ::GetSystemDirectoryW(system, MAX_PATH);
-    ProcessRun run =
-        RunProgram(std::wstring(system) + L"\\regsvr32.exe",
-                   std::wstring(L"/s ") + (unregister ? L"/u " : L"") + L"\"" + library + L"\"",
-                   std::wstring(), 60000);
-    EXPECT_TRUE(run.messages.empty()) << Describe(run.messages);
-    return run.exitCode;
-}
-
 std::wstring Classes(const std::wstring &path)
 {
     return L"SOFTWARE\\Classes\\" + path;
@@ -209,7 +195,7 @@ TEST_F(ShellServer, EveryClassActivatesThroughTheRegistry)
 // "Object Descriptor" format and the registered user type.
 TEST_F(ShellServer, SavedFileCarriesTheRegisteredUserType)
 {
-    const std::wstring folder = TempFolder();
+    const std::wstring folder = TestFolder() + L"\\";
     WriteCommandFile(folder + L"typed.Taskel", EDIT_ACTION_COPY, {L"*.txt"}, L"out");
     HANDLE in = ::CreateFileW((folder + L"typed.Taskel").c_str(), GENERIC_READ, FILE_SHARE_READ,
                               nullptr, OPEN_EXISTING, 0, nullptr);
@@ -266,7 +252,7 @@ struct ShellInfoTip
 
 TEST_F(ShellServer, InfoTipDescribesTheCommand)
 {
-    const std::wstring folder = TempFolder();
+    const std::wstring folder = TestFolder() + L"\\";
     WriteCommandFile(folder + L"delete.Taskel", EDIT_ACTION_DELETE,
                      {L"C:\\Logs\\*.log", L"old\\", L"\\\\server\\share\\x.tmp"}, L"");
     WriteCommandFile(folder + L"copy.Taskel", EDIT_ACTION_COPY, {L"*.txt"}, L"");
@@ -303,7 +289,7 @@ TEST_F(ShellServer, InfoTipBeforeLoadAndOnACorruptFile)
     std::wstring text;
     EXPECT_EQ(tip.Tip(text), E_UNEXPECTED);
 
-    const std::wstring corrupt = TempFolder() + L"corrupt.Taskel";
+    const std::wstring corrupt = TestFolder() + L"\\corrupt.Taskel";
     WriteBytes(corrupt, std::vector<BYTE>(600, 0x5A));
     EXPECT_TRUE(FAILED(tip.file->Load(corrupt.c_str(), STGM_READ)));
     EXPECT_EQ(tip.Tip(text), E_UNEXPECTED);
@@ -330,19 +316,19 @@ bool ShellOpen(const wchar_t *verb, const std::wstring &file)
 
 TEST_F(ShellServer, DoubleClickRunsTheCommandThroughTheLauncher)
 {
-    const std::wstring folder = MakeFolder(TempFolder() + L"job\\");
+    const std::wstring folder = MakeFolder(TestFolder() + L"\\job\\");
     WriteBytes(folder + L"report.txt", {'r'});
     const std::wstring command = folder + L"move.Taskel";
     WriteCommandFile(command, EDIT_ACTION_MOVE, {L"report.txt"}, L"done\\");
     {
-        CLauncherTrace log(TempFolder() + L"launcher.log");
+        CLauncherTrace log(TestFolder() + L"\\launcher.log");
         ASSERT_TRUE(ShellOpen(nullptr, command));
         EXPECT_NE(log.Text().find(">>> Run [" + std::string(command.begin(), command.end()) + "]"),
                   std::string::npos)
             << log.Text();
     }
     {
-        CLauncherTrace log(TempFolder() + L"launcher.log");
+        CLauncherTrace log(TestFolder() + L"\\launcher.log");
         ASSERT_TRUE(ShellOpen(L"OpenQuiet", command));
         EXPECT_NE(log.Text().find("/ne+"), std::string::npos) << log.Text();
     }
@@ -379,7 +365,7 @@ TEST_F(ShellServer, CanUnloadOnlyWhenNoObjectLives)
 // and then removes it.
 TEST_F(ShellServer, ZSpacedFolderQuotesAndUnregistrationRemovesTheLayout)
 {
-    const std::wstring spaced = MakeFolder(TempFolder() + L"Ferro Vane\\") + L"Taskel.dll";
+    const std::wstring spaced = MakeFolder(TestFolder() + L"\\Ferro Vane\\") + L"Taskel.dll";
     ASSERT_TRUE(::CopyFileW(s_library.c_str(), spaced.c_str(), FALSE));
     ASSERT_EQ(Regsvr32(spaced), 0u);
     ExpectPlaceRows(spaced);

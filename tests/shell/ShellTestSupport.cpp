@@ -20,24 +20,6 @@ std::wstring WindowsPathOf(const char *path)
     return windows;
 }
 
-DWORD RegisterLibrary(const std::wstring &library, bool unregister)
-{
-    std::wstring command =
-        std::wstring(L"regsvr32.exe /s ") + (unregister ? L"/u " : L"") + L"\"" + library + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process))
-        return static_cast<DWORD>(-1);
-    ::WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = static_cast<DWORD>(-1);
-    ::GetExitCodeProcess(process.hProcess, &code);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    return code;
-}
-
 STDMETHODIMP CDropObject::QueryInterface(REFIID iid, void **out)
 {
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject))

@@ -11,18 +11,11 @@
 
 #include "TestCommandFiles.h"
 #include "TestFiles.h"
+#include "TestLauncher.h"
 #include "TestRegistry.h"
-
-// The test executable's folder, with a trailing backslash.
-inline std::wstring TempFolder()
-{
-    return TestFolder() + L"\\";
-}
 
 // A build path ("/work/.../Taskel.dll") as the Windows path Wine gives it.
 std::wstring WindowsPathOf(const char *path);
-// Runs regsvr32 /s (with `unregister`: /u) on `library`; its exit code.
-DWORD RegisterLibrary(const std::wstring &library, bool unregister = false);
 
 // A data object offering only the file-drop format (CF_HDROP) with the
 // given names, as the shell hands a selection to a handler. It lives on the

@@ -118,6 +118,22 @@ bool Exists(const std::wstring &path)
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool SetWriteTimeBack(const std::wstring &path)
+{
+    fx::unique_file file(::CreateFileW(
+        path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file) return false;
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER time{};
+    time.LowPart = now.dwLowDateTime;
+    time.HighPart = now.dwHighDateTime;
+    time.QuadPart -= 3600ULL * 10000000ULL; // one hour in 100 ns steps
+    const FILETIME earlier{time.LowPart, time.HighPart};
+    return ::SetFileTime(file.get(), nullptr, nullptr, &earlier) != FALSE;
+}
+
 std::vector<BYTE> ReadBytes(const std::wstring &path)
 {
     std::vector<BYTE> bytes;

@@ -23,6 +23,10 @@ std::wstring MakeFolder(const std::wstring &path);
 void RemoveTree(const std::wstring &path);
 
 bool Exists(const std::wstring &path);
+// Sets the file's last-write time one hour back, so that a later write,
+// which stamps it with the time now, shows in the time without waiting for
+// the clock to move on; whether it was set.
+bool SetWriteTimeBack(const std::wstring &path);
 // The file's bytes; empty when it cannot be read. Files another process
 // holds open for writing (logs) are read too.
 std::vector<BYTE> ReadBytes(const std::wstring &path);

@@ -30,6 +30,9 @@ struct ProcessRun
 // `args`) in `folder` and waits for it to end.
 ProcessRun RunProgram(const std::wstring &program, const std::wstring &args,
                       const std::wstring &folder, DWORD timeoutMs = 120000);
+// Runs the system's regsvr32 silently on `library` (with /u: unregisters)
+// and waits for it; its exit code. Starts no thread in this process.
+DWORD Regsvr32(const std::wstring &library, bool unregister = false);
 // Waits for a started process; takes ownership of `process`.
 ProcessRun WaitForProgram(HANDLE process, DWORD timeoutMs = 120000);
 

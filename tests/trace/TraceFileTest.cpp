@@ -17,18 +17,11 @@ class TraceFile : public TraceFixture
                                           OPEN_EXISTING, 0, nullptr));
     }
 
+    // The held file is closed on a timer of this thread.
     static bool WaitUntilReleased(DWORD timeoutMs)
     {
-        DWORD start = GetTickCount();
-        while (GetTickCount() - start < timeoutMs)
-        {
-            MSG msg;
-            while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessage(&msg);
-            if (tracelog::g_state.heldFile == INVALID_HANDLE_VALUE) return true;
-            Sleep(5);
-        }
-        return false;
+        return WaitUntil([] { return tracelog::g_state.heldFile == INVALID_HANDLE_VALUE; },
+                         timeoutMs);
     }
 };
 

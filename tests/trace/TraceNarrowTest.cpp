@@ -77,15 +77,7 @@ TEST_F(TraceNarrow, HeldFileClosesThroughTheThreadTimer)
     EXPECT_NE(tracelog::g_state.heldFile, INVALID_HANDLE_VALUE);
     EXPECT_NE(tracelog::g_state.closeTimer, 0u);
     EXPECT_EQ(tracelog::g_state.closeWait, nullptr);
-    DWORD start = GetTickCount();
-    while (tracelog::g_state.heldFile != INVALID_HANDLE_VALUE && GetTickCount() - start < 3000)
-    {
-        MSG msg;
-        while (PeekMessage(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessage(&msg);
-        Sleep(5);
-    }
-    EXPECT_EQ(tracelog::g_state.heldFile, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(WaitUntil([] { return tracelog::g_state.heldFile == INVALID_HANDLE_VALUE; }, 3000));
     EXPECT_EQ(BodyLines().size(), 2u);
 }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "TestFiles.h"
+#include "TestWindows.h"
 
 namespace tracetest
 {

@@ -11,6 +11,7 @@
 #include "AniTimer.h"
 #include "TaskelIcons.h"
 #include "TestTrace.h"
+#include "TestWindows.h"
 
 namespace
 {
@@ -216,15 +217,8 @@ TEST(NotifyArea, AddAnimateModifyRemove)
     CAniNotifyIcon icon;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&icon));
     ASSERT_TRUE(icon.Add(window, &prepare, L"Ferrovane is preparing to move files"));
-    DWORD until = GetTickCount() + 700;
-    MSG msg;
-    while (GetTickCount() < until)
-    {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-        Sleep(10);
-    }
-    EXPECT_GT(icon.Clock()->StepIndex(), 0u);
+    // The clock steps on its timer while this thread handles its messages.
+    EXPECT_TRUE(WaitUntil([&] { return icon.Clock()->StepIndex() > 0; }, 5000));
     EXPECT_TRUE(icon.Modify(&move, L"Ferrovane is moving files"));
     EXPECT_TRUE(icon.Remove());
     DestroyWindow(window);

@@ -14,6 +14,7 @@
 #include "FileTypeList.h"
 #include "FolderTree.h"
 #include "TestFiles.h"
+#include "TestWindows.h"
 
 using namespace foldertree;
 using namespace filelist;
@@ -159,15 +160,6 @@ struct Host
     }
 };
 
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
 } // namespace
 
 TEST(FolderTreeControl, ExpandsSelectsAndRenamesInPlace)
@@ -203,7 +195,7 @@ TEST(FolderTreeControl, ExpandsSelectsAndRenamesInPlace)
     ASSERT_NE(edit, nullptr);
     ::SetWindowTextW(edit, L"renamed");
     ::SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
-    Pump();
+    PumpMessages();
     EXPECT_TRUE(Exists(root + L"renamed"));
     EXPECT_FALSE(Exists(root + L"two"));
     EXPECT_EQ(tree.SelectedFolder(), root + L"renamed\\");
@@ -214,7 +206,7 @@ TEST(FolderTreeControl, ExpandsSelectsAndRenamesInPlace)
     ASSERT_NE(edit, nullptr);
     ::SetWindowTextW(edit, L"bad*name");
     ::SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
-    Pump();
+    PumpMessages();
     EXPECT_TRUE(Exists(root + L"renamed"));
     EXPECT_EQ(tree.SelectedFolder(), root + L"renamed\\");
 }

@@ -8,6 +8,7 @@
 #include "PageTestIds.h"
 #include "PropertyPageExEx.h"
 #include "TestTrace.h"
+#include "TestWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -44,16 +45,6 @@ class CThrowingPage : public CPropertyPageExEx
     }
 };
 
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
 // A modeless sheet with one page, destroyed with the object.
 class CSheet
 {
@@ -68,12 +59,12 @@ class CSheet
         header.nPages = 1;
         header.phpage = pages.data();
         m_window = reinterpret_cast<HWND>(::PropertySheetW(&header));
-        Pump();
+        PumpMessages();
     }
     ~CSheet()
     {
         ::DestroyWindow(m_window);
-        Pump();
+        PumpMessages();
     }
     HWND Window() const { return m_window; }
     bool IsOpen() const { return ::SendMessageW(m_window, PSM_GETCURRENTPAGEHWND, 0, 0) != 0; }
@@ -153,7 +144,7 @@ TEST(PageTrap, ThrowingApplyKeepsTheSheetOpen)
     page.applyThrows = true;
     CTraceLines trace(4);
     ::SendMessageW(sheet.Window(), PSM_PRESSBUTTON, PSBTN_OK, 0);
-    Pump();
+    PumpMessages();
     EXPECT_EQ(page.applies, 1);
     EXPECT_TRUE(sheet.IsOpen());
     EXPECT_TRUE(trace.Has(L"Exception [CNotSupportedException] [Not supported.] at "
@@ -161,7 +152,7 @@ TEST(PageTrap, ThrowingApplyKeepsTheSheetOpen)
     // Once Apply succeeds, OK closes the sheet.
     page.applyThrows = false;
     ::SendMessageW(sheet.Window(), PSM_PRESSBUTTON, PSBTN_OK, 0);
-    Pump();
+    PumpMessages();
     EXPECT_EQ(page.applies, 2);
     EXPECT_FALSE(sheet.IsOpen());
 }

@@ -9,6 +9,7 @@
 #include "PageTestIds.h"
 #include "PropertyPageExEx.h"
 #include "PropertyPageObj.h"
+#include "TestWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -68,16 +69,6 @@ class CTestPage : public CPropertyPageExEx
     std::string m_name;
 };
 
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
 HWND CreateSheet(std::vector<HPROPSHEETPAGE> &pages)
 {
     PROPSHEETHEADERW header{};
@@ -110,7 +101,7 @@ TEST(PropertyPageTest, SheetNotificationsReachTheHandlers)
 
     HWND sheet = CreateSheet(pages);
     ASSERT_NE(sheet, nullptr);
-    Pump();
+    PumpMessages();
     ASSERT_NE(first.Window(), nullptr);
     EXPECT_EQ(CPropertyPageExEx::FromWindow(first.Window()), &first);
     EXPECT_TRUE(first.IsCurrentPage());
@@ -148,7 +139,7 @@ TEST(PropertyPageTest, SheetNotificationsReachTheHandlers)
     // Apply reaches both created pages; a refusing page keeps the sheet open.
     second->refuseApply = true;
     ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_APPLYNOW, 0);
-    Pump();
+    PumpMessages();
     EXPECT_TRUE(Has("first apply"));
     EXPECT_TRUE(Has("second apply"));
     EXPECT_NE(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0), 0);
@@ -156,10 +147,10 @@ TEST(PropertyPageTest, SheetNotificationsReachTheHandlers)
     // Cancel, then destroy: the self-deleting page goes at its release, the
     // other stays with its owner.
     ::SendMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-    Pump();
+    PumpMessages();
     EXPECT_TRUE(Has("second reset"));
     ::DestroyWindow(sheet);
-    Pump();
+    PumpMessages();
     EXPECT_TRUE(Has("second release"));
     EXPECT_TRUE(Has("second deleted"));
     EXPECT_FALSE(Has("first deleted"));
@@ -203,7 +194,7 @@ TEST(PropertyPageTest, ListViewAndEditWrappers)
     std::vector<HPROPSHEETPAGE> pages = {page.Create()};
     HWND sheet = CreateSheet(pages);
     ASSERT_NE(sheet, nullptr);
-    Pump();
+    PumpMessages();
 
     CEdit edit(page.Window(), IDC_TEST_EDIT);
     edit.SetText(L"C:\\Jobs\\*.txt");
@@ -228,7 +219,7 @@ TEST(PropertyPageTest, ListViewAndEditWrappers)
     EXPECT_EQ(list.GetItemText(0), L"two");
 
     ::DestroyWindow(sheet);
-    Pump();
+    PumpMessages();
 }
 
 namespace
@@ -270,11 +261,11 @@ TEST(PropertyPageObjTest, CountsTheSheetsUseAndSweepsAfterIt)
 
     HWND sheet = CreateSheet(g_added);
     ASSERT_NE(sheet, nullptr);
-    Pump();
+    PumpMessages();
     EXPECT_NE(page->Window(), nullptr);
     EXPECT_EQ(SweepUnusedPageObjects(), 0u);
     ::DestroyWindow(sheet);
-    Pump();
+    PumpMessages();
     EXPECT_LE(object.UsedCount(), 0);
     EXPECT_EQ(SweepUnusedPageObjects(), 1u);
     EXPECT_TRUE(released);
