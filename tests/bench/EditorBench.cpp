@@ -17,6 +17,7 @@
 #include "TaskelOptions.h"
 #include "resource.h"
 #include "Trace.h"
+#include "TestCommandObject.h"
 
 TraceProfile g_traceProfile = {L"Software\\Veltrac\\FerrovaneBench", L"FerrovaneBench.log", false,
                                false};
@@ -95,8 +96,7 @@ void CALLBACK Watch(HWND, UINT, UINT_PTR, DWORD)
 // has one display name per source to gather.
 HRESULT WriteCommand(const std::wstring &path, const std::wstring &root, size_t sources)
 {
-    CTaskel *command = new CTaskel;
-    command->ExternalAddRef();
+    CTestCommand command;
     command->SetAction(EDIT_ACTION_COPY);
     for (size_t i = 0; i < sources; ++i)
     {
@@ -107,9 +107,7 @@ HRESULT WriteCommand(const std::wstring &path, const std::wstring &root, size_t 
     }
     command->SetTarget(L"D:\\backup\\");
     ::DeleteFileW(path.c_str());
-    HRESULT hr = SaveNewCommandFile(path, *command);
-    command->ExternalRelease();
-    return hr;
+    return SaveNewCommandFile(path, *command);
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "TaskelExecRun.h"
 #include "Trace.h"
 #include "UniqueHandle.h"
+#include "TestCommandObject.h"
 
 TraceProfile g_traceProfile = {L"Software\\Veltrac\\FerrovaneRunnerBench",
                                L"FerrovaneRunnerBench.log", false, false};
@@ -91,8 +92,7 @@ void MakeTree(const std::wstring &root, int files)
 
 double RunCommand(const std::wstring &base, const std::wstring &target)
 {
-    CTaskel *object = new CTaskel;
-    object->ExternalAddRef();
+    CTestCommand object;
     object->SetAction(EDIT_ACTION_COPY);
     object->SetOptions(OPT_SILENT | OPT_NOCONFIRMATION | OPT_NOCONFIRMMKDIR | OPT_NOERRORUI |
                        OPT_X_NO_ANIMATION);
@@ -103,7 +103,6 @@ double RunCommand(const std::wstring &base, const std::wstring &target)
     double start = Now();
     bool ok = object->Run(base, nullptr);
     double seconds = Now() - start;
-    object->ExternalRelease();
     if (!ok) std::printf("command run failed\n");
     return seconds;
 }

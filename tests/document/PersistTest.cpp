@@ -10,27 +10,12 @@
 #include "TaskelCodec.h"
 #include "TaskelFile.h"
 #include "TaskelGuids.h"
+#include "TestCommandObject.h"
 
 namespace
 {
-// A fresh command: the object and its IDispatch, which holds it.
-struct Command
-{
-    fx::ComPtr<IDispatch> dispatch;
-    CTaskel *object = new CTaskel;
-    Command()
-    {
-        object->ExternalAddRef();
-        object->ExternalQueryInterface(IID_IDispatch, dispatch.put_void());
-        object->ExternalRelease();
-    }
-    template <class T> fx::ComPtr<T> As(REFIID iid)
-    {
-        fx::ComPtr<T> p;
-        dispatch.query(iid, p);
-        return p;
-    }
-};
+// A fresh command object and its IDispatch, which holds it.
+using Command = CTestCommand;
 
 std::vector<uint8_t> StreamBytes(IStorage *storage)
 {
@@ -95,14 +80,14 @@ TEST(Command, NewCommandDefaultsAndModuleLock)
         CTraceCapture trace;
         Command c;
         EXPECT_EQ(fx::ModuleLockCount(), locks + 1);
-        EXPECT_EQ(c.object->GetAction(), 0u);
-        EXPECT_EQ(c.object->GetOptions(), 0x40248u);
-        EXPECT_EQ(c.object->GetSourceCount(), 0u);
-        EXPECT_TRUE(c.object->GetTarget().empty());
-        EXPECT_EQ(c.object->GetOptionMask(), 0u);
-        EXPECT_FALSE(c.object->IsDirty());
-        EXPECT_EQ(c.object->ShellMajorVersion(), 6u); // Wine's shell32 6.0
-        c.dispatch.reset();
+        EXPECT_EQ(c->GetAction(), 0u);
+        EXPECT_EQ(c->GetOptions(), 0x40248u);
+        EXPECT_EQ(c->GetSourceCount(), 0u);
+        EXPECT_TRUE(c->GetTarget().empty());
+        EXPECT_EQ(c->GetOptionMask(), 0u);
+        EXPECT_FALSE(c->IsDirty());
+        EXPECT_EQ(c->ShellMajorVersion(), 6u); // Wine's shell32 6.0
+        c.Release();
         std::string log = trace.Text();
         for (const char *line : {"CTaskel::CTaskel", "ShellVersion 6.0.", "CTaskel::OnFinalRelease",
                                  "CTaskel::~CTaskel"})
@@ -114,7 +99,7 @@ TEST(Command, NewCommandDefaultsAndModuleLock)
 TEST(Command, FieldOperationsAndDirtyRules)
 {
     Command c;
-    CTaskel &t = *c.object;
+    CTaskel &t = *c;
     t.SetAction(3);
     EXPECT_EQ(t.GetStoredAction(), ACTION_RENAME);
     EXPECT_EQ(t.GetAction(), 3u);
@@ -123,14 +108,14 @@ TEST(Command, FieldOperationsAndDirtyRules)
     EXPECT_EQ(t.GetStoredAction(), 0u);
 
     Command d;
-    d.object->SetOptions(OPT_DEFAULTS);
-    EXPECT_FALSE(d.object->IsDirty());
-    d.object->SetTarget(L"  E:\\Out \t");
-    EXPECT_EQ(d.object->GetTarget(), L"E:\\Out");
-    EXPECT_TRUE(d.object->IsDirty());
+    d->SetOptions(OPT_DEFAULTS);
+    EXPECT_FALSE(d->IsDirty());
+    d->SetTarget(L"  E:\\Out \t");
+    EXPECT_EQ(d->GetTarget(), L"E:\\Out");
+    EXPECT_TRUE(d->IsDirty());
 
     Command e;
-    CTaskel &s = *e.object;
+    CTaskel &s = *e;
     s.SetSource(0, L"a");
     s.SetSource(1, L" b ");
     s.SetSource(5, L"c"); // past the end: appended
@@ -154,22 +139,22 @@ TEST(Command, RunDispatchesAndSounds)
     SetTaskelSoundSeam(RecordSound);
     g_sounds.clear();
     Command c;
-    EXPECT_FALSE(c.object->Run(L"", nullptr)); // no action
+    EXPECT_FALSE(c->Run(L"", nullptr)); // no action
     EXPECT_TRUE(g_sounds.empty());
-    c.object->SetAction(EDIT_ACTION_COPY);
+    c->SetAction(EDIT_ACTION_COPY);
     SetTaskelRunner(TaskelRunner());
-    EXPECT_FALSE(c.object->Run(L"C:\\", nullptr)); // no runner procedure
+    EXPECT_FALSE(c->Run(L"C:\\", nullptr)); // no runner procedure
     EXPECT_EQ(g_sounds, std::vector<UINT>{MB_ICONASTERISK});
 
     TaskelRunner runner;
     runner.copy = FakeRun;
     SetTaskelRunner(runner);
-    EXPECT_TRUE(c.object->Run(L"  C:\\Jobs  ", nullptr));
+    EXPECT_TRUE(c->Run(L"  C:\\Jobs  ", nullptr));
     EXPECT_EQ(g_runnerBase, L"C:\\Jobs");
     EXPECT_EQ(g_sounds.back(), static_cast<UINT>(MB_OK));
-    c.object->SetOptions(0);
+    c->SetOptions(0);
     g_sounds.clear();
-    EXPECT_TRUE(c.object->Run(L"", nullptr));
+    EXPECT_TRUE(c->Run(L"", nullptr));
     EXPECT_TRUE(g_sounds.empty());
     wchar_t current[MAX_PATH];
     ::GetCurrentDirectoryW(MAX_PATH, current);
@@ -181,7 +166,7 @@ TEST(Command, RunDispatchesAndSounds)
 TEST(Persist, StreamSaveLoadAndSizes)
 {
     Command c;
-    MakeCopyExample(*c.object);
+    MakeCopyExample(*c);
     fx::ComPtr<IPersistStreamInit> persist = c.As<IPersistStreamInit>(IID_IPersistStreamInit);
     ASSERT_TRUE(persist);
     EXPECT_EQ(persist->IsDirty(), S_OK);
@@ -198,13 +183,13 @@ TEST(Persist, StreamSaveLoadAndSizes)
     Command d;
     fx::ComPtr<IPersistStreamInit> load = d.As<IPersistStreamInit>(IID_IPersistStreamInit);
     ASSERT_EQ(load->Load(stream.get()), S_OK);
-    EXPECT_EQ(d.object->GetSources(), c.object->GetSources());
-    EXPECT_EQ(d.object->GetTarget(), L"E:\\Out");
-    EXPECT_EQ(d.object->GetOptions(), 0x40248u & d.object->GetOptionMask());
-    d.object->SetOptions(5);
+    EXPECT_EQ(d->GetSources(), c->GetSources());
+    EXPECT_EQ(d->GetTarget(), L"E:\\Out");
+    EXPECT_EQ(d->GetOptions(), 0x40248u & d->GetOptionMask());
+    d->SetOptions(5);
     ASSERT_EQ(load->InitNew(), S_OK);
-    EXPECT_EQ(d.object->GetOptions(), 0x40248u);
-    EXPECT_EQ(d.object->GetSourceCount(), 2u); // left as they are
+    EXPECT_EQ(d->GetOptions(), 0x40248u);
+    EXPECT_EQ(d->GetSourceCount(), 2u); // left as they are
 }
 
 TEST(Persist, LoadAppliesOptionMaskAndReportsBadCounts)
@@ -218,7 +203,7 @@ TEST(Persist, LoadAppliesOptionMaskAndReportsBadCounts)
     Command c;
     fx::ComPtr<IPersistStorage> persist = c.As<IPersistStorage>(IID_IPersistStorage);
     ASSERT_EQ(persist->Load(storage.get()), S_OK);
-    EXPECT_EQ(c.object->GetOptions(), static_cast<uint32_t>(OPT_SILENT));
+    EXPECT_EQ(c->GetOptions(), static_cast<uint32_t>(OPT_SILENT));
     EXPECT_EQ(persist->Load(storage.get()), CO_E_ALREADYINITIALIZED);
 
     std::vector<uint8_t> bad = EncodeCommandData(data);
@@ -236,7 +221,7 @@ TEST(Persist, LoadAppliesOptionMaskAndReportsBadCounts)
 TEST(Persist, StorageResultsAndSameAsLoad)
 {
     Command c;
-    MakeCopyExample(*c.object);
+    MakeCopyExample(*c);
     fx::ComPtr<IPersistStorage> persist = c.As<IPersistStorage>(IID_IPersistStorage);
     CLSID clsid;
     persist->GetClassID(&clsid);
@@ -281,7 +266,7 @@ TEST(Persist, CommandFileReadBackWithPlainStgOpenStorage)
         fx::ComPtr<IStorage> storage;
         file.query(IID_IStorage, storage);
         Command c;
-        MakeCopyExample(*c.object);
+        MakeCopyExample(*c);
         ASSERT_EQ(c.As<IPersistStorage>(IID_IPersistStorage)->Save(storage.get(), FALSE), S_OK);
         ASSERT_EQ(file->Commit(), S_OK);
     }
@@ -307,8 +292,8 @@ TEST(Persist, CommandFileReadBackWithPlainStgOpenStorage)
     file.query(IID_IStorage, storage);
     Command d;
     ASSERT_EQ(d.As<IPersistStorage>(IID_IPersistStorage)->Load(storage.get()), S_OK);
-    EXPECT_EQ(d.object->GetSources(), (std::vector<std::wstring>{L"D:\\A\\*.txt", L"D:\\B\\"}));
-    EXPECT_EQ(d.object->GetTarget(), L"E:\\Out");
+    EXPECT_EQ(d->GetSources(), (std::vector<std::wstring>{L"D:\\A\\*.txt", L"D:\\B\\"}));
+    EXPECT_EQ(d->GetTarget(), L"E:\\Out");
 }
 
 TEST(ClassObjects, FactoryCreatesCommandsAndHoldsTheModule)

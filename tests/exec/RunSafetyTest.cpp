@@ -9,6 +9,7 @@
 #include "RunnerTestSupport.h"
 #include "TaskelClass.h"
 #include "UniqueHandle.h"
+#include "TestCommandObject.h"
 
 using Strings = std::vector<std::wstring>;
 
@@ -66,11 +67,7 @@ bool RunObject(WORD editAction, DWORD options, const Strings &sources, const std
                const std::wstring &folder)
 {
     InstallShellRunner();
-    fx::ComPtr<IDispatch> dispatch;
-    CTaskel *object = new CTaskel;
-    object->ExternalAddRef();
-    object->ExternalQueryInterface(IID_IDispatch, dispatch.put_void());
-    object->ExternalRelease();
+    CTestCommand object;
     object->SetAction(editAction);
     object->SetOptions(options | OPT_X_COMPLETE_SOUND);
     object->SetSource(-1, nullptr);

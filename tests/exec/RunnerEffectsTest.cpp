@@ -5,6 +5,7 @@
 
 #include "RunnerTestSupport.h"
 #include "TaskelClass.h"
+#include "TestCommandObject.h"
 
 namespace
 {
@@ -71,12 +72,8 @@ TEST_F(Effects, RenamingTransfers)
 TEST_F(Effects, LoadedCommandRunsThroughItsObject)
 {
     tree.Add({L"s\\a.txt"});
-    fx::ComPtr<IDispatch> dispatch;
     InstallShellRunner();
-    CTaskel *object = new CTaskel;
-    object->ExternalAddRef();
-    object->ExternalQueryInterface(IID_IDispatch, dispatch.put_void());
-    object->ExternalRelease();
+    CTestCommand object;
     CTaskel &command = *object;
     command.SetAction(EDIT_ACTION_COPY);
     command.SetOptions(REAL | OPT_X_COMPLETE_SOUND);

@@ -5,6 +5,7 @@
 
 #include "TaskelClass.h"
 #include "TaskelCommandFile.h"
+#include "TestCommandObject.h"
 
 namespace
 {
@@ -14,16 +15,13 @@ HRESULT Write(const std::wstring &path, unsigned editorAction, const uint32_t *o
 {
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileW(path.c_str());
-    CTaskel *command = new CTaskel;
-    command->ExternalAddRef();
+    CTestCommand command;
     command->SetAction(editorAction);
     if (options) command->SetOptions(*options);
     for (size_t i = 0; i < sources.size(); ++i)
         command->SetSource(static_cast<long>(i), sources[i].c_str());
     command->SetTarget(target);
-    HRESULT hr = SaveNewCommandFile(path, *command);
-    command->ExternalRelease();
-    return hr;
+    return SaveNewCommandFile(path, *command);
 }
 
 } // namespace
