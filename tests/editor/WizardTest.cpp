@@ -20,6 +20,14 @@
 
 namespace
 {
+// The header texts a user reads, as the wizard's string table holds them.
+const wchar_t kWizardTitle[] = L"This wizard helps you create a new File Command";
+const wchar_t kActionSubtitle[] = L"Choose the command name and type of action you want it to "
+                                  L"perform, then click Next to continue.";
+const wchar_t kOptionsTitle[] = L"Choose the command options";
+const wchar_t kOptionsSubtitle[] = L"Verify the command and choose its options at the bottom of "
+                                   L"the page, then click Finish to create the file command.";
+
 HWND CurrentPage(HWND sheet)
 {
     return reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
@@ -37,8 +45,8 @@ bool Checked(HWND page, int id)
     return ::SendMessageW(::GetDlgItem(page, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-std::wstring AccString(IAccessible *object, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR *),
-                       LONG child)
+std::wstring AccString(IAccessible *object,
+                       HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR *), LONG child)
 {
     VARIANT id;
     id.vt = VT_I4;
@@ -105,7 +113,8 @@ TEST_F(WizardTest, ActionPageThenOptionsPageWithHeadersBandAndAccessibility)
         EXPECT_EQ(m_command->GetAction(), uint32_t(EDIT_ACTION_COPY));
         EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(page, IDC_ACTION_COPYRENAME)));
         EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(page, IDC_ACTION_MOVERENAME)));
-        EXPECT_NE(Text(::GetDlgItem(page, IDC_PREF_PRODUCT)).find(L"Ferrovane"), std::wstring::npos);
+        EXPECT_NE(Text(::GetDlgItem(page, IDC_PREF_PRODUCT)).find(L"Ferrovane"),
+                  std::wstring::npos);
         // The name edit is announced as "Command Name" where the platform
         // annotates (Wine's annotation service is a stub: it accepts the
         // name and its edit object still answers none), so the name is read
@@ -128,8 +137,8 @@ TEST_F(WizardTest, ActionPageThenOptionsPageWithHeadersBandAndAccessibility)
         EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(window, IDC_SHEET_BACK)));
         EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(window, IDC_SHEET_NEXT)));
         EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(window, IDC_SHEET_FINISH)));
-        EXPECT_EQ(sheet.HeaderTitle(), LoadTaskelString(IDS_WIZ_TITLE));
-        EXPECT_EQ(sheet.HeaderSubtitle(), LoadTaskelString(IDS_WIZ_ACTION_SUBTITLE));
+        EXPECT_EQ(sheet.HeaderTitle(), kWizardTitle);
+        EXPECT_EQ(sheet.HeaderSubtitle(), kActionSubtitle);
 
         // The header's accessibility object names its two children.
         // Wine cannot marshal IAccessible (no proxy: E_NOINTERFACE), so the
@@ -149,9 +158,8 @@ TEST_F(WizardTest, ActionPageThenOptionsPageWithHeadersBandAndAccessibility)
         EXPECT_EQ(AccString(header, &IAccessible::get_accName, 1), L"Title");
         EXPECT_EQ(AccString(header, &IAccessible::get_accName, 2), L"Subtitle");
         EXPECT_EQ(AccString(header, &IAccessible::get_accDescription, 1), L"Wizard page title");
-        EXPECT_EQ(AccString(header, &IAccessible::get_accDescription, 2),
-                  L"Wizard page subtitle");
-        EXPECT_EQ(AccString(header, &IAccessible::get_accValue, 1), LoadTaskelString(IDS_WIZ_TITLE));
+        EXPECT_EQ(AccString(header, &IAccessible::get_accDescription, 2), L"Wizard page subtitle");
+        EXPECT_EQ(AccString(header, &IAccessible::get_accValue, 1), kWizardTitle);
 
         // The band is rendered once and made again after a colour change.
         ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ERASENOW);
@@ -203,15 +211,15 @@ TEST_F(WizardTest, ActionPageThenOptionsPageWithHeadersBandAndAccessibility)
         HWND options = CurrentPage(window);
         ASSERT_NE(options, page);
         EXPECT_EQ(m_state.CurrentIndex(), 0);
-        EXPECT_EQ(sheet.HeaderTitle(), LoadTaskelString(IDS_WIZ_OPTIONS_TITLE));
-        EXPECT_EQ(sheet.HeaderSubtitle(), LoadTaskelString(IDS_WIZ_OPTIONS_SUBTITLE));
+        EXPECT_EQ(sheet.HeaderTitle(), kOptionsTitle);
+        EXPECT_EQ(sheet.HeaderSubtitle(), kOptionsSubtitle);
         EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(options, IDC_OPT_RECYCLE)));
         EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(options, IDC_OPT_CONFIRM_MKDIR)));
         EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(window, IDC_SHEET_FINISH)));
-        EXPECT_EQ(Text(::GetDlgItem(window, IDC_SHEET_FINISH)).find(L"Another"), std::wstring::npos);
+        EXPECT_EQ(Text(::GetDlgItem(window, IDC_SHEET_FINISH)).find(L"Another"),
+                  std::wstring::npos);
         // The accessibility object follows the header texts.
-        EXPECT_EQ(AccString(header, &IAccessible::get_accValue, 2),
-                  LoadTaskelString(IDS_WIZ_OPTIONS_SUBTITLE));
+        EXPECT_EQ(AccString(header, &IAccessible::get_accValue, 2), kOptionsSubtitle);
         header->Release();
         // A box click goes into the command: unticking "Show progress".
         ::SendMessageW(::GetDlgItem(options, IDC_OPT_PROGRESS), BM_CLICK, 0, 0);

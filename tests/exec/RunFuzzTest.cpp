@@ -22,6 +22,7 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 #include <sstream>
@@ -258,6 +259,19 @@ class CChecker
   public:
     CChecker(const Case &c) : m_case(c) {}
 
+    // Each file of `must` is a source of one of the requests.
+    void AllSent(const std::vector<SentRequest> &requests, const Strings &must)
+    {
+        for (const std::wstring &file : must)
+        {
+            bool sent = false;
+            for (const SentRequest &request : requests)
+                for (const std::wstring &from : request.from)
+                    sent = sent || Equal(from, file);
+            Require(sent, L"named file never sent: " + file);
+        }
+    }
+
     void Check(const SentRequest &sent)
     {
         const UINT func = sent.func;
@@ -389,6 +403,39 @@ class CChecker
     std::vector<std::pair<std::wstring, std::wstring>> m_moved; // new place, old place
 };
 
+// The files a case must hand to the shell. Where every specification of a
+// Move, Copy or Delete names one existing file by its path (no wildcard, no
+// rename part), no two such files of a Move or Copy share a name and every
+// path involved fits in MAX_PATH, nothing can stop the run before the shell
+// is called: each of those files is a source sent.
+// Other cases give no such list (empty), so a run that sends nothing is
+// caught here and not taken for one that kept every promise.
+Strings MustSend(const Case &c, const CTempTree &tree, const Strings &files)
+{
+    if (c.action != ACTION_MOVE && c.action != ACTION_COPY && c.action != ACTION_DELETE) return {};
+    Strings must;
+    for (const Spec &spec : c.specs)
+    {
+        const bool existing = std::any_of(files.begin(), files.end(), [&](const std::wstring &f) {
+            return Equal(tree.Path(f), spec.path);
+        });
+        if (spec.folder || !spec.rename.empty() || execpath::HasWildcard(spec.path) || !existing ||
+            spec.path.size() >= MAX_PATH)
+            return {};
+        if (c.action != ACTION_DELETE &&
+            c.resolvedTarget.size() + 1 + execpath::FileNamePart(spec.path).size() >= MAX_PATH)
+            return {};
+        // Two files of one name would meet in the target folder: the run
+        // sends one of them only, and which one is the runner's choice.
+        for (const std::wstring &other : must)
+            if (c.action != ACTION_DELETE && !Equal(other, spec.path) &&
+                Equal(execpath::FileNamePart(other), execpath::FileNamePart(spec.path)))
+                return {};
+        must.push_back(spec.path);
+    }
+    return must;
+}
+
 std::wstring ReparseFixture()
 {
     const char *build = getenv("FERROVANE_BUILD_DIR");
@@ -517,7 +564,7 @@ TEST(FuzzRuns, EveryRequestKeepsItsPromises)
     printf("fuzz: seed %u, %u cases%s\n", seed, count,
            fixture.empty() ? ", no link fixture" : ", with the link fixture");
     const DWORD start = GetTickCount();
-    unsigned failed = 0, requests = 0;
+    unsigned failed = 0, requests = 0, bound = 0;
     for (unsigned i = 0; i < count && failed < 5; ++i)
     {
         const unsigned caseSeed = seed + i;
@@ -541,6 +588,9 @@ TEST(FuzzRuns, EveryRequestKeepsItsPromises)
             checker.Check(sent);
             checker.Moved(sent);
         }
+        const Strings must = MustSend(c, tree, files);
+        checker.AllSent(shell.requests, must);
+        if (!must.empty()) ++bound;
         requests += static_cast<unsigned>(shell.requests.size());
         if (!checker.Failures().empty())
         {
@@ -560,5 +610,9 @@ TEST(FuzzRuns, EveryRequestKeepsItsPromises)
         }
     }
     g_current.clear();
-    printf("fuzz: %u requests checked in %lu ms\n", requests, GetTickCount() - start);
+    printf("fuzz: %u requests checked in %lu ms, %u cases with files that must be sent\n", requests,
+           GetTickCount() - start, bound);
+    // Generated commands mostly name files that are there: a run of many
+    // cases that sends nothing at all has stopped working.
+    if (count >= 50) EXPECT_GT(requests, count / 4);
 }

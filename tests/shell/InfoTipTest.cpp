@@ -80,7 +80,7 @@ struct InfoTip
 
 TEST(InfoTipObject, ReadOnlyCommandFileLoads)
 {
-    std::wstring path = TempFolder() + L"readonly.Taskel";
+    std::wstring path = TestFolder() + L"\\readonly.Taskel";
     WriteCommandFile(path, EDIT_ACTION_COPY, {L"a"}, L"b");
     ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
     InfoTip tip;
@@ -88,6 +88,7 @@ TEST(InfoTipObject, ReadOnlyCommandFileLoads)
     EXPECT_EQ(tip.file->Load(path.c_str(), STGM_READ), S_OK);
     std::wstring text;
     EXPECT_EQ(tip.Tip(text), S_OK);
+    EXPECT_EQ(text, L"File Command\r\nCopy: a\r\nto b");
     // While the tooltip shows, another program may still write the file.
     HANDLE writer = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, 0, nullptr);
@@ -98,10 +99,10 @@ TEST(InfoTipObject, ReadOnlyCommandFileLoads)
 
 TEST(InfoTipObject, FailedLoadsAndTheHeldCommand)
 {
-    std::wstring good = TempFolder() + L"good.Taskel";
+    std::wstring good = TestFolder() + L"\\good.Taskel";
     WriteCommandFile(good, EDIT_ACTION_MOVE, {L"a"}, L"b");
     // A sound container whose storage holds no command.
-    std::wstring empty = TempFolder() + L"empty.Taskel";
+    std::wstring empty = TestFolder() + L"\\empty.Taskel";
     {
         fx::ComPtr<ITaskelFile> file;
         ASSERT_EQ(CTaskelFile::CreateInstance(empty, IID_ITaskelFile, file.put_void()), S_OK);
@@ -113,11 +114,13 @@ TEST(InfoTipObject, FailedLoadsAndTheHeldCommand)
     std::wstring text;
     ASSERT_EQ(tip.file->Load(good.c_str(), 0), S_OK);
     // A file that cannot be opened leaves the command held before.
-    EXPECT_TRUE(FAILED(tip.file->Load((TempFolder() + L"missing.Taskel").c_str(), 0)));
+    EXPECT_TRUE(FAILED(tip.file->Load((TestFolder() + L"\\missing.Taskel").c_str(), 0)));
     EXPECT_EQ(tip.Tip(text), S_OK);
+    EXPECT_EQ(text, L"File Command\r\nMove: a\r\nto b");
     // A file that opens but holds no command replaces it: nothing to show.
     EXPECT_TRUE(FAILED(tip.file->Load(empty.c_str(), 0)));
     EXPECT_EQ(tip.Tip(text), E_UNEXPECTED);
+    EXPECT_EQ(text, L"");
 
     LPOLESTR name = nullptr;
     EXPECT_EQ(tip.file->GetCurFile(&name), S_OK);
