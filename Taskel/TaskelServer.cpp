@@ -15,19 +15,11 @@
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID *out)
 {
-    return fx::ComMethod(
-        TRACE_SITE_HERE(),
-        [&] {
-            TaskelEnterFromShell();
-            return fx::TracedGetClassObject(clsid, iid, out, sites::kGetClassObject);
-        },
-        CLASS_E_CLASSNOTAVAILABLE);
+    return fx::ExportGetClassObject(TRACE_SITE_HERE(), TaskelEnterFromShell, clsid, iid, out,
+                                    sites::kGetClassObject);
 }
 
 STDAPI DllCanUnloadNow()
 {
-    return fx::ComMethod(
-        TRACE_SITE_HERE(),
-        [] { return fx::TracedCanUnloadNow(SweepUnusedPageObjects, sites::kCanUnloadNow); },
-        S_FALSE);
+    return fx::ExportCanUnloadNow(TRACE_SITE_HERE(), SweepUnusedPageObjects, sites::kCanUnloadNow);
 }

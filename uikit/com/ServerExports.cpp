@@ -2,6 +2,7 @@
 #include "ServerExports.h"
 
 #include "ClassObjects.h"
+#include "ComMethod.h"
 #include "ComObject.h"
 #include "Trace.h"
 
@@ -37,6 +38,24 @@ HRESULT TracedCanUnloadNow(size_t (*sweep)(), const TraceSite &site)
           static_cast<unsigned long>(hr), CanExitApp() ? 1u : 0u,
           static_cast<int>(ModuleLockCount()));
     return hr;
+}
+
+HRESULT ExportGetClassObject(const TraceSite &trap, void (*enter)(), REFCLSID clsid, REFIID iid,
+                             void **out, const TraceSite &site) noexcept
+{
+    return ComMethod(
+        trap,
+        [&] {
+            if (enter) enter();
+            return TracedGetClassObject(clsid, iid, out, site);
+        },
+        CLASS_E_CLASSNOTAVAILABLE);
+}
+
+HRESULT ExportCanUnloadNow(const TraceSite &trap, size_t (*sweep)(), const TraceSite &site) noexcept
+{
+    return ComMethod(
+        trap, [&] { return TracedCanUnloadNow(sweep, site); }, S_FALSE);
 }
 
 } // namespace fx
