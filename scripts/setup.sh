@@ -39,6 +39,13 @@ export DEBIAN_FRONTEND=noninteractive
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
-$SUDO apt-get update -qq
+# A mirror in the middle of a sync answers with index files of the wrong
+# size for a few minutes; the update is tried again before giving up, and
+# an update that still fails leaves the install to the indexes it has.
+for attempt in 1 2 3 4 5; do
+  if $SUDO apt-get update -qq; then break; fi
+  echo "apt-get update failed (attempt $attempt); trying again in 20 s" >&2
+  sleep 20
+done
 # shellcheck disable=SC2068
 $SUDO apt-get install -y -qq --no-install-recommends $(printf '%s\n' "${need[@]}" | sort -u) >/dev/null
