@@ -245,7 +245,8 @@ void CEntryCommands::Paste(HWND control)
     if (!command || !rows) return;
     std::vector<std::wstring> paths;
     bool hasText = false;
-    if (!CClipboard::GetPaths(m_page, paths, hasText) || paths.empty()) return;
+    bool verbatim = false;
+    if (!CClipboard::GetPaths(m_page, paths, hasText, verbatim) || paths.empty()) return;
     const int row = rows->Selection();
     if (!PageTakesPaste(list->IsDescriptionList(control), paths.size(), hasText))
     {
@@ -256,9 +257,15 @@ void CEntryCommands::Paste(HWND control)
         return;
     }
     const bool target = list == &m_target;
-    const bool relative = CPathDialog::ReadRelative(target ? L"ToPath" : L"FromPath");
-    for (std::wstring &path : paths)
-        path = NormalisePastedPath(path, m_body.CommandFolder(), relative);
+    // Entries cut or copied from these lists come back as they were stored
+    // (relative, with their rename part); paths from elsewhere are
+    // normalised against the command file's folder.
+    if (!verbatim)
+    {
+        const bool relative = CPathDialog::ReadRelative(target ? L"ToPath" : L"FromPath");
+        for (std::wstring &path : paths)
+            path = NormalisePastedPath(path, m_body.CommandFolder(), relative);
+    }
     if (target)
     {
         for (const std::wstring &path : paths)

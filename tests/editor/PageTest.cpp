@@ -14,8 +14,10 @@
 #include "RtfMarkup.h"
 #include "ShellFolderCache.h"
 #include "TaskelClass.h"
+#include "TaskelMessage.h"
 #include "TaskelOptions.h"
 #include "TaskelStrings.h"
+#include "UniqueHandle.h"
 #include "resource.h"
 
 namespace
@@ -329,6 +331,64 @@ TEST(CommandPage, ClipboardAndDelete)
     EXPECT_EQ(host.Command().GetTarget(), L"");
 }
 
+// An entry cut from the list and pasted on the empty last row comes back
+// as it was stored (relative, with its rename part), in both views; a path
+// that comes from another program as a file list alone is normalised.
+TEST(CommandPage, PastedEntriesComeBackAsStored)
+{
+    CommandSpec spec{EDIT_ACTION_COPYRENAME,
+                     0,
+                     {L"src\\*.txt>*.bak", L"C:\\data\\report.doc"},
+                     L"out\\"};
+    const std::wstring path = MakeCommand(L"paste.Taskel", spec);
+    {
+        CPageHost host(path, false, true);
+        ASSERT_EQ(host.LoadResult(), S_OK);
+        HWND list = host.Item(IDC_SOURCE_DESCRIPTIONS);
+        ::SendMessageW(list, LB_SETCURSEL, 0, 0);
+        ::SendMessageW(list, WM_CUT, 0, 0);
+        ASSERT_EQ(host.Command().GetSources(),
+                  std::vector<std::wstring>{L"C:\\data\\report.doc"});
+        ::SendMessageW(list, LB_SETCURSEL, 1, 0);
+        ::SendMessageW(list, WM_PASTE, 0, 0);
+        EXPECT_EQ(host.Command().GetSources(),
+                  (std::vector<std::wstring>{L"C:\\data\\report.doc", L"src\\*.txt>*.bak"}));
+
+        // The target's entry likewise.
+        HWND target = host.Item(IDC_TARGET_DESCRIPTIONS);
+        ::SendMessageW(target, LB_SETCURSEL, 0, 0);
+        ::SendMessageW(target, WM_CUT, 0, 0);
+        ASSERT_EQ(host.Command().GetTarget(), L"");
+        ::SendMessageW(target, WM_PASTE, 0, 0);
+        EXPECT_EQ(host.Command().GetTarget(), L"out\\");
+
+        // Explorer's file list: the path is made relative to the command's
+        // folder as before.
+        const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
+        ASSERT_TRUE(CClipboard::SetPaths(nullptr, {}, {folder + L"new.txt"}));
+        ::SendMessageW(list, LB_SETCURSEL, 2, 0);
+        ::SendMessageW(list, WM_PASTE, 0, 0);
+        ASSERT_EQ(host.Command().GetSourceCount(), 3u);
+        const std::wstring pasted = host.Command().GetSources()[2];
+        EXPECT_EQ(pasted.substr(pasted.size() - 7), L"new.txt");
+    }
+    SetDescriptionView(false);
+    // In the specification view one text goes to the in-place editor,
+    // which gets the entry as stored.
+    CPageHost host(path, false, false);
+    ASSERT_EQ(host.LoadResult(), S_OK);
+    HWND list = host.Item(IDC_SOURCE_LIST);
+    ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ::SendMessageW(list, WM_COPY, 0, 0);
+    ListView_SetItemState(list, 2, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ::SetFocus(list);
+    ::SendMessageW(list, WM_PASTE, 0, 0);
+    HWND edit = ListView_GetEditControl(list);
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(WindowText(edit), L"src\\*.txt>*.bak");
+    ::SendMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
 TEST(CommandPage, ApplyWritesOnceAndOnlyChangedCommands)
 {
     const std::wstring path = MakeCommand(L"apply.Taskel", CopyCommand());
@@ -367,6 +427,53 @@ TEST(CommandPage, ApplyWritesOnceAndOnlyChangedCommands)
     CPageHost again(path, true, false);
     ASSERT_EQ(again.LoadResult(), S_OK);
     EXPECT_EQ(again.Command().GetOptions() & OPT_X_IGNORE_ERRORS, OPT_X_IGNORE_ERRORS);
+}
+
+std::vector<std::wstring> g_messages;
+int RecordMessage(HWND, UINT, const std::wstring &text, UINT)
+{
+    g_messages.push_back(text);
+    return IDOK;
+}
+
+// A save that cannot write the file tells the user why (with the file's
+// name) and keeps the sheet and the change; the next Apply writes it. Once
+// written, the file is let go while the sheet stays open.
+TEST(CommandPage, AFailedSaveSaysWhyAndTheSavedFileIsLetGo)
+{
+    const std::wstring path = MakeCommand(L"locked.Taskel", CopyCommand());
+    CPageHost host(path, false, false);
+    ASSERT_EQ(host.LoadResult(), S_OK);
+    g_messages.clear();
+    const MessageSink previous = SetMessageSink(RecordMessage);
+    ::SendMessageW(host.Item(IDC_OPT_IGNORE_ERRORS), BM_CLICK, 0, 0);
+    {
+        // Another program holds the file without sharing.
+        fx::unique_file holder(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr,
+                                               OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(holder);
+        EXPECT_FALSE(::SendMessageW(host.Sheet(), PSM_APPLY, 0, 0));
+        PumpFor(20);
+        ASSERT_EQ(g_messages.size(), 1u);
+        EXPECT_EQ(g_messages[0].rfind(path, 0), 0u) << g_messages[0];
+        EXPECT_GT(g_messages[0].size(), path.size() + 4) << "the reason follows the name";
+        EXPECT_NE(host.Command().GetOptions() & OPT_X_IGNORE_ERRORS, 0u);
+    }
+    EXPECT_TRUE(::SendMessageW(host.Sheet(), PSM_APPLY, 0, 0));
+    PumpFor(20);
+    EXPECT_EQ(g_messages.size(), 1u);
+    SetMessageSink(previous);
+    {
+        CPageHost reader(path, true, false);
+        ASSERT_EQ(reader.LoadResult(), S_OK);
+        EXPECT_NE(reader.Command().GetOptions() & OPT_X_IGNORE_ERRORS, 0u);
+    }
+    // The sheet is still open, the file free to write and delete.
+    fx::unique_file writer(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                           OPEN_EXISTING, 0, nullptr));
+    EXPECT_TRUE(writer);
+    writer.reset();
+    EXPECT_TRUE(::DeleteFileW(path.c_str()));
 }
 
 TEST(CommandPage, ReadOnlyPageBeepsAndNeverWrites)

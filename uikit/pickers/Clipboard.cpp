@@ -47,6 +47,36 @@ HGLOBAL CopyToGlobal(const void *data, size_t size)
     return block;
 }
 
+UINT VerbatimFormat()
+{
+    static const UINT format = ::RegisterClipboardFormatW(CClipboard::VerbatimFormatName());
+    return format;
+}
+
+// The text of a clipboard block of UTF-16 text (bounded by the block).
+bool ReadText(UINT format, std::wstring &text)
+{
+    HANDLE data = ::GetClipboardData(format);
+    if (!data) return false;
+    const wchar_t *p = static_cast<const wchar_t *>(::GlobalLock(data));
+    if (!p) return false;
+    text.assign(p, wcsnlen(p, ::GlobalSize(data) / sizeof(wchar_t)));
+    ::GlobalUnlock(data);
+    return true;
+}
+
+void SplitLines(const std::wstring &text, std::vector<std::wstring> &lines)
+{
+    size_t start = 0;
+    while (start < text.size())
+    {
+        size_t end = text.find_first_of(L"\r\n", start);
+        if (end == std::wstring::npos) end = text.size();
+        if (end > start) lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
 bool Put(UINT format, HGLOBAL block)
 {
     if (!block) return false;
@@ -68,7 +98,11 @@ bool CClipboard::SetPaths(HWND owner, const std::vector<std::wstring> &texts,
         std::wstring text;
         for (size_t i = 0; i < texts.size(); ++i)
             text += (i ? L"\r\n" : L"") + texts[i];
-        ok = Put(CF_UNICODETEXT, CopyToGlobal(text.c_str(), (text.size() + 1) * sizeof(wchar_t)));
+        const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+        ok = Put(CF_UNICODETEXT, CopyToGlobal(text.c_str(), bytes));
+        // The same lines once more, in the format only this library reads:
+        // a paste of them gives back exactly what was copied.
+        if (ok && VerbatimFormat()) ok = Put(VerbatimFormat(), CopyToGlobal(text.c_str(), bytes));
     }
     if (ok && !files.empty())
     {
@@ -88,21 +122,33 @@ bool CClipboard::SetPaths(HWND owner, const std::vector<std::wstring> &texts,
     return ok;
 }
 
+const wchar_t *CClipboard::VerbatimFormatName()
+{
+    return L"Ferrovane Path Specifications";
+}
+
 bool CClipboard::GetPaths(HWND owner, std::vector<std::wstring> &paths, bool &hasText)
+{
+    bool verbatim = false;
+    return GetPaths(owner, paths, hasText, verbatim);
+}
+
+bool CClipboard::GetPaths(HWND owner, std::vector<std::wstring> &paths, bool &hasText,
+                          bool &verbatim)
 {
     paths.clear();
     hasText = false;
+    verbatim = false;
     ClipboardLock lock(owner);
     if (!lock.IsOpen()) return false;
     std::wstring text;
-    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT))
+    hasText = ReadText(CF_UNICODETEXT, text);
+    std::wstring kept;
+    if (VerbatimFormat() && ReadText(VerbatimFormat(), kept))
     {
-        if (const wchar_t *p = static_cast<const wchar_t *>(::GlobalLock(data)))
-        {
-            text.assign(p, wcsnlen(p, ::GlobalSize(data) / sizeof(wchar_t)));
-            ::GlobalUnlock(data);
-            hasText = true;
-        }
+        SplitLines(kept, paths);
+        verbatim = !paths.empty();
+        if (verbatim) return true;
     }
     if (HANDLE drop = ::GetClipboardData(CF_HDROP))
     {
@@ -118,13 +164,6 @@ bool CClipboard::GetPaths(HWND owner, std::vector<std::wstring> &paths, bool &ha
         }
         if (!paths.empty()) return true;
     }
-    size_t start = 0;
-    while (start < text.size())
-    {
-        size_t end = text.find_first_of(L"\r\n", start);
-        if (end == std::wstring::npos) end = text.size();
-        if (end > start) paths.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
+    SplitLines(text, paths);
     return true;
 }
