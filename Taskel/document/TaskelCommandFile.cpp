@@ -53,11 +53,23 @@ HRESULT SaveNewCommandFile(const std::wstring &path, CTaskel &command)
     fx::ComPtr<ITaskelFile> file;
     HRESULT hr = CTaskelFile::CreateInstance(path, IID_ITaskelFile, file.put_void());
     if (SUCCEEDED(hr)) hr = file->Create();
+    // From here on the file exists: a failure removes it again, so that
+    // nothing half-written stays and a retry is not told the file exists.
+    const bool created = SUCCEEDED(hr);
     fx::ComPtr<IStorage> storage;
     if (SUCCEEDED(hr)) hr = file.query(IID_IStorage, storage);
     if (SUCCEEDED(hr)) hr = persist->Save(storage.get(), FALSE);
     if (SUCCEEDED(hr)) hr = persist->HandsOffStorage();
     if (SUCCEEDED(hr)) hr = file->Commit();
+    // Written: the command keeps the image in memory, the file is let go.
+    if (SUCCEEDED(hr)) file->Reopen(TRUE);
     if (SUCCEEDED(hr)) hr = persist->SaveCompleted(storage.get());
+    if (FAILED(hr) && created)
+    {
+        storage.reset();
+        file->Close();
+        if (!::DeleteFileW(path.c_str()))
+            LogWinErr(2, ::GetLastError(), L"DeleteFile");
+    }
     return hr;
 }

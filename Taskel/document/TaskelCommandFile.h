@@ -27,5 +27,6 @@ HRESULT LoadCommandFile(const std::wstring &path, CTaskel &command);
 
 // Creates the command file `path` (failing with the system's file-exists
 // code when there is one) and saves `command` into it: storage save, hand
-// off, commit, save completed.
+// off, commit, save completed. The file is let go once written; a failure
+// after its creation deletes it again.
 HRESULT SaveNewCommandFile(const std::wstring &path, CTaskel &command);

@@ -247,6 +247,15 @@ HRESULT CTaskelFile::DoReopen(bool readOnly)
           static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(storage.get())));
     // A failure was traced with the open above.
     if (SUCCEEDED(hr)) m_storage = storage;
+    // Read-only, the image in memory is all there is to it: the file is let
+    // go, so that others may write, rename or delete it (a page in a shell
+    // sheet keeps its container until the library's next sweep). A later
+    // read-write reopen opens it again.
+    if (SUCCEEDED(hr) && readOnly && m_file)
+    {
+        m_file.reset();
+        Trace(3, L"Closed [%s]", m_path.c_str());
+    }
     return SUCCEEDED(hr) ? S_OK : hr;
 }
 

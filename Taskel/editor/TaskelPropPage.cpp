@@ -11,6 +11,7 @@
 #include "ShellFolderCache.h"
 #include "TaskelClass.h"
 #include "TaskelGuids.h"
+#include "TaskelMessage.h"
 #include "TaskelStrings.h"
 #include "Trace.h"
 #include "resource.h"
@@ -161,11 +162,10 @@ bool CTaskelPropPage::OnKillActive()
     return CTaskelPropBase::OnKillActive();
 }
 
-bool CTaskelPropPage::Save()
+HRESULT CTaskelPropPage::Save()
 {
-    bool result = false;
     fx::ComPtr<IPersistStorage> persist = PersistOf(m_command.Get());
-    if (!persist) return false;
+    if (!persist) return E_NOINTERFACE;
     // The command is bound to the file's storage only while the container is
     // held (the page active since loading or the last save). After a
     // deactivation it let go of the storage, so it saves into the freshly
@@ -182,20 +182,21 @@ bool CTaskelPropPage::Save()
         SetModified(true);
     }
     fx::ComPtr<IStorage> storage;
-    if (FAILED(m_file.query(IID_IStorage, storage)) || !storage) return false;
+    if (FAILED(m_file.query(IID_IStorage, storage)) || !storage) return E_NOINTERFACE;
     TRACE_HERE();
     HRESULT hr =
         LogWinErr(2, static_cast<DWORD>(persist->Save(storage.get(), sameAsLoad)), L"Save");
     fx::COleException::ThrowIfFailed(hr);
     persist->HandsOffStorage();
     hr = m_file->Commit();
-    if (SUCCEEDED(hr)) result = true;
-    if (result && IsCurrentPage())
+    const bool written = SUCCEEDED(hr);
+    if (written && IsCurrentPage())
     {
+        // Back to the image in memory; the file itself is let go.
         m_file->Reopen(TRUE);
         persist->SaveCompleted(storage.get());
     }
-    else if (!result)
+    else if (!written)
     {
         // The file was not written although the command counts as saved:
         // remember that, so the next Apply writes again, and give the command
@@ -203,9 +204,17 @@ bool CTaskelPropPage::Save()
         m_unsaved = true;
         persist->SaveCompleted(storage.get());
     }
-    if (result) m_unsaved = false;
+    if (written) m_unsaved = false;
     Trace(4, L"  Saved command [%8.8lX]", Identity(m_command.Get()));
-    return result;
+    return hr;
+}
+
+void CTaskelPropPage::ReportSaveFailure(HRESULT failure)
+{
+    // The user keeps the sheet and the changes, and learns why the file
+    // was not written.
+    HWND owner = Sheet() ? Sheet() : Window();
+    ShowTaskelMessage(owner, 0, FileFailureText(m_fileName, failure));
 }
 
 // A failed save keeps the sheet open (result false); so does anything else
@@ -220,12 +229,19 @@ bool CTaskelPropPage::OnApply()
         fx::ComPtr<IPersistStorage> persist = PersistOf(m_command.Get());
         if (persist && (persist->IsDirty() == S_OK || m_unsaved))
         {
-            result = false;
+            HRESULT failure = E_FAIL;
             try
             {
-                result = Save();
+                failure = Save();
+            }
+            catch (const fx::COleException &e)
+            {
+                TraceException(4, e, TRACE_SOURCE, __LINE__);
+                failure = e.Code();
             }
             TRACE_CATCH_ALL(4)
+            result = SUCCEEDED(failure);
+            if (!result) ReportSaveFailure(failure);
         }
         if (!IsCurrentPage())
             m_file.reset();

@@ -48,7 +48,11 @@ class CTaskelPropPage : public CTaskelPropBase
     bool OnTimer(UINT_PTR id) override;
 
   private:
-    bool Save();
+    // S_OK when the file was written; a failure of the container or the
+    // system (also thrown as a framework exception).
+    HRESULT Save();
+    // Tells the user that the save failed and why.
+    void ReportSaveFailure(HRESULT failure);
 
     std::wstring m_fileName;
     fx::ComPtr<ITaskelFile> m_file;

@@ -1,7 +1,8 @@
 // The new-command and edit flows. Each traces its landmark line with what
 // it was handed. The new-command flow builds a command on a temporary
-// storage, runs the wizard and creates the command file (over an existing
-// file it tells the user and shows the wizard again). The edit flow reports
+// storage, runs the wizard and creates the command file (when that fails,
+// over an existing file or for any other reason, it tells the user why and
+// shows the wizard again with everything entered). The edit flow reports
 // a missing file, loads the command through the command page (a damaged
 // file is reported and no sheet appears), and shows the sheet with the
 // command page and the Preferences page.
@@ -16,10 +17,13 @@
 #include "TaskelCommandFile.h"
 #include "TaskelMessage.h"
 #include "TaskelPreferences.h"
+#include "TaskelPropTarget.h"
+#include "TaskelTargetRules.h"
 #include "TaskelTraceSites.h"
 #include "Trace.h"
 #include "resource.h"
 
+#include <shlobj.h>
 #include <shlwapi.h>
 
 std::wstring EditSheetCaption(const std::wstring &path)
@@ -30,14 +34,64 @@ std::wstring EditSheetCaption(const std::wstring &path)
     return name + L" - " + LoadTaskelString(IDS_APP_TITLE);
 }
 
+namespace
+{
+std::wstring WithoutBackslash(std::wstring folder)
+{
+    while (folder.size() > 3 && folder.back() == L'\\')
+        folder.pop_back();
+    return folder;
+}
+
+bool SameFolder(const std::wstring &a, const std::wstring &b)
+{
+    return ::CompareStringOrdinal(WithoutBackslash(a).c_str(), -1, WithoutBackslash(b).c_str(), -1,
+                                  TRUE) == CSTR_EQUAL;
+}
+
+std::wstring ProgramFolder()
+{
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::wstring();
+    ::PathRemoveFileSpecW(path);
+    return path;
+}
+
+std::wstring DocumentsFolder()
+{
+    wchar_t path[MAX_PATH] = {};
+    if (!::SHGetSpecialFolderPathW(nullptr, path, CSIDL_PERSONAL, TRUE)) return std::wstring();
+    return path;
+}
+
+bool IsExistingFolder(const std::wstring &path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+} // namespace
+
+std::wstring NewCommandStartFolder(const std::wstring &current, const std::wstring &programFolder,
+                                   const std::wstring &remembered, bool rememberedExists,
+                                   const std::wstring &documents)
+{
+    if (!current.empty() && (programFolder.empty() || !SameFolder(current, programFolder)))
+        return current;
+    if (!remembered.empty() && rememberedExists) return remembered;
+    return documents.empty() ? current : documents;
+}
+
 NewCommandTarget SplitNewCommandPath(const std::wstring &path)
 {
     NewCommandTarget target;
     if (path.empty())
     {
         wchar_t current[MAX_PATH] = {};
-        ::GetCurrentDirectoryW(MAX_PATH, current);
-        target.folder = current;
+        if (!::GetCurrentDirectoryW(MAX_PATH, current)) current[0] = 0;
+        const std::wstring remembered = ReadNewCommandPath(CTaskelPropTarget::ProfileKey());
+        target.folder = NewCommandStartFolder(current, ProgramFolder(), remembered,
+                                              IsExistingFolder(remembered), DocumentsFolder());
         target.withLocation = true;
         return target;
     }
@@ -134,8 +188,10 @@ void CreateNewCommand(HWND owner, const std::wstring &path, const ParamList &par
                               FormatTaskelString(IDS_COMMAND_EXISTS, state.Name()));
             continue;
         }
-        ShowFailure(owner, hr, sites::kNewSave);
-        return;
+        // Any other failure (access denied, a full disk, a path too long):
+        // the reason with the file's name, and the wizard again with all
+        // that was entered, so the user can choose another place or name.
+        ShowFileFailure(owner, file.empty() ? state.Name() : file, hr, sites::kNewSave);
     }
 }
 

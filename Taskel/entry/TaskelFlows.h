@@ -9,8 +9,8 @@ class WizardState;
 
 // Where the new-command flow puts the new file: the given path's folder and
 // name without extension (a path ending in a backslash: that folder, no
-// name); an empty path: the current directory, no name, and the wizard
-// asks for the location.
+// name); an empty path: the current directory (see NewCommandStartFolder),
+// no name, and the wizard asks for the location.
 struct NewCommandTarget
 {
     std::wstring folder;
@@ -18,6 +18,14 @@ struct NewCommandTarget
     bool withLocation = false;
 };
 NewCommandTarget SplitNewCommandPath(const std::wstring &path);
+// The folder a new command without a path starts in: the current
+// directory, unless that is the program's own folder (a shortcut's working
+// folder, where a user's file does not belong and may not be written) or
+// unknown; then the remembered "New Command Path" when it is an existing
+// folder (`rememberedExists`), else the user's documents folder.
+std::wstring NewCommandStartFolder(const std::wstring &current, const std::wstring &programFolder,
+                                   const std::wstring &remembered, bool rememberedExists,
+                                   const std::wstring &documents);
 // The command file the wizard's state names: folder and name, normalised
 // with the command file extension forced.
 std::wstring NewCommandFilePath(const WizardState &state);

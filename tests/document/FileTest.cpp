@@ -1,9 +1,11 @@
 // The command file container on real files: prefix, create, open, reopen,
-// commit, and a commit whose writes fail half-way.
+// commit, a commit whose writes fail half-way, the file let go after a
+// save, and a new command file whose writing fails.
 #include <gtest/gtest.h>
 
 #include "ComPtr.h"
 #include "DocumentTestSupport.h"
+#include "TaskelCommandFile.h"
 #include "TaskelFile.h"
 #include "TaskelGuids.h"
 
@@ -195,4 +197,51 @@ TEST(TaskelFile, FailedCommitKeepsPreviousContent)
     fx::ComPtr<ITaskelFile> again = NewFile(path);
     ASSERT_EQ(again->Open(TRUE), S_OK);
     EXPECT_EQ(ReadProbe(again), big.substr(0, 255));
+}
+
+// After a save the page goes back to the image read-only: the file is let
+// go, so another program (or ZELK /edit) can write, rename or delete it.
+TEST(TaskelFile, ReadOnlyReopenAfterACommitLetsTheFileGo)
+{
+    std::wstring path = TempPath(L"released.Taskel");
+    CreateProbeFile(path, "first");
+    fx::ComPtr<ITaskelFile> file = NewFile(path);
+    ASSERT_EQ(file->Open(FALSE), S_OK);
+    ASSERT_EQ(file->Commit(), S_OK);
+    ASSERT_EQ(file->Reopen(TRUE), S_OK);
+    EXPECT_EQ(ReadProbe(file), "first");
+    HANDLE other = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(other, INVALID_HANDLE_VALUE);
+    if (other != INVALID_HANDLE_VALUE) ::CloseHandle(other);
+    EXPECT_TRUE(::DeleteFileW(path.c_str()));
+    // A later save opens the file again (here: it is gone).
+    EXPECT_TRUE(FAILED(file->Reopen(FALSE)));
+}
+
+// A new command file that cannot be written whole is not left behind: the
+// retry creates it instead of hearing that it exists.
+TEST(CommandFile, AFailedCreationLeavesNoFile)
+{
+    const std::wstring path = TempPath(L"failed-new.Taskel");
+    ::DeleteFileW(path.c_str());
+    fx::ComPtr<IDispatch> dispatch;
+    CTaskel *command = nullptr;
+    ASSERT_EQ(CreateCommandObject(dispatch, command), S_OK);
+    command->SetAction(EDIT_ACTION_COPY);
+    command->SetSource(0, L"C:\\in\\*.txt");
+    command->SetTarget(L"D:\\out\\");
+
+    g_writesLeft = 1;
+    SetTaskelFileWriteSeam(FailingWrite);
+    EXPECT_EQ(SaveNewCommandFile(path, *command), HRESULT_FROM_WIN32(ERROR_DISK_FULL));
+    SetTaskelFileWriteSeam(nullptr);
+    EXPECT_EQ(::GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    ASSERT_EQ(SaveNewCommandFile(path, *command), S_OK);
+    fx::ComPtr<IDispatch> readDispatch;
+    CTaskel *read = nullptr;
+    ASSERT_EQ(CreateCommandObject(readDispatch, read), S_OK);
+    ASSERT_EQ(LoadCommandFile(path, *read), S_OK);
+    EXPECT_EQ(read->GetSources(), std::vector<std::wstring>{L"C:\\in\\*.txt"});
 }

@@ -338,6 +338,40 @@ TEST_F(NewLauncher, ExistingFileShowsMessage3066AndTheFirstPageAgain)
     EXPECT_EQ(ReadBack(m_folder + L"other.Taskel").editorAction, 4u);
 }
 
+// A creation that fails for another reason (here: the folder is not there)
+// says why, with the file's name, and gives the wizard back with all that
+// was entered; nothing is left on disk.
+TEST_F(NewLauncher, AFailedCreationSaysWhyAndKeepsTheWizard)
+{
+    const std::wstring work = m_folder + L"work";
+    ::CreateDirectoryW(work.c_str(), nullptr);
+    const std::wstring path = m_folder + L"missing\\made.Taskel";
+
+    HWND sheet = StartNewWithPath(path);
+    ASSERT_NE(sheet, nullptr);
+    ChooseAction(sheet, ID_DELETE);
+    ChooseFolder(sheet, work);
+    ChooseFiles(sheet, L"*.tmp", L"", false);
+    Finish(sheet);
+
+    HWND box = WaitForProcessWindow(m_wizard.Id(), L"#32770", L"Ferrovane", 20000);
+    ASSERT_NE(box, nullptr);
+    const std::wstring text = WindowText(::GetDlgItem(box, 0xFFFF));
+    EXPECT_EQ(text.rfind(path, 0), 0u) << text;
+    EXPECT_GT(text.size(), path.size() + 4) << text;
+    ::SendMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+
+    sheet = WaitForProcessWindow(m_wizard.Id(), L"#32770", L"New File Command", 20000);
+    ASSERT_NE(sheet, nullptr);
+    HWND page = WaitPageWith(sheet, ID_NAME);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(WindowText(::GetDlgItem(page, ID_NAME)), L"made");
+    EXPECT_EQ(::SendMessageW(::GetDlgItem(page, ID_DELETE), BM_GETCHECK, 0, 0), BST_CHECKED);
+    Press(sheet, PSBTN_CANCEL);
+    ASSERT_TRUE(WaitForExit());
+    EXPECT_FALSE(FileExists(path));
+}
+
 TEST_F(NewLauncher, WithoutAPathTheLocationPageFollowsAndCancelWritesNothing)
 {
     HWND sheet = StartNew(L"");
@@ -370,12 +404,32 @@ TEST(NewCommandPath, FolderAndNameFromTheGivenPath)
     EXPECT_EQ(target.name, L"");
     EXPECT_FALSE(target.withLocation);
     // No path: the current directory, no name, and the Location page.
+    wchar_t previous[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, previous);
+    const std::wstring work = FreshFolder(CurrentTestName());
+    ASSERT_TRUE(::SetCurrentDirectoryW(work.c_str()));
     wchar_t current[MAX_PATH] = {};
     ::GetCurrentDirectoryW(MAX_PATH, current);
     target = SplitNewCommandPath(L"");
+    ::SetCurrentDirectoryW(previous);
     EXPECT_EQ(target.folder, current);
     EXPECT_EQ(target.name, L"");
     EXPECT_TRUE(target.withLocation);
+
+    // Started in the program's own folder (the Start menu's shortcut), the
+    // new command goes to the remembered folder, else to the documents.
+    EXPECT_EQ(NewCommandStartFolder(L"C:\\Jobs", L"C:\\Program Files\\Ferrovane", L"D:\\Mine",
+                                    true, L"C:\\Users\\me\\Documents"),
+              L"C:\\Jobs");
+    EXPECT_EQ(NewCommandStartFolder(L"c:\\program files\\ferrovane\\",
+                                    L"C:\\Program Files\\Ferrovane", L"D:\\Mine", true,
+                                    L"C:\\Users\\me\\Documents"),
+              L"D:\\Mine");
+    EXPECT_EQ(NewCommandStartFolder(L"C:\\Program Files\\Ferrovane",
+                                    L"C:\\Program Files\\Ferrovane", L"D:\\Gone", false,
+                                    L"C:\\Users\\me\\Documents"),
+              L"C:\\Users\\me\\Documents");
+    EXPECT_EQ(NewCommandStartFolder(L"", L"C:\\P", L"", false, L"C:\\Docs"), L"C:\\Docs");
 
     // The file the wizard names has the extension forced.
     WizardState state;

@@ -38,3 +38,17 @@ void ShowFailure(HWND owner, HRESULT failure, const TraceSite &site)
     TraceException(2, exception, site.source, site.line);
     ShowExceptionMessage(owner, exception);
 }
+
+std::wstring FileFailureText(const std::wstring &path, HRESULT failure)
+{
+    std::wstring reason = fx::COleException(failure).MessageText();
+    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r'))
+        reason.pop_back();
+    return reason.empty() ? path : path + L"\r\n\r\n" + reason;
+}
+
+void ShowFileFailure(HWND owner, const std::wstring &path, HRESULT failure, const TraceSite &site)
+{
+    TraceException(2, fx::COleException(failure), site.source, site.line);
+    ShowTaskelMessage(owner, 0, FileFailureText(path, failure));
+}

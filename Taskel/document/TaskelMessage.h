@@ -38,3 +38,10 @@ inline auto ShowExceptionTo(HWND owner)
 // A failure code turned into a framework exception, traced at level 2 at
 // `site` ("Exception [COleException] [...] at ...") and shown to the user.
 void ShowFailure(HWND owner, HRESULT failure, const TraceSite &site);
+
+// The message for a command file that could not be created or saved: the
+// file's path, then the system's text for the failure.
+std::wstring FileFailureText(const std::wstring &path, HRESULT failure);
+// The same as ShowFailure, with the file's path in front of the reason.
+void ShowFileFailure(HWND owner, const std::wstring &path, HRESULT failure,
+                     const TraceSite &site);
