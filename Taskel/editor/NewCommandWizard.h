@@ -28,6 +28,7 @@ class CWizardSteps : public IWizardSteps
     {
         return m_state.StoreCurrentSpec(folder, file);
     }
+    void MarkOfferedFolder() override { m_state.MarkOfferedFolder(); }
     bool CanGoNext(CPropertyPageExEx &page) override { return m_state.CanGoNext(page); }
     bool CanFinish(CPropertyPageExEx &page) override { return m_state.CanFinish(page); }
     LRESULT GoNext(CPropertyPageExEx &page) override { return m_state.GoNext(page); }

@@ -101,7 +101,9 @@ OptionBoxes ShowOptionBoxes(bool hasCommand, uint32_t editorAction, uint32_t mas
         case IDC_OPT_FILE_PROGRESS:
             box.visible = true;
             box.enabled = (on & OPT_SILENT) == 0;
-            box.checked = (on & (OPT_SILENT | OPT_SIMPLEPROGRESS)) == 0;
+            // While progress is off the box is greyed and shows the file
+            // progress a run would show once progress is on again.
+            box.checked = (on & OPT_SIMPLEPROGRESS) == 0;
             break;
         case IDC_OPT_SUBFOLDERS:
             box.visible = editorAction != EDIT_ACTION_RENAME;
@@ -127,8 +129,11 @@ uint32_t StoreOptionBoxes(const OptionBoxes &boxes, uint32_t options)
         const bool set = boxes[i].checked != row.inverted;
         options = set ? (options | row.bit) : (options & ~row.bit);
     }
-    const bool simple =
-        IsBoxChecked(boxes, IDC_OPT_PROGRESS) && !IsBoxChecked(boxes, IDC_OPT_FILE_PROGRESS);
+    // The file-progress choice counts only while progress is shown; with
+    // progress off it stays as stored, so that turning progress off and on
+    // again gives back the command as it was.
+    if (!IsBoxChecked(boxes, IDC_OPT_PROGRESS)) return options;
+    const bool simple = !IsBoxChecked(boxes, IDC_OPT_FILE_PROGRESS);
     return simple ? (options | OPT_SIMPLEPROGRESS) : (options & ~OPT_SIMPLEPROGRESS);
 }
 

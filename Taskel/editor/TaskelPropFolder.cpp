@@ -56,6 +56,8 @@ void CTaskelPropFolder::Activate()
     m_settingsKey = TargetSettingsKey(Steps().CurrentIndex());
     m_relative = ReadRelativeSetting(ProfileKey(), m_settingsKey);
     m_base = BaseFolder();
+    // A source step with nothing yet is a new slot ("Another").
+    const bool newSlot = Steps().CurrentIndex() >= 0 && folder.empty() && file.empty();
     m_folder = ResolveStepFolder(folder, m_base);
     const bool hadFolder = !m_folder.empty();
     if (!hadFolder) m_folder = m_base;
@@ -69,6 +71,7 @@ void CTaskelPropFolder::Activate()
     }
     // The step's file name is cleared: the File page chooses it again.
     StoreFolder(m_folder);
+    if (newSlot && !hadFolder) Steps().MarkOfferedFolder();
     ShowFolder();
     ShowRelativeButton();
     Activated();

@@ -49,7 +49,9 @@ void CTaskelPropTarget::UpdateButtons()
 
 void CTaskelPropTarget::Activated()
 {
-    std::wstring title, subtitle;
+    // The texts the state leaves alone stay the page's own.
+    std::wstring title = HeaderTitle();
+    std::wstring subtitle = HeaderSubtitle();
     m_steps.PageActivated(*this, title, subtitle);
     UpdateButtons();
 }

@@ -24,6 +24,9 @@ class IWizardSteps
 
     virtual bool SplitCurrentSpec(std::wstring &folder, std::wstring &file) = 0;
     virtual bool StoreCurrentSpec(const std::wstring &folder, const std::wstring &file) = 0;
+    // The folder just stored for a new source slot is one the page offered,
+    // not one the user chose.
+    virtual void MarkOfferedFolder() {}
     virtual bool CanGoNext(CPropertyPageExEx &page) = 0;
     virtual bool CanFinish(CPropertyPageExEx &page) = 0;
     // Page results of the wizard convention: 0 neighbour, -1 stay, else a

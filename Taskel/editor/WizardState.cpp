@@ -134,7 +134,7 @@ bool WizardState::GetCurrentSpec(std::wstring &path) const
     if (!m_command) return false;
     if (m_index < 0)
         path = m_command->GetTarget();
-    else
+    else if (m_index != m_emptied)
         m_command->GetSource(m_index, path); // a new source slot is empty
     return true;
 }
@@ -143,10 +143,36 @@ bool WizardState::SetCurrentSpec(const std::wstring &path)
 {
     if (!m_command) return false;
     if (m_index < 0)
+    {
         m_command->SetTarget(path);
-    else
-        m_command->SetSource(m_index, path.c_str());
+        return true;
+    }
+    std::wstring stored;
+    const bool exists = m_command->GetSource(m_index, stored);
+    if (path.find_first_not_of(L" \t") == std::wstring::npos)
+    {
+        // Storing an empty source would erase it: the step is marked empty
+        // instead and the command keeps its sources in place.
+        if (exists) m_emptied = m_index;
+        return true;
+    }
+    if (m_index == m_offered && stored != path) m_offered = kNoStep;
+    m_emptied = kNoStep;
+    m_command->SetSource(m_index, path.c_str());
     return true;
+}
+
+void WizardState::MarkOfferedFolder()
+{
+    std::wstring stored;
+    if (m_command && m_index >= 0 && m_command->GetSource(m_index, stored)) m_offered = m_index;
+}
+
+void WizardState::MoveTo(int index)
+{
+    m_index = index;
+    m_emptied = kNoStep;
+    m_offered = kNoStep;
 }
 
 bool WizardState::SplitCurrentSpec(std::wstring &folder, std::wstring &file) const
@@ -231,19 +257,20 @@ LRESULT WizardState::GoNext(WizardPage page)
     switch (page)
     {
     case WizardPage::Action:
-        m_index = 0;
+        MoveTo(0);
         return 0;
     case WizardPage::Folder:
+        m_offered = kNoStep; // Next takes the offered folder
         return m_index == -1 ? LRESULT(WizardPage::Options) : LRESULT(WizardPage::File);
     case WizardPage::File:
         if (m_index == -1) return 0;
         if (m_index < count - 1)
         {
-            ++m_index;
+            MoveTo(m_index + 1);
             return LRESULT(WizardPage::Folder);
         }
         if (HasNoTarget(m_command->GetAction())) return 0;
-        m_index = -1;
+        MoveTo(-1);
         return LRESULT(WizardPage::Folder);
     default:
         return 0;
@@ -254,23 +281,34 @@ LRESULT WizardState::GoBack(WizardPage page)
 {
     Trace(4, L"GoBack [%hs]", WizardPageClassName(page));
     if (!m_command) return -1;
+    if (page == WizardPage::Folder && m_index >= 0 && m_index == m_offered)
+    {
+        // Back out of a new source slot: the folder offered for it was
+        // never chosen, so the slot goes again.
+        m_command->SetSource(m_index, L"");
+        m_offered = kNoStep;
+    }
     const int count = static_cast<int>(m_command->GetSourceCount());
     switch (page)
     {
     case WizardPage::Folder:
         if (m_index > 0)
         {
-            --m_index;
+            MoveTo(m_index - 1);
             return LRESULT(WizardPage::File);
         }
-        if (m_index == 0) return 0;
-        m_index = count - 1 < 0 ? 0 : count - 1;
+        if (m_index == 0)
+        {
+            MoveTo(0);
+            return 0;
+        }
+        MoveTo(count - 1 < 0 ? 0 : count - 1);
         return LRESULT(WizardPage::File);
     case WizardPage::File:
         return LRESULT(WizardPage::Folder);
     case WizardPage::Options:
         if (HasNoTarget(m_command->GetAction())) return 0;
-        m_index = -1;
+        MoveTo(-1);
         return LRESULT(WizardPage::Folder);
     default:
         return 0;
@@ -282,7 +320,7 @@ bool WizardState::GoAgain(WizardPage page, bool hasSheet, bool &showFolderPage)
     Trace(4, L"GoAgain [%hs]", WizardPageClassName(page));
     showFolderPage = false;
     if (!m_command || m_index == -1 || page != WizardPage::File || !hasSheet) return true;
-    ++m_index;
+    MoveTo(m_index + 1);
     if (m_index < static_cast<int>(m_command->GetSourceCount())) return false;
     // A new, empty source slot one past the last: its folder comes next.
     showFolderPage = true;

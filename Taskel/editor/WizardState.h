@@ -56,7 +56,7 @@ class WizardState
     void SetCommand(CTaskel *command) { m_command = command; }
     // The step: a source index (0-based), or -1 for the target.
     int CurrentIndex() const { return m_index; }
-    void SetCurrentIndex(int index) { m_index = index; }
+    void SetCurrentIndex(int index) { MoveTo(index); }
 
     // --- The current step's specification ---
     // The target at index -1, else the source at the current index; false
@@ -69,8 +69,15 @@ class WizardState
     // folder; an empty one gives an empty folder.
     bool SplitCurrentSpec(std::wstring &folder, std::wstring &file) const;
     // Joins folder and file part (the file part alone when the folder is
-    // empty) and stores the result as the current specification.
+    // empty) and stores the result as the current specification. An empty
+    // source step leaves the command's sources as they are (a command holds
+    // no empty source, and erasing it would move the later ones up): the
+    // step reads empty until something is stored or another step is shown.
     bool StoreCurrentSpec(const std::wstring &folder, const std::wstring &file);
+    // The current source step holds only the folder a page offered on its
+    // own (a new source slot): Back drops it again, any other folder stored
+    // or Next keeps it.
+    void MarkOfferedFolder();
 
     // --- Buttons and navigation (plain logic) ---
     bool CanGoNext(WizardPage page) const;
@@ -105,10 +112,16 @@ class WizardState
     void Activated(const CPropertyPageExEx &page);
 
   private:
+    // Shows another step; an emptied or offered step ends with it.
+    void MoveTo(int index);
+
     std::wstring m_folder;
     std::wstring m_name;
     CTaskel *m_command = nullptr;
     int m_index = -1;
+    static constexpr int kNoStep = -2;
+    int m_emptied = kNoStep; // the source step the user emptied
+    int m_offered = kNoStep; // the new source slot holding an offered folder
     std::wstring m_finishText; // the Finish button's own text, once saved
     std::wstring m_anotherText;
 };

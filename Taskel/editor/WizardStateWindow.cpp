@@ -70,13 +70,14 @@ void WizardState::PageActivated(const CPropertyPageExEx &page, std::wstring &tit
     HWND sheet = page.Sheet();
     if (!sheet) return;
     const int index = PageIndex(page);
-    if (index >= 0)
-    {
+    // A text left empty ("unchanged" for the target's subtitle) keeps what
+    // the header shows: sending an empty one would blank it.
+    if (index >= 0 && !title.empty())
         ::SendMessageW(sheet, PSM_SETHEADERTITLE, static_cast<WPARAM>(index),
                        reinterpret_cast<LPARAM>(title.c_str()));
+    if (index >= 0 && !subtitle.empty())
         ::SendMessageW(sheet, PSM_SETHEADERSUBTITLE, static_cast<WPARAM>(index),
                        reinterpret_cast<LPARAM>(subtitle.c_str()));
-    }
     HWND button = ::GetDlgItem(sheet, IDC_SHEET_FINISH);
     if (!button) return;
     if (m_finishText.empty()) m_finishText = WindowText(button);

@@ -349,3 +349,73 @@ TEST_F(WizardStateTest, StoreJoinsFolderAndFileIntoTheCurrentStep)
     ASSERT_TRUE(m_state.StoreCurrentSpec(folder, file));
     EXPECT_EQ(Spec(), L"C:\\a\\*.txt>*.bak");
 }
+
+// Emptying the folder of one step, then typing again, touches that step
+// only: the later sources keep their places, and Back with the field empty
+// keeps the source.
+TEST_F(WizardStateTest, AnEmptiedStepLeavesEveryOtherSourceInPlace)
+{
+    Sources(EDIT_ACTION_COPY, {L"C:\\a\\", L"C:\\b\\", L"C:\\c\\"}, L"D:\\to\\");
+    m_state.SetCurrentIndex(1);
+    EXPECT_TRUE(m_state.StoreCurrentSpec(L"", L""));
+    EXPECT_EQ(m_command->GetSources(),
+              (std::vector<std::wstring>{L"C:\\a\\", L"C:\\b\\", L"C:\\c\\"}));
+    EXPECT_EQ(Spec(), L"");
+    EXPECT_FALSE(m_state.CanGoNext(WizardPage::Folder));
+    // The next keystroke is the new folder of this step.
+    EXPECT_TRUE(m_state.StoreCurrentSpec(L"E", L""));
+    EXPECT_EQ(m_command->GetSources(),
+              (std::vector<std::wstring>{L"C:\\a\\", L"E\\", L"C:\\c\\"}));
+    EXPECT_TRUE(m_state.StoreCurrentSpec(L"", L""));
+    EXPECT_EQ(m_state.GoBack(WizardPage::Folder), kFile);
+    EXPECT_EQ(m_command->GetSources(),
+              (std::vector<std::wstring>{L"C:\\a\\", L"E\\", L"C:\\c\\"}));
+    EXPECT_EQ(m_state.CurrentIndex(), 0);
+    EXPECT_EQ(Spec(), L"C:\\a\\");
+    // The target may be emptied: it is one field, not a list.
+    m_state.SetCurrentIndex(-1);
+    EXPECT_TRUE(m_state.StoreCurrentSpec(L"", L""));
+    EXPECT_EQ(m_command->GetTarget(), L"");
+    EXPECT_EQ(m_command->GetSourceCount(), 3u);
+}
+
+// "Another" opens a slot that the Folder page fills with the folder it
+// offers; Back drops the slot again, and only a folder the user chose (or
+// Next) keeps it.
+TEST_F(WizardStateTest, BackOutOfAnotherLeavesNoSourceBehind)
+{
+    Sources(EDIT_ACTION_COPY, {L"C:\\a\\*.txt"}, L"D:\\to\\");
+    m_state.SetCurrentIndex(0);
+    bool showFolder = false;
+    EXPECT_TRUE(m_state.GoAgain(WizardPage::File, true, showFolder));
+    EXPECT_TRUE(showFolder);
+    EXPECT_EQ(m_state.CurrentIndex(), 1);
+    // The Folder page offers the command's folder.
+    EXPECT_TRUE(m_state.StoreCurrentSpec(L"C:\\Jobs\\", L""));
+    m_state.MarkOfferedFolder();
+    EXPECT_EQ(m_command->GetSourceCount(), 2u);
+    // Back stores the same folder again first, as the page does.
+    EXPECT_TRUE(m_state.StoreCurrentSpec(L"C:\\Jobs\\", L""));
+    EXPECT_EQ(m_state.GoBack(WizardPage::Folder), kFile);
+    EXPECT_EQ(m_command->GetSources(), std::vector<std::wstring>{L"C:\\a\\*.txt"});
+    EXPECT_EQ(m_state.CurrentIndex(), 0);
+
+    // A folder chosen in the slot stays after Back.
+    EXPECT_TRUE(m_state.GoAgain(WizardPage::File, true, showFolder));
+    EXPECT_TRUE(m_state.StoreCurrentSpec(L"C:\\Jobs\\", L""));
+    m_state.MarkOfferedFolder();
+    EXPECT_TRUE(m_state.StoreCurrentSpec(L"C:\\b\\", L""));
+    EXPECT_EQ(m_state.GoBack(WizardPage::Folder), kFile);
+    EXPECT_EQ(m_command->GetSources(),
+              (std::vector<std::wstring>{L"C:\\a\\*.txt", L"C:\\b\\"}));
+
+    // Next takes the offered folder.
+    m_state.SetCurrentIndex(1);
+    EXPECT_TRUE(m_state.GoAgain(WizardPage::File, true, showFolder));
+    EXPECT_TRUE(m_state.StoreCurrentSpec(L"C:\\Jobs\\", L""));
+    m_state.MarkOfferedFolder();
+    EXPECT_EQ(m_state.GoNext(WizardPage::Folder), kFile);
+    EXPECT_EQ(m_state.GoBack(WizardPage::File), kFolder);
+    EXPECT_EQ(m_state.GoBack(WizardPage::Folder), kFile);
+    EXPECT_EQ(m_command->GetSourceCount(), 3u);
+}

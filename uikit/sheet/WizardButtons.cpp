@@ -1,0 +1,33 @@
+// The wizard's default push button.
+#include "WizardButtons.h"
+
+#include <commctrl.h>
+
+#include "PropertySheetExEx.h"
+
+namespace fx
+{
+int WizardDefaultButton(DWORD buttons)
+{
+    if (buttons & PSWIZB_NEXT) return IDC_SHEET_NEXT;
+    if ((buttons & PSWIZB_FINISH) && !(buttons & PSWIZB_DISABLEDFINISH)) return IDC_SHEET_FINISH;
+    return 0;
+}
+
+void ApplyWizardDefaultButton(HWND sheet, DWORD buttons)
+{
+    const int id = WizardDefaultButton(buttons);
+    if (!sheet || !id) return;
+    ::SendMessageW(sheet, DM_SETDEFID, static_cast<WPARAM>(id), 0);
+    // The push buttons' look follows: only the default one has the frame.
+    for (int other : {int(IDC_SHEET_NEXT), int(IDC_SHEET_FINISH)})
+    {
+        HWND button = ::GetDlgItem(sheet, other);
+        if (!button) continue;
+        const bool isDefault = (::GetWindowLongPtrW(button, GWL_STYLE) & BS_DEFPUSHBUTTON) != 0;
+        if (isDefault != (other == id))
+            ::SendMessageW(button, BM_SETSTYLE, other == id ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
+                           TRUE);
+    }
+}
+} // namespace fx
