@@ -34,5 +34,15 @@ wine_prefix_ready() {
     WINEARCH=$winearch WINEPREFIX="$prefix" "$(wine_loader "$arch")" wineboot -i >/dev/null 2>&1 || true
     WINEPREFIX="$prefix" wineserver -w || true
   fi
+  # Under Xvfb there is no window manager, and Wine waits two seconds for
+  # one to withdraw each managed top-level window it destroys. The
+  # randomized editor round trip opens and closes hundreds of sheets, so its
+  # program's windows are not handed to a window manager at all.
+  if [ -f "$prefix/user.reg" ] && ! grep -q 'editor_page.exe' "$prefix/user.reg"; then
+    WINEPREFIX="$prefix" "$(wine_loader "$arch")" reg add \
+      'HKCU\Software\Wine\AppDefaults\editor_page.exe\X11 Driver' /v Managed /d N /f \
+      >/dev/null 2>&1 || true
+    WINEPREFIX="$prefix" wineserver -w || true
+  fi
   [ -f "$prefix/system.reg" ]
 }

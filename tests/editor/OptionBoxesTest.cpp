@@ -79,7 +79,8 @@ TEST(OptionBoxes, EnablingFollowsTheMaskAndSilent)
         ShowOptionBoxes(true, EDIT_ACTION_COPY, Mask(EDIT_ACTION_COPY), OPT_SILENT);
     EXPECT_FALSE(Box(silent, IDC_OPT_PROGRESS).checked);
     EXPECT_FALSE(Box(silent, IDC_OPT_FILE_PROGRESS).enabled);
-    EXPECT_FALSE(Box(silent, IDC_OPT_FILE_PROGRESS).checked);
+    // Greyed, it shows the file progress that comes back with progress.
+    EXPECT_TRUE(Box(silent, IDC_OPT_FILE_PROGRESS).checked);
 
     OptionBoxes simple =
         ShowOptionBoxes(true, EDIT_ACTION_COPY, Mask(EDIT_ACTION_COPY), OPT_SIMPLEPROGRESS);
@@ -139,11 +140,26 @@ TEST(OptionBoxes, ProgressPair)
     uint32_t mask = Mask(EDIT_ACTION_COPY);
     OptionBoxes b = ShowOptionBoxes(true, EDIT_ACTION_COPY, mask, 0);
     SetBoxChecked(b, IDC_OPT_PROGRESS, false);
-    uint32_t silent = StoreOptionBoxes(b, OPT_SIMPLEPROGRESS);
-    EXPECT_EQ(silent & OPT_SILENT, OPT_SILENT);
-    EXPECT_EQ(silent & OPT_SIMPLEPROGRESS, 0u);
+    uint32_t silent = StoreOptionBoxes(b, 0);
+    EXPECT_EQ(silent & (OPT_SILENT | OPT_SIMPLEPROGRESS), OPT_SILENT);
     OptionBoxes again = ShowOptionBoxes(true, EDIT_ACTION_COPY, mask, silent);
     EXPECT_FALSE(Box(again, IDC_OPT_FILE_PROGRESS).enabled);
+
+    // With progress off, the file-progress bit is kept as stored and the
+    // greyed box shows it; progress off and on again gives the options back.
+    for (uint32_t stored : {uint32_t(OPT_SILENT), uint32_t(OPT_SILENT | OPT_SIMPLEPROGRESS),
+                            uint32_t(0), uint32_t(OPT_SIMPLEPROGRESS)})
+    {
+        OptionBoxes shown = ShowOptionBoxes(true, EDIT_ACTION_COPY, mask, stored);
+        EXPECT_EQ(Box(shown, IDC_OPT_FILE_PROGRESS).checked, !(stored & OPT_SIMPLEPROGRESS));
+        EXPECT_EQ(StoreOptionBoxes(shown, stored), stored) << stored;
+        const bool progress = Box(shown, IDC_OPT_PROGRESS).checked;
+        SetBoxChecked(shown, IDC_OPT_PROGRESS, !progress);
+        const uint32_t toggled = StoreOptionBoxes(shown, stored);
+        OptionBoxes back = ShowOptionBoxes(true, EDIT_ACTION_COPY, mask, toggled);
+        SetBoxChecked(back, IDC_OPT_PROGRESS, progress);
+        EXPECT_EQ(StoreOptionBoxes(back, toggled), stored) << stored;
+    }
 
     b = ShowOptionBoxes(true, EDIT_ACTION_COPY, mask, 0);
     SetBoxChecked(b, IDC_OPT_FILE_PROGRESS, false);
