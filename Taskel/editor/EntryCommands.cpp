@@ -9,6 +9,7 @@
 
 #include "Clipboard.h"
 #include "CommandBody.h"
+#include "ContextHelp.h"
 #include "DialogControls.h"
 #include "EntryList.h"
 #include "PathDialog.h"
@@ -17,6 +18,7 @@
 #include "TaskelEntryText.h"
 #include "TaskelListRules.h"
 #include "TaskelStrings.h"
+#include "UikitResources.h"
 #include "Trace.h"
 #include "resource.h"
 
@@ -28,6 +30,7 @@ enum : UINT
     MENU_COPY,
     MENU_PASTE,
     MENU_DELETE,
+    MENU_WHATS_THIS,
 };
 } // namespace
 
@@ -324,6 +327,10 @@ bool CEntryCommands::ContextMenu(HWND control, POINT point)
 {
     CEntryList *list = ListOf(control);
     if (!list) return false;
+    const bool fromKeyboard = point.x == -1 && point.y == -1;
+    // A right click in the description view acts on the row under the
+    // mouse, as the specification view (a list view) does by itself.
+    if (!fromKeyboard && list->IsDescriptionList(control)) SelectRowAt(control, point);
     const bool empty = list->SelectedEntry(control).empty();
     const bool locked = m_body.IsLocked();
     unique_menu menu(::CreatePopupMenu());
@@ -336,7 +343,12 @@ bool CEntryCommands::ContextMenu(HWND control, POINT point)
     add(MENU_COPY, IDS_MENU_COPY, empty);
     add(MENU_PASTE, IDS_MENU_PASTE, locked);
     add(MENU_DELETE, IDS_MENU_DELETE, empty || locked);
-    if (point.x == -1 && point.y == -1)
+    // Then the menu every control of the sheet has: its help.
+    ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+    const std::wstring whatsThis = LoadTaskelString(IDS_WHATS_THIS);
+    ::AppendMenuW(menu.get(), MF_STRING, MENU_WHATS_THIS,
+                  whatsThis.empty() ? L"What's This?" : whatsThis.c_str());
+    if (fromKeyboard)
     {
         RECT r{};
         ::GetWindowRect(control, &r);
@@ -349,5 +361,27 @@ bool CEntryCommands::ContextMenu(HWND control, POINT point)
     static const UINT messages[] = {0, WM_CUT, WM_COPY, WM_PASTE, WM_CLEAR};
     if (chosen >= MENU_CUT && chosen <= MENU_DELETE)
         ::SendMessageW(control, messages[chosen], 0, 0);
+    else if (chosen == MENU_WHATS_THIS)
+        ShowHelpOf(control, point);
     return true;
+}
+
+void CEntryCommands::SelectRowAt(HWND listBox, POINT screen)
+{
+    POINT client = screen;
+    ::ScreenToClient(listBox, &client);
+    const LRESULT hit = ::SendMessageW(listBox, LB_ITEMFROMPOINT, 0, MAKELPARAM(client.x, client.y));
+    // The high word is set when the point is below the last row.
+    if (HIWORD(hit) != 0) return;
+    const int row = static_cast<int>(LOWORD(hit));
+    if (::SendMessageW(listBox, LB_GETCURSEL, 0, 0) == row) return;
+    ::SendMessageW(listBox, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+    ScheduleButtonRefresh();
+}
+
+void CEntryCommands::ShowHelpOf(HWND control, POINT screen)
+{
+    DWORD helpId = ::GetWindowContextHelpId(control);
+    if (!helpId) helpId = static_cast<DWORD>(::GetDlgCtrlID(control));
+    CContextHelp::ShowPopup(m_page, helpId, screen);
 }

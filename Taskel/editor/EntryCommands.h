@@ -42,7 +42,9 @@ class CEntryCommands
     // WM_CUT, WM_COPY, WM_PASTE or WM_CLEAR sent to one of the lists.
     void OnClipboardMessage(HWND control, UINT message);
     // The context menu of one of the four lists (false for another window):
-    // cut, copy, paste and delete, sent to the list as its messages.
+    // cut, copy, paste and delete, sent to the list as its messages, then a
+    // separator and "What's This?" (the list's help popup). A right click
+    // in the description view first selects the row under the mouse.
     bool ContextMenu(HWND control, POINT point);
 
   private:
@@ -55,6 +57,8 @@ class CEntryCommands
     bool Copy(HWND control);
     bool Delete(HWND control);
     void Paste(HWND control);
+    void SelectRowAt(HWND listBox, POINT screen);
+    void ShowHelpOf(HWND control, POINT screen);
 
     ICommandBody &m_body;
     CEntryList &m_sources;

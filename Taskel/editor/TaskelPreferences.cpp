@@ -1,5 +1,5 @@
-// The Preferences page: the display settings shown when the page opens and
-// stored when it is left, the product line and link, and "Advanced >>".
+// The Preferences page: the display settings shown each time the page is
+// shown and stored when it is left, the product line and link, and "Advanced >>".
 #define TRACE_SOURCE "Taskel\\TaskelPreferences"
 #include "TaskelPreferences.h"
 
@@ -37,8 +37,10 @@ void CTaskelPreferences::OnDestroy()
 
 bool CTaskelPreferences::OnSetActive()
 {
-    // No flicker while the sheet's Apply state changes.
+    // No flicker while the sheet's Apply state changes and the settings are
+    // shown again: another page or sheet may have changed them meanwhile.
     ::SendMessageW(Window(), WM_SETREDRAW, FALSE, 0);
+    m_prefs.Load();
     SetModified(false);
     ::SendMessageW(Window(), WM_SETREDRAW, TRUE, 0);
     ::RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);

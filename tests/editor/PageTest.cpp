@@ -96,8 +96,10 @@ TEST(CommandPage, FillsTheDescriptionViewAndRefreshesWhenComplete)
     EXPECT_TRUE(::IsWindowVisible(list));
     EXPECT_FALSE(::IsWindowVisible(host.Item(IDC_SOURCE_LIST)));
     ASSERT_EQ(ListBoxCount(list), 4);
-    EXPECT_EQ(StripRtfMarkup(ListBoxText(list, 1)).rfind(L"report.doc in data on disk ", 0), 0u);
-    EXPECT_EQ(StripRtfMarkup(ListBoxText(list, 2)), L"x on share share on computer server");
+    // The list holds the rows' plain text (what a screen reader reads); the
+    // markup is only drawn.
+    EXPECT_EQ(ListBoxText(list, 1).rfind(L"report.doc in data on disk ", 0), 0u);
+    EXPECT_EQ(ListBoxText(list, 2), L"x on share share on computer server");
     EXPECT_EQ(WindowText(host.Item(IDC_SOURCE_DESC_LABEL)), L"Copy from:");
     EXPECT_TRUE(WaitUntil([&] { return host.Page().ActivationTimer() == 0; }, 5000));
     SetDescriptionView(false);
@@ -387,6 +389,49 @@ TEST(CommandPage, PastedEntriesComeBackAsStored)
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(WindowText(edit), L"src\\*.txt>*.bak");
     ::SendMessageW(edit, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
+// What the lists' context menu offered, read inside its own loop and then
+// closed.
+std::vector<std::wstring> g_menuItems;
+void CALLBACK ReadAndCloseMenu(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND popup = ::FindWindowW(L"#32768", nullptr);
+    if (!popup) return;
+    ::KillTimer(nullptr, timer);
+    HMENU menu = reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0));
+    for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i)
+    {
+        wchar_t text[64] = {};
+        ::GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        g_menuItems.push_back(text);
+    }
+    ::EndMenu();
+}
+
+// A right click in the description view selects the row under the mouse
+// before the menu acts on it; the menu ends with a separator and the
+// list's "What's This?".
+TEST(CommandPage, ContextMenuActsOnTheRowUnderTheMouse)
+{
+    CPageHost host(MakeCommand(L"menu.Taskel", CopyCommand()), false, true);
+    ASSERT_EQ(host.LoadResult(), S_OK);
+    HWND list = host.Item(IDC_SOURCE_DESCRIPTIONS);
+    ::SendMessageW(list, LB_SETCURSEL, 0, 0);
+    RECT row{};
+    ASSERT_NE(::SendMessageW(list, LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&row)), LB_ERR);
+    POINT at{row.left + 5, (row.top + row.bottom) / 2};
+    ::ClientToScreen(list, &at);
+    g_menuItems.clear();
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, ReadAndCloseMenu);
+    ::SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(at.x, at.y));
+    ::KillTimer(nullptr, timer);
+    EXPECT_EQ(::SendMessageW(list, LB_GETCURSEL, 0, 0), 2);
+    ASSERT_EQ(g_menuItems.size(), 6u);
+    EXPECT_EQ(g_menuItems[0], L"Cu&t\tCtrl+X");
+    EXPECT_EQ(g_menuItems[4], L"");
+    EXPECT_EQ(g_menuItems[5], L"What's This?");
+    SetDescriptionView(false);
 }
 
 TEST(CommandPage, ApplyWritesOnceAndOnlyChangedCommands)

@@ -90,6 +90,15 @@ TEST(PreferencesPage, ShowsTheSettingsAndStoresThemWhenLeft)
         ::SendMessageW(window, PSM_SETCURSEL, 1, 0);
         EXPECT_TRUE(CButton(page, IDC_PREF_DESCRIPTIONS).IsChecked());
         EXPECT_FALSE(CButton(page, IDC_PREF_SHOW_HIDDEN).IsChecked());
+
+        // A change made elsewhere (another sheet, the wizard) while the page
+        // is not shown is what it shows when it comes back.
+        ::SendMessageW(window, PSM_SETCURSEL, 0, 0);
+        SetShellDisplayPrefs({false, true});
+        ::SendMessageW(window, PSM_SETCURSEL, 1, 0);
+        EXPECT_TRUE(CButton(page, IDC_PREF_SPECIFICATIONS).IsChecked());
+        EXPECT_FALSE(CButton(page, IDC_PREF_DESCRIPTIONS).IsChecked());
+        EXPECT_TRUE(CButton(page, IDC_PREF_SHOW_HIDDEN).IsChecked());
     });
     SetShellDisplayPrefsChanged(nullptr);
 }

@@ -207,8 +207,11 @@ TEST_F(SheetTest, ContextHelpReachesHtmlHelpWithThePopupSourceAndId)
         ::SetWindowContextHelpId(check, 1002);
         ::SetFocus(check);
         EXPECT_TRUE(CContextHelp::RequestHelpForFocus());
+        // F1 on one of the sheet's own buttons: its help by the table.
+        ::SetFocus(back);
+        EXPECT_TRUE(CContextHelp::RequestHelpForFocus());
     });
-    ASSERT_EQ(g_helpCalls.size(), 4u);
+    ASSERT_EQ(g_helpCalls.size(), 5u);
     for (const HelpCall &call : g_helpCalls)
     {
         EXPECT_EQ(call.file, L"C:\\Lib\\Taskel.chm::/TextPopups.txt");
@@ -218,6 +221,7 @@ TEST_F(SheetTest, ContextHelpReachesHtmlHelpWithThePopupSourceAndId)
     EXPECT_EQ(g_helpCalls[1].id, 1004u); // Cancel has help in a wizard
     EXPECT_EQ(g_helpCalls[2].id, 1001u);
     EXPECT_EQ(g_helpCalls[3].id, 1002u);
+    EXPECT_EQ(g_helpCalls[4].id, 1001u);
     EXPECT_FALSE(trace.With(L"GetControlHelpContext [12323]").empty());
     EXPECT_FALSE(trace.With(L"Help [1001]").empty());
 }

@@ -12,6 +12,7 @@
 #include <oleacc.h>
 #include <shlwapi.h>
 
+#include <cwctype>
 #include <map>
 
 #include <string>
@@ -338,7 +339,29 @@ TEST_F(TargetPages, RenamingFilePageKeepsTheRenamePart)
     });
     m_steps.action = EDIT_ACTION_RENAME;
     CTaskelPropFile renamePage(m_steps);
-    RunWizard({&renamePage}, [&](HWND) { EXPECT_TRUE(renamePage.IsRenameOnly()); });
+    RunWizard({&renamePage}, [&](HWND sheet) {
+        EXPECT_TRUE(renamePage.IsRenameOnly());
+        // Every Alt+letter of the page and the sheet's buttons is its own.
+        std::map<wchar_t, std::wstring> keys;
+        auto collect = [&](HWND parent) {
+            for (HWND child = ::GetWindow(parent, GW_CHILD); child;
+                 child = ::GetWindow(child, GW_HWNDNEXT))
+            {
+                if (!::IsWindowVisible(child)) continue;
+                wchar_t text[128] = {};
+                ::GetWindowTextW(child, text, 128);
+                const wchar_t *amp = wcschr(text, L'&');
+                if (!amp || !amp[1] || amp[1] == L'&') continue;
+                const wchar_t key = static_cast<wchar_t>(towupper(amp[1]));
+                EXPECT_EQ(keys.count(key), 0u)
+                    << "Alt+" << char(key) << ": " << std::string(text, text + wcslen(text));
+                keys[key] = text;
+            }
+        };
+        collect(renamePage.Window());
+        collect(sheet);
+        EXPECT_GT(keys.size(), 3u);
+    });
 }
 
 TEST_F(TargetPages, LocationPageSetsTheFolderAndRemembersIt)

@@ -65,6 +65,17 @@ TEST(FolderTreeRules, NewNamesOfAFolder)
     EXPECT_EQ(RenamedFolderPath(L"C:\\a\\old", L"new"), L"C:\\a\\new\\");
 }
 
+// Filling the tree's roots never waits for a disk that may not answer: only
+// fixed disks are asked for their names and icons.
+TEST(FolderTreeRules, OnlyDisksThatAnswerAtOnceAreAsked)
+{
+    EXPECT_TRUE(AsksDiskForItsName(DRIVE_FIXED));
+    EXPECT_TRUE(AsksDiskForItsName(DRIVE_RAMDISK));
+    for (UINT type : {UINT(DRIVE_REMOTE), UINT(DRIVE_REMOVABLE), UINT(DRIVE_CDROM),
+                      UINT(DRIVE_UNKNOWN), UINT(DRIVE_NO_ROOT_DIR)})
+        EXPECT_FALSE(AsksDiskForItsName(type)) << type;
+}
+
 TEST(FileListRules, FilterByNameAndType)
 {
     const std::vector<Entry> entries = {

@@ -100,6 +100,11 @@ std::vector<std::wstring> ChildFolderNames(const std::wstring &folder, bool show
     return names;
 }
 
+bool AsksDiskForItsName(UINT driveType)
+{
+    return driveType == DRIVE_FIXED || driveType == DRIVE_RAMDISK;
+}
+
 } // namespace foldertree
 
 using namespace foldertree;
@@ -146,19 +151,26 @@ void CFolderTree::FillRoots()
     {
         std::wstring root = drive;
         std::wstring label = root.substr(0, 2);
+        const bool ask = AsksDiskForItsName(::GetDriveTypeW(root.c_str()));
         SHFILEINFOW info{};
-        if (::SHGetFileInfoW(root.c_str(), 0, &info, sizeof(info), SHGFI_DISPLAYNAME) &&
+        if (ask &&
+            ::SHGetFileInfoW(root.c_str(), 0, &info, sizeof(info), SHGFI_DISPLAYNAME) &&
             info.szDisplayName[0])
             label = info.szDisplayName;
-        InsertFolder(TVI_ROOT, root, label);
+        InsertFolder(TVI_ROOT, root, label, ask);
     }
 }
 
 HTREEITEM CFolderTree::InsertFolder(HTREEITEM parent, const std::wstring &path,
-                                    const std::wstring &label)
+                                    const std::wstring &label, bool askDisk)
 {
     const bool root = parent == TVI_ROOT;
-    int image = root ? SystemIcon(path, 0, 0) : m_folderImage;
+    // A disk that may not answer at once gets the icon of its kind of
+    // entry, which the shell gives without looking at it.
+    int image = !root ? m_folderImage
+                : askDisk
+                    ? SystemIcon(path, 0, 0)
+                    : SystemIcon(path, FILE_ATTRIBUTE_DIRECTORY, SHGFI_USEFILEATTRIBUTES);
     int selected = root ? image : m_openFolderImage;
     m_nodes.push_back(Node{path, false});
     TVINSERTSTRUCTW insert{};
@@ -246,9 +258,10 @@ bool CFolderTree::SelectFolder(const std::wstring &folder)
     {
         if (parent != TVI_ROOT) FillChildren(parent);
         HTREEITEM item = FindChild(parent, step);
+        // A share: the network is not asked for its icon.
         if (!item && parent == TVI_ROOT &&
             ::GetFileAttributesW(step.c_str()) != INVALID_FILE_ATTRIBUTES)
-            item = InsertFolder(TVI_ROOT, step, step.substr(0, step.size() - 1)); // a UNC share
+            item = InsertFolder(TVI_ROOT, step, step.substr(0, step.size() - 1), false);
         if (!item) break;
         if (found) TreeView_Expand(m_tree, found, TVE_EXPAND);
         found = item;

@@ -36,6 +36,13 @@ std::wstring RenamedFolderPath(const std::wstring &folder, const std::wstring &n
 // The subfolders of `folder`, sorted by name (case-insensitive).
 std::vector<std::wstring> ChildFolderNames(const std::wstring &folder, bool showHidden);
 
+// Whether a disk of `driveType` (GetDriveType, which reads no media) may be
+// asked for its shell name and icon: only fixed disks and RAM disks, which
+// answer at once. A network drive that is not connected, an empty CD drive
+// or a slow removable one would hold the window for seconds; they are
+// shown by their letter and a generic icon.
+bool AsksDiskForItsName(UINT driveType);
+
 } // namespace foldertree
 
 class CFolderTree
@@ -82,7 +89,10 @@ class CFolderTree
     };
 
     void FillRoots();
-    HTREEITEM InsertFolder(HTREEITEM parent, const std::wstring &path, const std::wstring &label);
+    // `askDisk`: a root whose shell icon may be asked for (see
+    // AsksDiskForItsName).
+    HTREEITEM InsertFolder(HTREEITEM parent, const std::wstring &path, const std::wstring &label,
+                           bool askDisk = true);
     void FillChildren(HTREEITEM item);
     void ResetChildren(HTREEITEM item);
     HTREEITEM FindChild(HTREEITEM parent, const std::wstring &path);

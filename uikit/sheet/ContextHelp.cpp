@@ -126,8 +126,10 @@ bool CContextHelp::RequestHelpForFocus()
     while (dialog &&
            !(::GetClassNameW(dialog, className, 16) && lstrcmpW(className, L"#32770") == 0))
         dialog = ::GetParent(dialog);
+    // A control without a help id of its own (a sheet's button) still asks:
+    // the sheet knows its buttons' help by their ids.
     const DWORD helpId = ::GetWindowContextHelpId(focus);
-    if (!dialog || !helpId) return false;
+    if (!dialog) return false;
 
     HELPINFO info{};
     info.cbSize = sizeof(info);

@@ -65,6 +65,7 @@ class CContextHelp
     static void ShowPopup(HWND owner, DWORD helpId, POINT at);
     static void SetPopupTraceSite(const TraceSite &site);
     // F1: sends the dialog that holds the focused control a WM_HELP record
-    // for it when that control has a context help id. Traces "OnHelp".
+    // for it, with the control's context help id (0 when it has none: the
+    // sheet finds its own buttons' help by their ids). Traces "OnHelp".
     static bool RequestHelpForFocus();
 };

@@ -66,13 +66,13 @@ void CRtfListBoxArray::SetRow(int row, const std::wstring &text, int count)
     case RowChange::Replace: {
         const bool selected = Selection() == row;
         m_list.DeleteString(row);
-        m_list.InsertString(row, text);
+        m_list.InsertString(row, StripRtfMarkup(text));
         m_kept[static_cast<size_t>(row)] = text;
         if (selected) Select(row);
         return;
     }
     case RowChange::Append:
-        if (m_list.InsertString(row, text) == row)
+        if (m_list.InsertString(row, StripRtfMarkup(text)) == row)
             m_kept.push_back(text);
         else
             m_kept.clear(); // not inserted: read again at the next row
@@ -99,7 +99,9 @@ void CRtfListBoxArray::DrawRow(const DRAWITEMSTRUCT &item)
     ::FillRect(dc, &item.rcItem, ::GetSysColorBrush(background));
 
     const int row = static_cast<int>(item.itemID);
-    const std::wstring markup = m_list.GetText(row);
+    const std::vector<std::wstring> &kept = KeptTexts(Count());
+    const std::wstring markup =
+        row < static_cast<int>(kept.size()) ? kept[static_cast<size_t>(row)] : m_list.GetText(row);
     const bool plain = row >= m_plainFrom;
     const COLORREF text = ::GetSysColor(selected && focused ? COLOR_HIGHLIGHTTEXT
                                         : plain             ? COLOR_GRAYTEXT

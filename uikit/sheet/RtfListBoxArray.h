@@ -5,7 +5,10 @@
 // refill finds its unchanged rows without asking the list for them. Should
 // the row count differ from the kept texts (rows changed behind its back),
 // it reads them from the list again. Rows from the plain row on (the
-// prompt of a new entry) are drawn as grey text, not as markup.
+// prompt of a new entry) are drawn as grey text, not as markup. The list
+// itself holds each row's plain text, which is what a screen reader (or any
+// other program asking the list) reads; the markup is only drawn. Rows read
+// back from the list after a change behind its back are drawn plain.
 #pragma once
 
 #include "ListBox.h"
