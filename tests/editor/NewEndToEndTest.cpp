@@ -163,6 +163,43 @@ class NewLauncher : public ::testing::Test
         return spec;
     }
 
+    // A Delete command of *.tmp files in a folder "work", created through
+    // the wizard as `path`, where the creation is refused: the message it
+    // showed (then closed with OK) and the wizard shown again at its first
+    // page, which must still hold the name "made" and the action.
+    struct RefusedCreation
+    {
+        std::wstring message;
+        HWND sheet = nullptr;
+        HWND page = nullptr;
+    };
+    RefusedCreation CreateRefused(const std::wstring &path)
+    {
+        RefusedCreation refused;
+        const std::wstring work = m_folder + L"work";
+        ::CreateDirectoryW(work.c_str(), nullptr);
+        HWND sheet = StartNewWithPath(path);
+        EXPECT_NE(sheet, nullptr);
+        if (!sheet) return refused;
+        ChooseAction(sheet, ID_DELETE);
+        ChooseFolder(sheet, work);
+        ChooseFiles(sheet, L"*.tmp", L"", false);
+        Finish(sheet);
+        HWND box = WaitForProcessWindow(m_wizard.Id(), L"#32770", L"Ferrovane", 20000);
+        EXPECT_NE(box, nullptr);
+        if (!box) return refused;
+        refused.message = WindowText(::GetDlgItem(box, 0xFFFF));
+        ::SendMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+        refused.sheet = WaitForProcessWindow(m_wizard.Id(), L"#32770", L"New File Command", 20000);
+        HWND page = refused.sheet ? WaitPageWith(refused.sheet, ID_NAME) : nullptr;
+        EXPECT_NE(page, nullptr);
+        if (!page) return refused;
+        EXPECT_EQ(WindowText(::GetDlgItem(page, ID_NAME)), L"made");
+        EXPECT_EQ(::SendMessageW(::GetDlgItem(page, ID_DELETE), BM_GETCHECK, 0, 0), BST_CHECKED);
+        refused.page = page;
+        return refused;
+    }
+
     ProcessRun RunSilently(const std::wstring &path)
     {
         return RunProgram(EditLauncherPath(), L"/run /s \"" + path + L"\"", m_folder);
@@ -303,36 +340,17 @@ TEST_F(NewLauncher, MoveRenameWithANewNamePattern)
 
 TEST_F(NewLauncher, ExistingFileShowsMessage3066AndTheFirstPageAgain)
 {
-    const std::wstring work = m_folder + L"work";
-    ::CreateDirectoryW(work.c_str(), nullptr);
     const std::wstring path = m_folder + L"made.Taskel";
     WriteText(path, "already here");
-
-    HWND sheet = StartNewWithPath(path);
-    ASSERT_NE(sheet, nullptr);
-    ChooseAction(sheet, ID_DELETE);
-    ChooseFolder(sheet, work);
-    ChooseFiles(sheet, L"*.tmp", L"", false);
-    Finish(sheet);
-
-    HWND box = WaitForProcessWindow(m_wizard.Id(), L"#32770", L"Ferrovane", 20000);
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(WindowText(::GetDlgItem(box, 0xFFFF)), L"File command \"made\" already exists.");
-    ::SendMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-
-    // The wizard again, at its first page, with the name kept.
-    sheet = WaitForProcessWindow(m_wizard.Id(), L"#32770", L"New File Command", 20000);
-    ASSERT_NE(sheet, nullptr);
-    HWND page = WaitPageWith(sheet, ID_NAME);
-    ASSERT_NE(page, nullptr);
-    EXPECT_EQ(WindowText(::GetDlgItem(page, ID_NAME)), L"made");
-    EXPECT_EQ(::SendMessageW(::GetDlgItem(page, ID_DELETE), BM_GETCHECK, 0, 0), BST_CHECKED);
+    const RefusedCreation refused = CreateRefused(path);
+    ASSERT_NE(refused.page, nullptr);
+    EXPECT_EQ(refused.message, L"File command \"made\" already exists.");
     // A new name creates the file.
-    Type(page, ID_NAME, L"other");
-    Press(sheet, PSBTN_NEXT);
-    Press(sheet, PSBTN_NEXT);
-    ChooseFiles(sheet, L"*.tmp", L"", false);
-    Finish(sheet);
+    Type(refused.page, ID_NAME, L"other");
+    Press(refused.sheet, PSBTN_NEXT);
+    Press(refused.sheet, PSBTN_NEXT);
+    ChooseFiles(refused.sheet, L"*.tmp", L"", false);
+    Finish(refused.sheet);
     ASSERT_TRUE(WaitForExit());
     EXPECT_EQ(ReadText(path), "already here");
     EXPECT_EQ(ReadBack(m_folder + L"other.Taskel").editorAction, 4u);
@@ -343,31 +361,12 @@ TEST_F(NewLauncher, ExistingFileShowsMessage3066AndTheFirstPageAgain)
 // was entered; nothing is left on disk.
 TEST_F(NewLauncher, AFailedCreationSaysWhyAndKeepsTheWizard)
 {
-    const std::wstring work = m_folder + L"work";
-    ::CreateDirectoryW(work.c_str(), nullptr);
     const std::wstring path = m_folder + L"missing\\made.Taskel";
-
-    HWND sheet = StartNewWithPath(path);
-    ASSERT_NE(sheet, nullptr);
-    ChooseAction(sheet, ID_DELETE);
-    ChooseFolder(sheet, work);
-    ChooseFiles(sheet, L"*.tmp", L"", false);
-    Finish(sheet);
-
-    HWND box = WaitForProcessWindow(m_wizard.Id(), L"#32770", L"Ferrovane", 20000);
-    ASSERT_NE(box, nullptr);
-    const std::wstring text = WindowText(::GetDlgItem(box, 0xFFFF));
-    EXPECT_EQ(text.rfind(path, 0), 0u) << text;
-    EXPECT_GT(text.size(), path.size() + 4) << text;
-    ::SendMessageW(::GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-
-    sheet = WaitForProcessWindow(m_wizard.Id(), L"#32770", L"New File Command", 20000);
-    ASSERT_NE(sheet, nullptr);
-    HWND page = WaitPageWith(sheet, ID_NAME);
-    ASSERT_NE(page, nullptr);
-    EXPECT_EQ(WindowText(::GetDlgItem(page, ID_NAME)), L"made");
-    EXPECT_EQ(::SendMessageW(::GetDlgItem(page, ID_DELETE), BM_GETCHECK, 0, 0), BST_CHECKED);
-    Press(sheet, PSBTN_CANCEL);
+    const RefusedCreation refused = CreateRefused(path);
+    ASSERT_NE(refused.page, nullptr);
+    EXPECT_EQ(refused.message.rfind(path, 0), 0u) << refused.message;
+    EXPECT_GT(refused.message.size(), path.size() + 4) << refused.message;
+    Press(refused.sheet, PSBTN_CANCEL);
     ASSERT_TRUE(WaitForExit());
     EXPECT_FALSE(FileExists(path));
 }
