@@ -5,6 +5,7 @@
 #include "AccessibleName.h"
 #include "ShellDisplayPrefs.h"
 #include "TaskelExecPath.h"
+#include "WizardButtons.h"
 #include "resource.h"
 
 #include <oleacc.h>
@@ -44,7 +45,8 @@ void CTaskelPropTarget::UpdateButtons()
     DWORD buttons = PSWIZB_BACK;
     if (m_steps.CanGoNext(*this)) buttons |= PSWIZB_NEXT;
     buttons |= m_steps.CanFinish(*this) ? PSWIZB_FINISH : PSWIZB_DISABLEDFINISH;
-    ::SendMessageW(Sheet(), PSM_SETWIZBUTTONS, 0, static_cast<LPARAM>(buttons));
+    // Enter means Next here, never Finish or "Another".
+    fx::SetWizardButtons(Sheet(), buttons, false);
 }
 
 void CTaskelPropTarget::Activated()

@@ -8,6 +8,7 @@
 #include "PropertyPageExEx.h"
 #include "PropertySheetExEx.h"
 #include "TaskelStrings.h"
+#include "WizardButtons.h"
 #include "resource.h"
 
 namespace
@@ -109,5 +110,6 @@ void WizardState::SetButtons(const CPropertyPageExEx &page) const
     DWORD buttons = kind == WizardPage::Action ? 0 : PSWIZB_BACK;
     if (CanGoNext(kind)) buttons |= PSWIZB_NEXT;
     buttons |= CanFinish(kind) ? PSWIZB_FINISH : PSWIZB_DISABLEDFINISH;
-    ::SendMessageW(sheet, PSM_SETWIZBUTTONS, 0, static_cast<LPARAM>(buttons));
+    // Enter finishes on the Options page (the last) and moves on elsewhere.
+    fx::SetWizardButtons(sheet, buttons, kind == WizardPage::Options);
 }

@@ -218,6 +218,8 @@ TEST_F(WizardTest, ActionPageThenOptionsPageWithHeadersBandAndAccessibility)
         EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(window, IDC_SHEET_FINISH)));
         EXPECT_EQ(Text(::GetDlgItem(window, IDC_SHEET_FINISH)).find(L"Another"),
                   std::wstring::npos);
+        // On the last page Enter finishes.
+        EXPECT_EQ(LOWORD(::SendMessageW(window, DM_GETDEFID, 0, 0)), IDC_SHEET_FINISH);
         // The accessibility object follows the header texts.
         EXPECT_EQ(AccString(header, &IAccessible::get_accValue, 2), kOptionsSubtitle);
         header->Release();

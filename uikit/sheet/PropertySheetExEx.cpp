@@ -10,7 +10,6 @@
 #include "FxException.h"
 #include "Trace.h"
 #include "UikitResources.h"
-#include "WizardButtons.h"
 #include "WizardMsAa.h"
 
 namespace
@@ -322,13 +321,10 @@ LRESULT CPropertySheetExEx::WindowProc(UINT message, WPARAM wParam, LPARAM lPara
     case WM_GETOBJECT:
         if (LRESULT result = OnGetObject(wParam, lParam)) return result;
         break;
-    case PSM_SETWIZBUTTONS: {
+    case PSM_SETWIZBUTTONS:
         m_finishRequested =
             (m_flags & PSH_WIZARDHASFINISH) || (lParam & (PSWIZB_FINISH | PSWIZB_DISABLEDFINISH));
-        const LRESULT result = Default(message, wParam, lParam);
-        if (IsWizard()) fx::ApplyWizardDefaultButton(m_window, static_cast<DWORD>(lParam));
-        return result;
-    }
+        break;
     default:
         break;
     }

@@ -1,4 +1,4 @@
-// The wizard's default push button.
+// The wizard's buttons and its default push button.
 #include "WizardButtons.h"
 
 #include <commctrl.h>
@@ -7,17 +7,20 @@
 
 namespace fx
 {
-int WizardDefaultButton(DWORD buttons)
+int WizardDefaultButton(DWORD buttons, bool lastPage)
 {
+    const bool finish = (buttons & PSWIZB_FINISH) && !(buttons & PSWIZB_DISABLEDFINISH);
+    if (lastPage && finish) return IDC_SHEET_FINISH;
     if (buttons & PSWIZB_NEXT) return IDC_SHEET_NEXT;
-    if ((buttons & PSWIZB_FINISH) && !(buttons & PSWIZB_DISABLEDFINISH)) return IDC_SHEET_FINISH;
-    return 0;
+    return finish ? IDC_SHEET_FINISH : 0;
 }
 
-void ApplyWizardDefaultButton(HWND sheet, DWORD buttons)
+void SetWizardButtons(HWND sheet, DWORD buttons, bool lastPage)
 {
-    const int id = WizardDefaultButton(buttons);
-    if (!sheet || !id) return;
+    if (!sheet) return;
+    ::SendMessageW(sheet, PSM_SETWIZBUTTONS, 0, static_cast<LPARAM>(buttons));
+    const int id = WizardDefaultButton(buttons, lastPage);
+    if (!id) return;
     ::SendMessageW(sheet, DM_SETDEFID, static_cast<WPARAM>(id), 0);
     // The push buttons' look follows: only the default one has the frame.
     for (int other : {int(IDC_SHEET_NEXT), int(IDC_SHEET_FINISH)})

@@ -1,16 +1,18 @@
-// The wizard's default push button (what Enter presses): Next whenever Next
-// is enabled. Some sheets make an enabled Finish the default instead, so
-// Enter on a page whose Finish means something else ("Another") would act
-// on it; the sheet applies this after every PSM_SETWIZBUTTONS.
+// The wizard's buttons as a page sets them: PSM_SETWIZBUTTONS, then the
+// default push button (what Enter presses). Some sheets make an enabled
+// Finish the default whenever it is enabled, so Enter on a page whose
+// Finish means something else ("Another") would act on it: here Enter
+// moves on with Next, and finishes only on the last page.
 #pragma once
 
 #include <windows.h>
 
 namespace fx
 {
-// The button for `buttons` (PSWIZB_* flags): Next when enabled, else an
-// enabled Finish, else none (0).
-int WizardDefaultButton(DWORD buttons);
-// Makes that button the sheet's default push button.
-void ApplyWizardDefaultButton(HWND sheet, DWORD buttons);
+// The button for `buttons` (PSWIZB_* flags): Finish on the last page when
+// it is enabled, else Next when enabled, else an enabled Finish, else none
+// (0).
+int WizardDefaultButton(DWORD buttons, bool lastPage);
+// Sets the buttons and makes that one the sheet's default push button.
+void SetWizardButtons(HWND sheet, DWORD buttons, bool lastPage);
 } // namespace fx
