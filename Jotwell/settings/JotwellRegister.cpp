@@ -1,9 +1,9 @@
-// Self-registration of CJotwellProps, all below HKEY_CLASSES_ROOT: the
-// dispatch object's entries, the maker's component category as an
-// implemented category, the category's description (only where the system
-// keeps a category list) and the apartment threading model. The class is
-// reached only by its ProgID or CLSID: no shell handler key, no Approved
-// entry, no elevation.
+// Self-registration of CJotwellProps, all below the machine's classes
+// (HKLM\SOFTWARE\Classes): the dispatch object's entries, the maker's
+// component category as an implemented category, the category's
+// description (only where the system keeps a category list) and the
+// apartment threading model. The class is reached only by its ProgID or
+// CLSID: no shell handler key, no Approved entry, no elevation.
 #define TRACE_SOURCE "Jotwell\\JotwellProps"
 #include "JotwellProps.h"
 
@@ -33,16 +33,18 @@ BOOL UpdateJotwellPropsRegistry(fx::COleObjectFactoryExEx &classObject, BOOL reg
     if (!classObject.UpdateDispatchEntries(TRUE, kTypeName)) return FALSE;
     if (!classObject.UpdateClassEntry(TRUE, implemented)) return FALSE;
 
-    fx::CRegKey categories(HKEY_CLASSES_ROOT, L"Component Categories", false, false);
+    fx::CRegKey categories(HKEY_LOCAL_MACHINE, fx::MachineClassesKey(L"Component Categories").c_str(),
+                           false, false);
     if (categories.IsOpen())
     {
         fx::CRegKey category(categories.Handle(), kMakerCategory, false, true);
         fx::CRegString(category.Handle(), L"409", true).Write(kMakerName);
     }
 
-    fx::CRegKey server(HKEY_CLASSES_ROOT,
-                       (L"CLSID\\" + classObject.ClassIdText() + L"\\InProcServer32").c_str(),
-                       false, false);
+    fx::CRegKey server(
+        HKEY_LOCAL_MACHINE,
+        fx::MachineClassesKey(L"CLSID\\" + classObject.ClassIdText() + L"\\InProcServer32").c_str(),
+        false, false);
     fx::CRegString(server.Handle(), L"ThreadingModel", true, L"Apartment").Write();
     return TRUE;
 }

@@ -29,14 +29,14 @@ bool SystemIsWindows6()
 }
 TaskelWindows6Function g_windows6 = SystemIsWindows6;
 
-// A string value below HKCR, its key created when missing.
+// A string value below the machine's classes, its key created when missing.
 void SetClassesString(const std::wstring &subKey, const wchar_t *name, const wchar_t *text)
 {
-    fx::CRegKey key(HKEY_CLASSES_ROOT, subKey.c_str(), false, true);
+    fx::CRegKey key(HKEY_LOCAL_MACHINE, fx::MachineClassesKey(subKey).c_str(), false, true);
     fx::CRegString(key.Handle(), name, true).Write(text);
 }
 
-// A verb below HKCR\Veltrac.Taskel\shell: its display text (none: no
+// A verb below Veltrac.Taskel\shell of the machine's classes: its display text (none: no
 // value) and the command line of its "Command" subkey.
 void RegisterVerb(const wchar_t *verb, const wchar_t *displayText, const std::wstring &line)
 {
@@ -55,7 +55,8 @@ std::wstring LibraryDirectory(const std::wstring &libraryPath)
 // from "Open with".
 void RegisterNoOpenWith(const std::wstring &libraryFileName, bool windows6)
 {
-    fx::CRegKey applications(HKEY_CLASSES_ROOT, L"Applications", false, false);
+    fx::CRegKey applications(HKEY_LOCAL_MACHINE, fx::MachineClassesKey(L"Applications").c_str(), false,
+                             false);
     if (!applications.IsOpen()) return;
     const wchar_t *names[] = {libraryFileName.c_str(), kLauncher,
                               windows6 ? kAdminLauncher : nullptr};
@@ -74,7 +75,8 @@ void UnregisterNoOpenWith(const std::wstring &libraryFileName, bool windows6)
     for (const wchar_t *name : names)
     {
         if (!name) continue;
-        fx::CRegKey(HKEY_CLASSES_ROOT, (std::wstring(L"Applications\\") + name).c_str(), false,
+        fx::CRegKey(HKEY_LOCAL_MACHINE,
+                    fx::MachineClassesKey(std::wstring(L"Applications\\") + name).c_str(), false,
                     false)
             .DeleteTree();
     }
@@ -112,13 +114,15 @@ BOOL UpdateTaskelClassRegistry(fx::COleObjectFactoryExEx &classObject, BOOL regi
     if (!registering)
     {
         UnregisterNoOpenWith(libraryFileName, windows6);
-        fx::CRegKey(HKEY_CLASSES_ROOT, kExtension, false, false).DeleteTree();
+        fx::CRegKey(HKEY_LOCAL_MACHINE, fx::MachineClassesKey(kExtension).c_str(), false, false)
+            .DeleteTree();
         return TRUE;
     }
 
     const std::wstring shellKey = std::wstring(kProgId) + L"\\shell";
     for (const wchar_t *verb : {L"Open", L"OpenQuiet", L"Edit"})
-        fx::CRegKey(HKEY_CLASSES_ROOT, (shellKey + L"\\" + verb).c_str(), false, true);
+        fx::CRegKey(HKEY_LOCAL_MACHINE, fx::MachineClassesKey(shellKey + L"\\" + verb).c_str(), false,
+                    true);
 
     const std::wstring libraryDir = LibraryDirectory(libraryPath);
     const TaskelVerbLines lines = BuildVerbLines(libraryDir, false);
@@ -147,7 +151,7 @@ BOOL UpdateTaskelClassRegistry(fx::COleObjectFactoryExEx &classObject, BOOL regi
         RegisterVerb(L"EditAdmin", L"Edit as administrator", admin.edit);
     }
 
-    fx::CRegKey typeKey(HKEY_CLASSES_ROOT, kProgId, false, true);
+    fx::CRegKey typeKey(HKEY_LOCAL_MACHINE, fx::MachineClassesKey(kProgId).c_str(), false, true);
     fx::CRegDWord(typeKey.Handle(), L"EditFlags", true).Write(kEditFlags);
 
     SetClassesString(kExtension, nullptr, kProgId);

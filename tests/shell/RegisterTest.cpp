@@ -6,6 +6,7 @@
 #include <shlwapi.h>
 
 #include "ClassObjects.h"
+#include "RegKey.h"
 #include "ShellTestSupport.h"
 #include "TaskelRegister.h"
 
@@ -57,6 +58,51 @@ TEST(Registration, Windows5HasNoAdminVerbsAndNoAdminLauncherEntry)
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L".Taskel"));
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, L"Applications\\" + programName));
     SetTaskelWindows6Seam(nullptr);
+}
+
+// A user may hold copies of class keys of their own (HKCU\Software\Classes),
+// which the merged HKEY_CLASSES_ROOT prefers for writing. Registration is
+// the machine's: it writes and removes the machine's keys and leaves the
+// user's copies as they were.
+TEST(Registration, WritesTheMachineClassesWhereTheUserHasCopies)
+{
+    const std::wstring userApplication = L"Software\\Classes\\Applications\\ZELK.EXE";
+    const std::wstring userClass =
+        L"Software\\Classes\\CLSID\\{A0E43D26-522B-40AA-B01F-E3FC037A0F52}\\InProcServer32";
+    const std::wstring machineApplication = L"SOFTWARE\\Classes\\Applications\\ZELK.EXE";
+    const std::wstring machineClass =
+        L"SOFTWARE\\Classes\\CLSID\\{A0E43D26-522B-40AA-B01F-E3FC037A0F52}\\InProcServer32";
+    for (const std::wstring &key : {userApplication, userClass})
+    {
+        fx::CRegKey copy(HKEY_CURRENT_USER, key.c_str(), false, true);
+        ASSERT_TRUE(copy.IsOpen()) << key;
+        fx::CRegString(copy.Handle(), L"UserOwn", true).Write(L"kept");
+    }
+
+    InstallTaskelClassTable();
+    ASSERT_EQ(fx::UpdateAllRegistries(true), S_OK);
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, machineApplication));
+    EXPECT_FALSE(RegText(HKEY_LOCAL_MACHINE, machineClass).empty());
+
+    ASSERT_EQ(fx::UpdateAllRegistries(false), S_OK);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, machineApplication));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, machineClass));
+    for (const std::wstring &key : {userApplication, userClass})
+    {
+        fx::CRegKey copy(HKEY_CURRENT_USER, key.c_str());
+        EXPECT_EQ(fx::CRegString(copy.Handle(), L"UserOwn").Text(), L"kept") << key;
+        fx::unique_hkey values;
+        ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, values.put()),
+                  ERROR_SUCCESS)
+            << key;
+        EXPECT_NE(
+            ::RegQueryValueExW(values.get(), L"NoOpenWith", nullptr, nullptr, nullptr, nullptr),
+            ERROR_SUCCESS)
+            << key;
+    }
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Classes\\Applications\\ZELK.EXE");
+    ::RegDeleteTreeW(HKEY_CURRENT_USER,
+                     L"Software\\Classes\\CLSID\\{A0E43D26-522B-40AA-B01F-E3FC037A0F52}");
 }
 
 } // namespace

@@ -62,12 +62,12 @@ class COleObjectFactoryExEx : public IClassFactory
     // address the class's CLSID and ProgID, create the keys they write into
     // and work below HKEY_LOCAL_MACHINE\SOFTWARE\Classes.
     BOOL UpdateRegistryEx(BOOL registering, const wchar_t *typeName, bool approved);
-    // The framework's dispatch-object entries alone, below HKEY_CLASSES_ROOT:
+    // The framework's dispatch-object entries alone, below the machine's classes:
     // the ProgID and CLSID type names when absent, the ProgID's CLSID, the
     // CLSID's ProgID and the short server path always; unregistering
     // removes each key only while it has no subkeys, then its empty parents.
     BOOL UpdateDispatchEntries(BOOL registering, const wchar_t *typeName);
-    // One more entry below HKEY_CLASSES_ROOT\CLSID\{clsid} (for example
+    // One more entry below the machine's CLSID\{clsid} (for example
     // "Implemented Categories\{catid}"): created with an empty default value
     // when absent, or removed by the same rules.
     BOOL UpdateClassEntry(BOOL registering, const std::wstring &subKey);

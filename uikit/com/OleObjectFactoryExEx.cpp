@@ -75,16 +75,16 @@ bool SetString(HKEY root, const std::wstring &subKey, const wchar_t *name, const
 // Register-if-absent: the default value is written only when there is none.
 bool SetDefaultIfAbsent(const std::wstring &subKey, const wchar_t *text)
 {
-    CRegKey key(HKEY_CLASSES_ROOT, subKey.c_str(), false, true);
+    CRegKey key(HKEY_LOCAL_MACHINE, MachineClassesKey(subKey).c_str(), false, true);
     if (!key.IsOpen()) return false;
     if (::RegQueryValueExW(key.Handle(), L"", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
         return true;
     return CRegString(key.Handle(), nullptr, true).Write(text) == ERROR_SUCCESS;
 }
 
-bool HasSubkeys(HKEY root, const std::wstring &subKey)
+bool HasSubkeys(const std::wstring &subKey)
 {
-    CRegKey key(root, subKey.c_str());
+    CRegKey key(HKEY_LOCAL_MACHINE, MachineClassesKey(subKey).c_str());
     if (!key.IsOpen()) return false;
     DWORD subkeys = 0;
     return ::RegQueryInfoKeyW(key.Handle(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
@@ -92,14 +92,14 @@ bool HasSubkeys(HKEY root, const std::wstring &subKey)
            subkeys > 0;
 }
 
-// Removes `subKey` of HKCR when it has no subkeys, then its parents while
+// Removes `subKey` of the machine's classes when it has no subkeys, then its parents while
 // they have none; an absent key counts as removed.
 bool RemoveWhileEmpty(std::wstring subKey)
 {
     for (;;)
     {
-        if (HasSubkeys(HKEY_CLASSES_ROOT, subKey)) return true;
-        LONG result = ::RegDeleteKeyW(HKEY_CLASSES_ROOT, subKey.c_str());
+        if (HasSubkeys(subKey)) return true;
+        LONG result = ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, MachineClassesKey(subKey).c_str());
         if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND) return false;
         size_t slash = subKey.rfind(L'\\');
         if (slash == std::wstring::npos) return true;
@@ -154,15 +154,15 @@ BOOL COleObjectFactoryExEx::UpdateDispatchEntries(BOOL registering, const wchar_
         if (!progId.empty())
         {
             written = SetDefaultIfAbsent(progId, typeName) && written;
-            written = SetString(HKEY_CLASSES_ROOT, progId + L"\\CLSID", nullptr, clsid.c_str()) &&
+            written = SetString(HKEY_LOCAL_MACHINE, MachineClassesKey(progId + L"\\CLSID"), nullptr, clsid.c_str()) &&
                       written;
         }
         written = SetDefaultIfAbsent(classKey, typeName) && written;
         if (!progId.empty())
             written =
-                SetString(HKEY_CLASSES_ROOT, classKey + L"\\ProgID", nullptr, progId.c_str()) &&
+                SetString(HKEY_LOCAL_MACHINE, MachineClassesKey(classKey + L"\\ProgID"), nullptr, progId.c_str()) &&
                 written;
-        written = SetString(HKEY_CLASSES_ROOT, classKey + L"\\InProcServer32", nullptr,
+        written = SetString(HKEY_LOCAL_MACHINE, MachineClassesKey(classKey + L"\\InProcServer32"), nullptr,
                             shortPath.c_str()) &&
                   written;
         return written ? TRUE : FALSE;

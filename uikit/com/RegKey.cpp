@@ -185,4 +185,9 @@ void CRegDWord::TraceValue(DWORD level, int indent, const wchar_t *label) const
           label ? label : L"RegDWord", m_name.c_str(), m_value, m_value, static_cast<int>(m_value));
 }
 
+std::wstring MachineClassesKey(const std::wstring &subKey)
+{
+    return subKey.empty() ? std::wstring(L"SOFTWARE\\Classes") : L"SOFTWARE\\Classes\\" + subKey;
+}
+
 } // namespace fx

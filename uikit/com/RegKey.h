@@ -108,4 +108,10 @@ class CRegDWord : public CRegValue
     DWORD m_value = 0;
 };
 
+// The path below HKEY_LOCAL_MACHINE of `subKey` in the machine's classes
+// ("SOFTWARE\\Classes\\" + subKey). Registration writes there: the merged
+// HKEY_CLASSES_ROOT would put a value into the user's own copy of a key
+// where one exists, and removing it there would leave the machine's behind.
+std::wstring MachineClassesKey(const std::wstring &subKey);
+
 } // namespace fx
