@@ -80,12 +80,13 @@ HRESULT CPropertyPageObj::AddPage(LPFNADDPROPSHEETPAGE addPage, LPARAM lParam)
     description.pcRefParent = &m_usedCount;
     if (!m_useCallback) description.dwFlags &= ~PSP_USECALLBACK;
 
-    {
-        // Room in the registry first: once the sheet took the page, entering
-        // it there must not fail.
-        fx::CSingleLock lock(&RegistryLock());
-        Registry().reserve(Registry().size() + 1);
-    }
+    // The hand-over is one step under the registry lock: room is made
+    // first, so that once the sheet took the page, entering it cannot fail,
+    // and no other thread's page can take that room or sweep in between.
+    // The sheet's add function only files the handle; it calls nothing of
+    // ours that takes this lock on another thread.
+    fx::CSingleLock lock(&RegistryLock());
+    Registry().reserve(Registry().size() + 1);
     HPROPSHEETPAGE page = ::CreatePropertySheetPageW(&description);
     if (!page)
     {
@@ -102,10 +103,7 @@ HRESULT CPropertyPageObj::AddPage(LPFNADDPROPSHEETPAGE addPage, LPARAM lParam)
               static_cast<ULONG>(UsedCount()));
         return E_FAIL;
     }
-    {
-        fx::CSingleLock lock(&RegistryLock());
-        Registry().push_back(this);
-    }
+    Registry().push_back(this);
     m_owner.SetRefParent(&m_usedCount);
     Trace(3, L"  Page [%hs] Added UsedCount [%lu]", m_owner.ClassName(),
           static_cast<ULONG>(UsedCount()));
