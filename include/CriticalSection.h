@@ -16,6 +16,10 @@ class CCriticalSection
 
     void Lock() noexcept { ::EnterCriticalSection(&m_cs); }
     void Unlock() noexcept { ::LeaveCriticalSection(&m_cs); }
+    // Enters only when no other thread holds the lock; never waits.
+    bool TryLock() noexcept { return ::TryEnterCriticalSection(&m_cs) != FALSE; }
+    // For the system's condition variables (SleepConditionVariableCS).
+    CRITICAL_SECTION *Native() noexcept { return &m_cs; }
 
   private:
     CRITICAL_SECTION m_cs;

@@ -45,6 +45,9 @@ void SetShellDisplayPrefs(const ShellDisplayPrefs &prefs)
 {
     {
         std::lock_guard<std::mutex> guard(g_lock);
+        if (g_prefs.showDescriptions == prefs.showDescriptions &&
+            g_prefs.showHiddenFolders == prefs.showHiddenFolders)
+            return; // nothing to gather anew
         g_prefs = prefs;
     }
     if (g_refresh) g_refresh();

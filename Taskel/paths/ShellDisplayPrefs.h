@@ -20,8 +20,8 @@ extern const wchar_t kShowHiddenFoldersValue[]; // "ShowHiddenFolders"
 // A copy of the settings: Explorer shows each property sheet on a thread of
 // its own, so they are read and changed under a lock.
 ShellDisplayPrefs GetShellDisplayPrefs();
-// Replaces the settings and tells the refresh hook (the shell-folder
-// information is gathered anew with them).
+// Replaces the settings and, when they differ from those in force, tells
+// the refresh hook (the shell-folder information is gathered anew).
 void SetShellDisplayPrefs(const ShellDisplayPrefs &prefs);
 // Called after every change of the settings; null removes it.
 void SetShellDisplayPrefsChanged(void (*refresh)());

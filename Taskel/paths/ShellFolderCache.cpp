@@ -1,19 +1,23 @@
 // The shell-folder cache: a queue of folders, a worker thread that looks up
 // disk labels and display names, and the maps it fills. The worker ends
-// after a second without work and holds the module while it runs.
+// after a second without work. It holds a reference to the library of its
+// code from its start to its very end (FreeLibraryAndExitThread) rather
+// than the module lock: COM may free the library while the worker is still
+// gathering (the apartment that loaded it ends with its Properties sheet),
+// and the library then stays until the worker is gone.
+// The worker uses only the system's own threads, locks and condition
+// variables, nothing that keeps per-thread state in the library.
 #define TRACE_SOURCE "UiKit\\ShellFolderCache"
 #include "ShellFolderCache.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>
 
-#include <condition_variable>
 #include <deque>
 #include <map>
-#include <mutex>
-#include <thread>
 
 #include "ComObject.h"
+#include "CriticalSection.h"
 #include "NoCase.h"
 #include "ShellFolderNames.h"
 #include "FxException.h"
@@ -49,8 +53,9 @@ struct Key
 
 struct Cache
 {
-    std::mutex lock;
-    std::condition_variable wake;
+    Cache() { ::InitializeConditionVariable(&wake); }
+    fx::CCriticalSection lock;
+    CONDITION_VARIABLE wake;
     std::deque<Key> queue;
     std::map<std::wstring, std::wstring> labels; // folded root -> label
     std::map<std::wstring, std::wstring> names;  // folded folder -> display name
@@ -62,12 +67,42 @@ struct Cache
     DisplayNameFunction display = SystemDisplayName;
 };
 
+// Never destroyed: in a program that links the cache (not the library) the
+// worker may still run while the program's statics are destroyed.
 Cache &TheCache()
 {
-    static Cache *cache =
-        new Cache; // lives to the end of the process; the worker may outlast statics
+    static Cache *cache = new Cache;
     return *cache;
 }
+
+// Enters the cache's lock for a scope; Unlock and Lock let go of it and
+// take it again inside the scope (the lock is recursive, so the count must
+// stay balanced).
+class CCacheLock
+{
+  public:
+    explicit CCacheLock(Cache &c) noexcept : m_cache(c) { m_cache.lock.Lock(); }
+    ~CCacheLock()
+    {
+        if (m_held) m_cache.lock.Unlock();
+    }
+    CCacheLock(const CCacheLock &) = delete;
+    CCacheLock &operator=(const CCacheLock &) = delete;
+    void Unlock() noexcept
+    {
+        m_cache.lock.Unlock();
+        m_held = false;
+    }
+    void Lock() noexcept
+    {
+        m_cache.lock.Lock();
+        m_held = true;
+    }
+
+  private:
+    Cache &m_cache;
+    bool m_held = true;
+};
 
 std::wstring Fold(const std::wstring &s)
 {
@@ -90,28 +125,35 @@ void Worker()
             return display == SystemDisplayName ? shellNames.Lookup(folder, name)
                                                 : display(folder, name);
         };
-        std::unique_lock<std::mutex> guard(c.lock);
+        CCacheLock guard(c);
         for (;;)
         {
             if (!c.rootFilled)
             {
                 c.working = true;
                 DisplayNameFunction display = c.display;
-                guard.unlock();
+                guard.Unlock();
                 wchar_t desktop[MAX_PATH] = {};
                 ::GetWindowsDirectoryW(desktop, MAX_PATH);
                 std::wstring name;
                 displayName(display, desktop, name);
-                guard.lock();
+                guard.Lock();
                 c.rootFilled = true;
                 c.working = false;
                 continue;
             }
             if (c.queue.empty())
             {
-                if (!c.wake.wait_for(guard, std::chrono::seconds(1),
-                                     [&] { return !c.queue.empty(); }))
-                    break;
+                // Waits a second for work; a wake-up without work (spurious
+                // or a refresh) waits again for the rest of it.
+                const DWORD start = ::GetTickCount();
+                DWORD waited = 0;
+                while (c.queue.empty() && c.rootFilled && waited < 1000)
+                {
+                    ::SleepConditionVariableCS(&c.wake, c.lock.Native(), 1000 - waited);
+                    waited = ::GetTickCount() - start;
+                }
+                if (c.queue.empty() && c.rootFilled) break;
                 continue;
             }
             Key key = c.queue.front();
@@ -119,10 +161,10 @@ void Worker()
             c.working = true;
             VolumeLabelFunction volume = c.volume;
             DisplayNameFunction display = c.display;
-            guard.unlock();
+            guard.Unlock();
             std::wstring value;
             bool ok = key.volume ? volume(key.path, value) : displayName(display, key.path, value);
-            guard.lock();
+            guard.Lock();
             if (ok) (key.volume ? c.labels : c.names)[Fold(key.path)] = value;
             c.working = false;
         }
@@ -131,30 +173,47 @@ void Worker()
     catch (...)
     {
         Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, __LINE__);
-        std::lock_guard<std::mutex> guard(c.lock);
+        fx::CSingleLock guard(&c.lock);
         c.running = false;
         c.working = false;
     }
     if (SUCCEEDED(hrInit)) ::CoUninitialize();
-    fx::UnlockModule();
+}
+
+DWORD WINAPI WorkerThread(void *library) noexcept
+{
+    Worker();
+    // Nothing of the library runs after this call: it lets the library go
+    // and ends the thread in the system's code.
+    ::FreeLibraryAndExitThread(static_cast<HMODULE>(library), 0);
 }
 
 // Called with the lock held.
 void EnsureWorker(Cache &c)
 {
     if (c.running) return;
+    HMODULE library = nullptr;
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                              reinterpret_cast<LPCWSTR>(&WorkerThread), &library))
+    {
+        SetTraceLocation(TRACE_SOURCE, __LINE__);
+        LogWinErr(2, ::GetLastError(), L"GetModuleHandleEx");
+        return;
+    }
     c.running = true;
-    fx::LockModule();
-    try
+    DWORD id = 0;
+    HANDLE thread = ::CreateThread(nullptr, 0, WorkerThread, library, 0, &id);
+    if (thread)
     {
-        std::thread(Worker).detach();
+        ::CloseHandle(thread);
+        return;
     }
-    catch (...)
-    {
-        c.running = false;
-        fx::UnlockModule();
-        Trace(2, L"*** Exception *** at %hs %d", TRACE_SOURCE, __LINE__);
-    }
+    SetTraceLocation(TRACE_SOURCE, __LINE__);
+    LogWinErr(2, ::GetLastError(), L"CreateThread");
+    c.running = false;
+    // The caller runs in the library and holds it: this is not its last
+    // reference.
+    ::FreeLibrary(library);
 }
 
 void Enqueue(Cache &c, bool volume, const std::wstring &path)
@@ -164,7 +223,7 @@ void Enqueue(Cache &c, bool volume, const std::wstring &path)
     c.queued[key] = true;
     c.queue.push_back({volume, path});
     EnsureWorker(c);
-    c.wake.notify_one();
+    ::WakeConditionVariable(&c.wake);
 }
 
 } // namespace
@@ -173,7 +232,7 @@ void RegisterFolder(const std::wstring &folder)
 {
     if (folder.empty() || PathIsURLW(folder.c_str())) return;
     Cache &c = TheCache();
-    std::lock_guard<std::mutex> guard(c.lock);
+    fx::CSingleLock guard(&c.lock);
     EnsureWorker(c);
     std::wstring path = folder;
     if (path.size() > 3 && path.back() == L'\\') path.pop_back();
@@ -187,7 +246,7 @@ void RegisterFolder(const std::wstring &folder)
 bool LookupVolumeLabel(const std::wstring &root, std::wstring &label)
 {
     Cache &c = TheCache();
-    std::lock_guard<std::mutex> guard(c.lock);
+    fx::CSingleLock guard(&c.lock);
     auto it = c.labels.find(Fold(root));
     if (it == c.labels.end()) return false;
     label = it->second;
@@ -197,7 +256,7 @@ bool LookupVolumeLabel(const std::wstring &root, std::wstring &label)
 bool LookupDisplayName(const std::wstring &folder, std::wstring &name)
 {
     Cache &c = TheCache();
-    std::lock_guard<std::mutex> guard(c.lock);
+    fx::CSingleLock guard(&c.lock);
     auto it = c.names.find(Fold(folder));
     if (it == c.names.end()) return false;
     name = it->second;
@@ -207,7 +266,7 @@ bool LookupDisplayName(const std::wstring &folder, std::wstring &name)
 bool IsComplete()
 {
     Cache &c = TheCache();
-    std::lock_guard<std::mutex> guard(c.lock);
+    fx::CSingleLock guard(&c.lock);
     if (!c.rootFilled) EnsureWorker(c);
     return c.rootFilled && c.queue.empty() && !c.working;
 }
@@ -215,20 +274,20 @@ bool IsComplete()
 void Refresh()
 {
     Cache &c = TheCache();
-    std::lock_guard<std::mutex> guard(c.lock);
+    fx::CSingleLock guard(&c.lock);
     c.queue.clear();
     c.labels.clear();
     c.names.clear();
     c.queued.clear();
     c.rootFilled = false;
     EnsureWorker(c);
-    c.wake.notify_one();
+    ::WakeConditionVariable(&c.wake);
 }
 
 void SetGatherSeams(VolumeLabelFunction volume, DisplayNameFunction display)
 {
     Cache &c = TheCache();
-    std::lock_guard<std::mutex> guard(c.lock);
+    fx::CSingleLock guard(&c.lock);
     c.volume = volume ? volume : SystemVolumeLabel;
     c.display = display ? display : SystemDisplayName;
 }

@@ -136,6 +136,21 @@ TEST_F(DisplayPrefsTest, ActionPageStoresAChangeOnceAndKeystrokesNothing)
     if (ole) ::OleUninitialize();
 }
 
+// The folder cache is gathered anew only for settings that differ from
+// those in force: storing the same ones again starts no worker.
+TEST_F(DisplayPrefsTest, SameSettingsAgainRefreshNothing)
+{
+    SetShellDisplayPrefs({true, false});
+    EXPECT_EQ(g_refreshes, 0);
+    SetShellDisplayPrefs({true, true});
+    EXPECT_EQ(g_refreshes, 1);
+    SetShellDisplayPrefs({true, true});
+    SetShellDisplayPrefs(GetShellDisplayPrefs());
+    EXPECT_EQ(g_refreshes, 1);
+    SetShellDisplayPrefs({false, true});
+    EXPECT_EQ(g_refreshes, 2);
+}
+
 TEST_F(DisplayPrefsTest, PreferencesPageLeftUnchangedStoresNothing)
 {
     CTaskelPreferences first;
