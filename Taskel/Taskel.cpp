@@ -94,6 +94,8 @@ void RunEditorEntry(HWND owner, LPCWSTR params, bool forceExtension, EditorFlow 
         });
         SaveDisplayPreferences();
     });
+    // The caller (the launcher) may end as soon as this returns.
+    FlushTrace();
 }
 } // namespace
 
@@ -117,6 +119,7 @@ extern "C" void WINAPI RunCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
                         });
         });
     });
+    FlushTrace();
 }
 
 extern "C" void WINAPI EditCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)

@@ -126,10 +126,11 @@ inline void SetTraceLocation(const TraceSite &site)
 void TraceException(DWORD level, const fx::CException &e, const char *sourcePath, int line);
 
 // The module that carries this copy leaves the process (DllMain's process
-// detach; the copy's own static clean-up calls it too): closes the held file,
-// waits for a close callback that already runs, frees the thread-local
-// location slots; later lines are written without holding the file.
+// detach; the copy's own static clean-up calls it too): closes the held file
+// and frees the thread-local location slots, waiting for nothing; later
+// lines are written with one attempt, without holding the file.
 void TraceProcessDetach();
+
 
 // Start-up and configuration.
 DWORD StartTracing(BOOL truncate = FALSE, LPCTSTR fileName = nullptr, DWORD level = 0);
@@ -155,4 +156,11 @@ enum : size_t
 {
     TRACE_FILE_NAME_CHARS = 520,
     TRACE_LINE_CHARS = 8192,
+    TRACE_FLUSH_MS = 2000, // what FlushTrace and StopTracing wait at most
 };
+
+// Waits until every line traced so far is in its file (a worker thread
+// writes them while the file is held by another program or on a network
+// drive), at most `timeoutMs`; TRUE when all are. Entry points call it
+// before they return to a process that may end; StopTracing does too.
+BOOL FlushTrace(DWORD timeoutMs = TRACE_FLUSH_MS);

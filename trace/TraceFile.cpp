@@ -1,12 +1,24 @@
-// The file writer: opens the log with sharing-violation retries, appends a
-// line in the ANSI code page, and keeps the file open in held mode until
-// 100 ms after the last held line (a one-shot thread-pool wait on a
-// semaphore that is never released, or a thread timer).
+// The file writer: takes the backlog of traced lines and appends them to
+// their log file in the ANSI code page, opening it with sharing-violation
+// retries, and keeps the file open in held mode until 100 ms after the last
+// held line.
+//
+// No file work happens under the trace lock. The thread whose line finds
+// the writer free writes the backlog itself; a thread that finds it busy
+// leaves its line to the writing thread, which looks again before it goes.
+// In the wide build (the libraries that run inside the shell), a thread
+// never waits on the file: when another program holds the log, or the log
+// is on a network drive that may not answer, the backlog goes to a thread
+// pool worker, and the held file's close is a thread pool timer. Both hold
+// a reference on the module while they are pending and let go of it only
+// when their callback returns (FreeLibraryWhenCallbackReturns), so no
+// callback runs into an unloaded module.
 #include "TraceInternal.h"
 
 #include "CriticalSection.h"
 #include "UniqueHandle.h"
 
+#include <new>
 #include <string>
 
 namespace tracelog
@@ -14,6 +26,41 @@ namespace tracelog
 
 namespace
 {
+// Lines waiting for the writer, with the file they go to: the name in force
+// when they were traced, so lines traced before a restart on another file
+// still go to the old one. Consecutive lines of one mode merge.
+struct BacklogPiece
+{
+    PieceKind kind = PieceKind::Text;
+    bool held = false;
+    bool slow = false; // the file is on a network drive: written by a worker thread
+    tstring file;
+    tstring text;
+};
+
+// Guarded by the trace lock.
+struct Backlog
+{
+    std::vector<BacklogPiece> pieces;
+    size_t chars = 0;
+    bool workerPending = false; // a worker thread owns the backlog until it is empty
+};
+
+// Never destroyed: lines traced from other modules' or objects' destructors
+// at the end must not meet a destroyed vector. Its memory is given back at
+// unload, after which lines no longer go through it.
+Backlog &TheBacklog() noexcept
+{
+    alignas(Backlog) static unsigned char storage[sizeof(Backlog)];
+    static Backlog *backlog = new (storage) Backlog;
+    return *backlog;
+}
+
+bool Unloading() noexcept
+{
+    return g_state.unloading != 0;
+}
+
 HANDLE OpenOnce(LPCTSTR name, DWORD share, bool writeThrough) noexcept
 {
     DWORD flags = FILE_ATTRIBUTE_NORMAL | (writeThrough ? FILE_FLAG_WRITE_THROUGH : 0);
@@ -21,22 +68,34 @@ HANDLE OpenOnce(LPCTSTR name, DWORD share, bool writeThrough) noexcept
                       nullptr);
 }
 
+enum class Opened
+{
+    Yes,
+    No,       // gave up: the line is lost
+    Contended // another handle holds the file and this thread may not wait
+};
+
 // Opens the log for appending. Another writer holding the file without read
-// sharing makes us wait: 50 more tries sharing reads, then 20 sharing writes
-// too, 20 ms apart. Anything else gives up at once.
-HANDLE OpenLog(LPCTSTR name, bool writeThrough, bool &writeShared) noexcept
+// sharing makes us wait when `mayWait`: 50 more tries sharing reads, then 20
+// sharing writes too, 20 ms apart. Anything else gives up at once.
+Opened OpenLog(LPCTSTR name, bool writeThrough, bool mayWait, HANDLE &out,
+               bool &writeShared) noexcept
 {
     writeShared = false;
-    HANDLE h = OpenOnce(name, FILE_SHARE_READ, writeThrough);
-    for (DWORD i = 0; h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION; ++i)
+    out = OpenOnce(name, FILE_SHARE_READ, writeThrough);
+    if (out != INVALID_HANDLE_VALUE) return Opened::Yes;
+    if (GetLastError() != ERROR_SHARING_VIOLATION || Unloading()) return Opened::No;
+    if (!mayWait) return Opened::Contended;
+    for (DWORD i = 0; i < OPEN_RETRIES_READ_SHARE + OPEN_RETRIES_READ_WRITE_SHARE; ++i)
     {
-        if (i == OPEN_RETRIES_READ_SHARE + OPEN_RETRIES_READ_WRITE_SHARE) break;
         writeShared = i >= OPEN_RETRIES_READ_SHARE;
         Sleep(OPEN_RETRY_DELAY_MS);
-        h = OpenOnce(name, writeShared ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ,
-                     writeThrough);
+        out = OpenOnce(name, writeShared ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ,
+                       writeThrough);
+        if (out != INVALID_HANDLE_VALUE) return Opened::Yes;
+        if (GetLastError() != ERROR_SHARING_VIOLATION || Unloading()) break;
     }
-    return h;
+    return Opened::No;
 }
 
 bool WriteAtEnd(HANDLE h, bool seek, LPCTSTR text, size_t length) noexcept
@@ -46,7 +105,7 @@ bool WriteAtEnd(HANDLE h, bool seek, LPCTSTR text, size_t length) noexcept
         return false;
     DWORD written = 0;
 #ifdef UNICODE
-    // The converted copy lives on the stack unless the line needs more room.
+    // The converted copy lives on the stack unless the text needs more room.
     // Plain ASCII, what nearly every line is, has the same bytes in every
     // ANSI code page: copied without asking the code page.
     char small[4096];
@@ -59,9 +118,10 @@ bool WriteAtEnd(HANDLE h, bool seek, LPCTSTR text, size_t length) noexcept
             return length == 0 ||
                    WriteFile(h, small, static_cast<DWORD>(length), &written, nullptr) != FALSE;
     }
-    int n = length ? WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), small,
-                                         sizeof small, nullptr, nullptr)
-                   : 0;
+    int n = length && length <= sizeof small
+                ? WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), small,
+                                      sizeof small, nullptr, nullptr)
+                : 0;
     if (n > 0) return WriteFile(h, small, static_cast<DWORD>(n), &written, nullptr) != FALSE;
     if (length == 0) return true;
     n = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr,
@@ -84,29 +144,6 @@ bool WriteAtEnd(HANDLE h, bool seek, LPCTSTR text, size_t length) noexcept
 #endif
 }
 
-void CancelPendingClose() noexcept
-{
-    TraceState &s = g_state;
-    ++s.closeGeneration;
-    if (s.closeWait)
-    {
-        // Non-blocking: a callback already running waits for the lock we
-        // hold and then sees that its generation is stale. It counts itself
-        // out when it ends; a wait that will never call back is counted out
-        // here.
-        if (UnregisterWait(s.closeWait) || GetLastError() != ERROR_IO_PENDING)
-            InterlockedDecrement(&s.closesInFlight);
-        s.closeWait = nullptr;
-    }
-    if (s.closeTimer)
-    {
-        KillTimer(nullptr, s.closeTimer);
-        s.closeTimer = 0;
-    }
-}
-
-bool ArmClose(DWORD delay) noexcept;
-
 // True while the process ends (ExitProcess detaching the modules), when no
 // other thread runs any more.
 bool ProcessEnding() noexcept
@@ -117,82 +154,467 @@ bool ProcessEnding() noexcept
     return proc && reinterpret_cast<Query>(reinterpret_cast<void (*)()>(proc))();
 }
 
-// Runs when the held file has been idle for a while: closes it, or waits on
-// for the rest of the 100 ms when a later held line came in meanwhile.
-void HeldFileIdle(DWORD generation) noexcept
+// Writer lock held.
+void CloseHeldHandle() noexcept
 {
-    fx::CSingleLock lock(TraceLock());
-    fx::LastErrorKeeper lastError;
     TraceState &s = g_state;
-    if (generation != s.closeGeneration) return;
-    CancelPendingClose();
-    DWORD idle = GetTickCount() - s.lastHeldTick;
-    if (s.heldFile != INVALID_HANDLE_VALUE && idle < HELD_CLOSE_DELAY_MS &&
-        ArmClose(HELD_CLOSE_DELAY_MS - idle))
-        return;
     if (s.heldFile != INVALID_HANDLE_VALUE) CloseHandle(s.heldFile);
     s.heldFile = INVALID_HANDLE_VALUE;
 }
 
 #ifdef UNICODE
-void CALLBACK CloseWaitCallback(PVOID context, BOOLEAN) noexcept
+// A reference on the module carrying this code, for a callback that may run
+// after its last other user let go of it.
+HMODULE TakeModuleReference() noexcept
 {
-    HeldFileIdle(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(context)));
-    InterlockedDecrement(&g_state.closesInFlight); // last: the unload may go on now
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCWSTR>(&TakeModuleReference), &module))
+        return nullptr;
+    return module;
 }
-#endif
 
-void CALLBACK CloseTimerProc(HWND, UINT, UINT_PTR, DWORD) noexcept
+void SetTimerDue(PTP_TIMER timer, DWORD delayMs) noexcept
 {
-    HeldFileIdle(g_state.closeGeneration);
+    ULARGE_INTEGER relative;
+    relative.QuadPart = static_cast<ULONGLONG>(-static_cast<LONGLONG>(delayMs) * 10000);
+    FILETIME due;
+    due.dwLowDateTime = relative.LowPart;
+    due.dwHighDateTime = relative.HighPart;
+    SetThreadpoolTimer(timer, &due, 0, 0);
 }
 
-// Schedules HeldFileIdle after `delay` ms: a one-shot thread-pool wait on
-// the close event (wide build), or a thread timer served by the message loop
-// of the writing thread.
+void CALLBACK CloseTimerCallback(PTP_CALLBACK_INSTANCE instance, PVOID, PTP_TIMER timer) noexcept
+{
+    HMODULE module = nullptr;
+    {
+        fx::CSingleLock writer(WriterLock());
+        fx::LastErrorKeeper lastError;
+        TraceState &s = g_state;
+        DWORD idle = GetTickCount() - s.lastHeldTick;
+        if (s.heldFile != INVALID_HANDLE_VALUE && idle < HELD_CLOSE_DELAY_MS && !Unloading())
+        {
+            // A later held line came in: wait on for the rest of the 100 ms,
+            // keeping the reference.
+            SetTimerDue(timer, HELD_CLOSE_DELAY_MS - idle);
+            return;
+        }
+        CloseHeldHandle();
+        s.closeArmed = false;
+        module = s.closeModule;
+        s.closeModule = nullptr;
+    }
+    // Lines that came in while this callback held the writer.
+    DrainBacklog();
+    if (module) FreeLibraryWhenCallbackReturns(instance, module);
+}
+
+// Schedules the close of the held file `delay` ms from now. Writer lock held.
 bool ArmClose(DWORD delay) noexcept
 {
     TraceState &s = g_state;
-#ifdef UNICODE
-    if (s.closeEvent)
+    if (!s.closeTimerObject)
+        s.closeTimerObject = CreateThreadpoolTimer(CloseTimerCallback, nullptr, nullptr);
+    if (!s.closeTimerObject) return false;
+    s.closeModule = TakeModuleReference();
+    if (!s.closeModule) return false;
+    s.closeArmed = true;
+    SetTimerDue(s.closeTimerObject, delay);
+    return true;
+}
+#else
+bool ArmClose(DWORD delay) noexcept;
+
+// A thread timer runs on the thread that set it, and only that thread can
+// kill it: the timer kills its own id first thing, and a timer that is no
+// longer the current one (re-armed on another thread) does nothing more.
+void CALLBACK CloseTimerProc(HWND, UINT, UINT_PTR id, DWORD) noexcept
+{
+    KillTimer(nullptr, id);
     {
-        PVOID context = reinterpret_cast<PVOID>(static_cast<UINT_PTR>(s.closeGeneration));
-        InterlockedIncrement(&s.closesInFlight);
-        if (RegisterWaitForSingleObject(&s.closeWait, s.closeEvent, CloseWaitCallback, context,
-                                        delay, WT_EXECUTEONLYONCE | WT_EXECUTELONGFUNCTION))
-            return true;
-        InterlockedDecrement(&s.closesInFlight);
-        s.closeWait = nullptr;
+        fx::CSingleLock writer(WriterLock());
+        fx::LastErrorKeeper lastError;
+        TraceState &s = g_state;
+        if (id != s.closeTimer || s.closeTimerThread != GetCurrentThreadId()) return;
+        s.closeTimer = 0;
+        s.closeArmed = false;
+        DWORD idle = GetTickCount() - s.lastHeldTick;
+        if (s.heldFile != INVALID_HANDLE_VALUE && idle < HELD_CLOSE_DELAY_MS &&
+            ArmClose(HELD_CLOSE_DELAY_MS - idle))
+            return;
+        CloseHeldHandle();
+    }
+    DrainBacklog();
+}
+
+// The narrow build runs in the launcher alone: a thread timer served by the
+// message loop of the writing thread.
+bool ArmClose(DWORD delay) noexcept
+{
+    TraceState &s = g_state;
+    s.closeTimer = SetTimer(nullptr, 0, delay, CloseTimerProc);
+    if (!s.closeTimer) return false;
+    s.closeTimerThread = GetCurrentThreadId();
+    s.closeArmTick = GetTickCount();
+    s.closeArmed = true;
+    return true;
+}
+#endif
+
+// Whether the armed close will still come. A thread timer of a thread that
+// no longer serves its messages (or has ended) never fires; one a second
+// overdue is taken as lost and armed again.
+bool CloseStillComing() noexcept
+{
+    TraceState &s = g_state;
+    if (!s.closeArmed) return false;
+#ifndef UNICODE
+    if (s.closeTimerThread != GetCurrentThreadId() &&
+        GetTickCount() - s.closeArmTick > HELD_CLOSE_DELAY_MS + 1000)
+    {
+        s.closeArmed = false;
+        s.closeTimer = 0;
+        return false;
     }
 #endif
-    s.closeTimer = SetTimer(nullptr, 0, delay, CloseTimerProc);
-    return s.closeTimer != 0;
+    return true;
+}
+
+enum class Written
+{
+    Done,
+    HandOver // this thread may not wait for the file: a worker writes it
+};
+
+// Writes one piece of the backlog. Writer lock held.
+Written WritePiece(const BacklogPiece &piece, bool mayWait) noexcept
+{
+    TraceState &s = g_state;
+    if (piece.kind == PieceKind::CloseHeld)
+    {
+        CloseHeldHandle();
+        return Written::Done;
+    }
+    if (piece.slow && Unloading()) return Written::Done; // a network wait under the loader lock
+    if (piece.slow && !mayWait) return Written::HandOver;
+    if (piece.kind == PieceKind::Truncate)
+    {
+        CloseHeldHandle();
+        fx::unique_file file(CreateFile(piece.file.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                        FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+        return Written::Done;
+    }
+
+    const bool held = piece.held && !Unloading();
+    if (!held || _tcscmp(piece.file.c_str(), s.heldName) != 0) CloseHeldHandle();
+    if (!held)
+    {
+        HANDLE h = INVALID_HANDLE_VALUE;
+        bool writeShared = false;
+        Opened opened = OpenLog(piece.file.c_str(), true, mayWait, h, writeShared);
+        if (opened == Opened::Contended) return Written::HandOver;
+        fx::unique_file file(h);
+        if (file) WriteAtEnd(file.get(), true, piece.text.data(), piece.text.size());
+        return Written::Done;
+    }
+
+    bool reused = s.heldFile != INVALID_HANDLE_VALUE;
+    if (!reused)
+    {
+        Opened opened =
+            OpenLog(piece.file.c_str(), false, mayWait, s.heldFile, s.heldWriteShared);
+        if (opened == Opened::Contended) return Written::HandOver;
+        if (opened == Opened::No) return Written::Done;
+        CopyText(s.heldName, TRACE_FILE_NAME_CHARS, piece.file.c_str());
+    }
+    // A held handle that shares no writing stays at the end of the file once
+    // it got there, so only its first write needs the seek.
+    WriteAtEnd(s.heldFile, !reused || s.heldWriteShared, piece.text.data(), piece.text.size());
+    s.lastHeldTick = GetTickCount();
+    // A close already pending re-checks the idle time when it runs, so a
+    // burst re-arms it about once per 100 ms instead of once per line.
+    if (CloseStillComing()) return Written::Done;
+    if (!ArmClose(HELD_CLOSE_DELAY_MS)) CloseHeldHandle();
+    return Written::Done;
+}
+
+#ifdef UNICODE
+void CALLBACK WorkerCallback(PTP_CALLBACK_INSTANCE instance, PVOID context) noexcept;
+#endif
+
+// Hands the backlog to a worker thread. Trace lock held. False when no
+// worker could be started.
+bool StartWorker() noexcept
+{
+#ifdef UNICODE
+    Backlog &b = TheBacklog();
+    if (b.workerPending) return true;
+    if (Unloading()) return false;
+    HMODULE module = TakeModuleReference();
+    if (!module) return false;
+    if (!TrySubmitThreadpoolCallback(WorkerCallback, module, nullptr))
+    {
+        FreeLibrary(module);
+        return false;
+    }
+    b.workerPending = true;
+    return true;
+#else
+    return false;
+#endif
+}
+
+// Writes the backlog until it is empty, or until a piece this thread may not
+// wait for went to a worker (true). Writer lock held.
+bool WriteBacklog(bool mayWait) noexcept
+{
+    Backlog &b = TheBacklog();
+    for (;;)
+    {
+        std::vector<BacklogPiece> batch;
+        {
+            fx::CSingleLock lock(TraceLock());
+            if (b.pieces.empty()) return false;
+            batch.swap(b.pieces);
+            b.chars = 0;
+        }
+        for (size_t i = 0; i < batch.size(); ++i)
+        {
+            if (WritePiece(batch[i], mayWait) == Written::Done) continue;
+            fx::CSingleLock lock(TraceLock());
+            try
+            {
+                // Back in front of what came in meanwhile, for the worker.
+                for (size_t j = i; j < batch.size(); ++j)
+                    b.chars += batch[j].text.size();
+                b.pieces.insert(b.pieces.begin(), std::make_move_iterator(batch.begin() + i),
+                                std::make_move_iterator(batch.end()));
+            }
+            catch (...)
+            {
+                return true;
+            }
+            if (StartWorker()) return true;
+            // No worker: this thread waits after all.
+            mayWait = true;
+            batch.clear();
+            break;
+        }
+    }
+}
+
+#ifdef UNICODE
+void CALLBACK WorkerCallback(PTP_CALLBACK_INSTANCE instance, PVOID context) noexcept
+{
+    Backlog &b = TheBacklog();
+    fx::LastErrorKeeper lastError;
+    for (;;)
+    {
+        {
+            fx::CSingleLock writer(WriterLock());
+            WriteBacklog(true);
+        }
+        fx::CSingleLock lock(TraceLock());
+        if (b.pieces.empty() || Unloading())
+        {
+            b.workerPending = false;
+            break;
+        }
+    }
+    FreeLibraryWhenCallbackReturns(instance, static_cast<HMODULE>(context));
+}
+#endif
+} // namespace
+
+bool IsSlowLogFile(LPCTSTR name) noexcept
+{
+#ifdef UNICODE
+    if (!name || !name[0]) return false;
+    TCHAR full[MAX_PATH];
+    DWORD n = GetFullPathName(name, MAX_PATH, full, nullptr);
+    if (n == 0 || n >= MAX_PATH) return false;
+    // "\\server\share\..." and "\\?\UNC\server\share\..." are shares.
+    if (full[0] == _T('\\') && full[1] == _T('\\'))
+    {
+        if (full[2] != _T('?') && full[2] != _T('.')) return true;
+        return _tcsnicmp(full, _T("\\\\?\\UNC\\"), 8) == 0;
+    }
+    if (full[1] != _T(':')) return false;
+    TCHAR root[4] = {full[0], _T(':'), _T('\\'), 0};
+    return GetDriveType(root) == DRIVE_REMOTE;
+#else
+    (void)name;
+    return false;
+#endif
+}
+
+namespace
+{
+// A line traced while the module leaves: written at once with one attempt
+// and no held file, or lost, and nothing allocated. Trace lock held.
+void WriteNowAtUnload(LPCTSTR text, size_t length) noexcept
+{
+    TraceState &s = g_state;
+    fx::CCriticalSection *writer = WriterLock();
+    if (writer && !writer->TryLock()) return;
+    CloseHeldHandle();
+    if (text && !s.slowFile)
+    {
+        fx::unique_file file(OpenOnce(s.fileName, FILE_SHARE_READ, true));
+        if (file) WriteAtEnd(file.get(), true, text, length);
+    }
+    if (writer) writer->Unlock();
+}
+
+// Whether this thread holds the trace lock (a caller tracing under it):
+// the backlog then waits for the next line traced outside it.
+bool TraceLockHeldHere() noexcept
+{
+    fx::CCriticalSection *lock = TraceLock();
+    return lock && static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(
+                       lock->Native()->OwningThread)) == GetCurrentThreadId();
 }
 } // namespace
 
+void QueueTraceText(LPCTSTR text, size_t length, bool held) noexcept
+{
+    TraceState &s = g_state;
+    if (!s.fileName[0]) return;
+    if (Unloading()) return WriteNowAtUnload(text, length);
+    Backlog &b = TheBacklog();
+    if (b.chars + length > BACKLOG_MAX_CHARS) return;
+    try
+    {
+        if (!b.pieces.empty())
+        {
+            BacklogPiece &last = b.pieces.back();
+            if (last.kind == PieceKind::Text && last.held == held && last.file == s.fileName)
+            {
+                last.text.append(text, length);
+                b.chars += length;
+                return;
+            }
+        }
+        BacklogPiece piece;
+        piece.held = held;
+        piece.slow = s.slowFile;
+        piece.file = s.fileName;
+        piece.text.assign(text, length);
+        b.pieces.push_back(std::move(piece));
+        b.chars += length;
+    }
+    catch (...)
+    {
+    }
+}
+
+void QueueFileStep(PieceKind kind) noexcept
+{
+    TraceState &s = g_state;
+    if (Unloading())
+    {
+        if (kind == PieceKind::CloseHeld) WriteNowAtUnload(nullptr, 0);
+        return;
+    }
+    try
+    {
+        BacklogPiece piece;
+        piece.kind = kind;
+        piece.slow = s.slowFile;
+        piece.file = s.fileName;
+        TheBacklog().pieces.push_back(std::move(piece));
+    }
+    catch (...)
+    {
+    }
+}
+
+void DrainBacklog() noexcept
+{
+    Backlog &b = TheBacklog();
+    fx::CCriticalSection *writer = WriterLock();
+    if (!writer || Unloading() || TraceLockHeldHere()) return;
+    for (;;)
+    {
+        {
+            fx::CSingleLock lock(TraceLock());
+            if (b.pieces.empty() || b.workerPending) return;
+        }
+        // A thread that holds the writer looks at the backlog again after
+        // it lets go, so a line left here is written by it.
+        if (!writer->TryLock()) return;
+        bool handedOver = WriteBacklog(false);
+        writer->Unlock();
+        if (handedOver) return;
+    }
+}
+
+bool FlushBacklog(DWORD timeoutMs) noexcept
+{
+    Backlog &b = TheBacklog();
+    const DWORD start = GetTickCount();
+    for (;;)
+    {
+        if (Unloading() || TraceLockHeldHere()) return false;
+        DrainBacklog();
+        {
+            fx::CSingleLock lock(TraceLock());
+            if (b.pieces.empty() && !b.workerPending) break;
+        }
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(5);
+    }
+    // A writer still busy with the last piece.
+    fx::CCriticalSection *writer = WriterLock();
+    for (;;)
+    {
+        if (!writer || writer->TryLock()) break;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(5);
+    }
+    writer->Unlock();
+    return true;
+}
+
 void CloseHeldFile() noexcept
 {
-    fx::CSingleLock lock(TraceLock());
+    fx::CSingleLock writer(WriterLock());
     fx::LastErrorKeeper lastError;
-    TraceState &s = g_state;
-    CancelPendingClose();
-    if (s.heldFile != INVALID_HANDLE_VALUE) CloseHandle(s.heldFile);
-    s.heldFile = INVALID_HANDLE_VALUE;
+    CloseHeldHandle();
 }
 
 void ReleaseAtUnload() noexcept
 {
     TraceState &s = g_state;
+    InterlockedExchange(&s.unloading, 1);
+    const bool ending = ProcessEnding();
+    // At process end a writer may have been stopped holding its lock; the
+    // ending process closes the handle then.
+    fx::CCriticalSection *writer = WriterLock();
+    if (writer && writer->TryLock())
     {
-        fx::CSingleLock lock(TraceLock());
-        s.unloading = true;
-        CloseHeldFile();
+        CloseHeldHandle();
+        // An armed close holds a reference on the module, so it is only
+        // still armed when the process ends: its timer is left to the end.
+        if (!s.closeArmed && !ending && s.closeTimerObject)
+        {
+#ifdef UNICODE
+            CloseThreadpoolTimer(s.closeTimerObject);
+#endif
+            s.closeTimerObject = nullptr;
+        }
+        writer->Unlock();
     }
-    // A callback that already started needs the lock we just left; it is
-    // short. At process end the pool's threads are gone and nothing runs.
-    if (!ProcessEnding())
-        for (int waited = 0; s.closesInFlight > 0 && waited < 1000; ++waited)
-            Sleep(1);
+    // Lines no longer go through the backlog: its memory goes back now.
+    fx::CCriticalSection *lock = TraceLock();
+    if (lock && lock->TryLock())
+    {
+        Backlog &b = TheBacklog();
+        std::vector<BacklogPiece>().swap(b.pieces);
+        b.chars = 0;
+        lock->Unlock();
+    }
     if (s.slotsTried)
     {
         if (s.pathSlot != TLS_OUT_OF_INDEXES) TlsFree(s.pathSlot);
@@ -201,51 +623,6 @@ void ReleaseAtUnload() noexcept
     // Marked as tried and unavailable: nothing allocates or uses them again.
     s.pathSlot = s.lineSlot = TLS_OUT_OF_INDEXES;
     s.slotsTried = true;
-}
-
-void WriteTraceText(LPCTSTR text, size_t length, bool held) noexcept
-{
-    fx::CSingleLock lock(TraceLock());
-    fx::LastErrorKeeper lastError;
-    TraceState &s = g_state;
-    if (!s.fileName[0]) return;
-
-    if (!held)
-    {
-        CloseHeldFile();
-        bool writeShared = false;
-        fx::unique_file file(OpenLog(s.fileName, true, writeShared));
-        if (file) WriteAtEnd(file.get(), true, text, length);
-        return;
-    }
-
-    if (s.unloading)
-    {
-        // No close may be armed once the module is leaving.
-        bool writeShared = false;
-        fx::unique_file file(OpenLog(s.fileName, true, writeShared));
-        if (file) WriteAtEnd(file.get(), true, text, length);
-        return;
-    }
-
-    bool reused = s.heldFile != INVALID_HANDLE_VALUE;
-    if (!reused)
-    {
-        s.heldFile = OpenLog(s.fileName, false, s.heldWriteShared);
-        if (s.heldFile == INVALID_HANDLE_VALUE) return;
-    }
-    // A held handle that shares no writing stays at the end of the file once
-    // it got there, so only its first line needs the seek.
-    WriteAtEnd(s.heldFile, !reused || s.heldWriteShared, text, length);
-    s.lastHeldTick = GetTickCount();
-    // A close already pending re-checks the idle time when it runs, so a
-    // burst re-arms it about once per 100 ms instead of once per line.
-    if (s.closeWait || s.closeTimer) return;
-    if (!ArmClose(HELD_CLOSE_DELAY_MS))
-    {
-        CloseHandle(s.heldFile);
-        s.heldFile = INVALID_HANDLE_VALUE;
-    }
 }
 
 } // namespace tracelog

@@ -26,33 +26,60 @@ enum : DWORD
     OPEN_RETRY_DELAY_MS = 20,
     HELD_CLOSE_DELAY_MS = 100,
     ELAPSED_MAX_DEPTH = 99,
+    // Characters the backlog may hold while its writer waits (a log file
+    // that another program holds, or one on a slow share); later lines are
+    // dropped until it is written.
+    BACKLOG_MAX_CHARS = 1024 * 1024,
 };
 
-// Process-wide state of this copy of the trace log. Guarded by the trace lock.
+// What the writer does with one piece of the backlog.
+enum class PieceKind
+{
+    Text,      // append the text; `held` keeps the file open afterwards
+    Truncate,  // empty the file (StartTracing with truncate)
+    CloseHeld, // let go of the held file
+};
+
+// Process-wide state of this copy of the trace log. The configuration is
+// guarded by the trace lock, which is only ever held for memory work. The
+// file handle and its pending close belong to the writer and are guarded by
+// the writer lock; no file is opened or written under the trace lock. Plain
+// data only, so that it is set up before any constructor runs and still
+// there after the last destructor.
 struct TraceState
 {
+    // Guarded by the trace lock.
     DWORD level = 0;
     TCHAR fileName[TRACE_FILE_NAME_CHARS] = {};
-    HANDLE heldFile = INVALID_HANDLE_VALUE;
-    bool heldWriteShared = false;     // held handle was opened sharing writes
-    HANDLE closeWait = nullptr;       // pending thread-pool wait
-    UINT_PTR closeTimer = 0;          // pending thread timer (fallback)
-    DWORD closeGeneration = 0;        // tells a stale close callback from the current one
-    DWORD lastHeldTick = 0;           // tick of the last held-mode write
-    HANDLE closeEvent = nullptr;      // semaphore that is never released
-    volatile LONG closesInFlight = 0; // armed close waits whose callback may still run
-    bool unloading = false;           // the module is leaving: no held file, no new wait
+    bool slowFile = false; // fileName is on a network drive or share
     DWORD pathSlot = 0;
     DWORD lineSlot = 0;
     bool slotsTried = false;
     LONGLONG stampFrequency = 0; // 0 = not read yet, -1 = no counter
     TCHAR restartText[TRACE_LINE_CHARS / 8] = {};
+    // Set first thing at unload: no retries, no worker, no armed close.
+    volatile LONG unloading = 0;
+
+    // Guarded by the writer lock.
+    HANDLE heldFile = INVALID_HANDLE_VALUE;
+    TCHAR heldName[TRACE_FILE_NAME_CHARS] = {}; // the file heldFile has open
+    bool heldWriteShared = false;               // held handle was opened sharing writes
+    DWORD lastHeldTick = 0;                     // tick of the last held-mode write
+    bool closeArmed = false;                    // a close of the held file is scheduled
+    HMODULE closeModule = nullptr; // reference the armed pool timer holds (wide build)
+    PTP_TIMER closeTimerObject = nullptr;
+    UINT_PTR closeTimer = 0;    // thread timer of the narrow build
+    DWORD closeTimerThread = 0; // the thread that set it, the only one that may kill it
+    DWORD closeArmTick = 0;
 };
 extern TraceState g_state;
 
 // The module's recursive trace lock; null before static initialisation and
 // after unload, when the operations run without locking.
 fx::CCriticalSection *TraceLock() noexcept;
+// The lock of the file writer, taken after the trace lock is left (or with
+// the trace lock taken inside it, never the other way round).
+fx::CCriticalSection *WriterLock() noexcept;
 
 // Level word rules.
 inline DWORD LineLevelWord(DWORD line, DWORD configured) noexcept
@@ -103,15 +130,30 @@ size_t FormatElapsedPrefix(TCHAR *out, size_t count, DWORD level, ElapsedState &
 size_t ElapsedPrefixNow(TCHAR *out, size_t count, DWORD level) noexcept;
 ElapsedState &ModuleElapsedState() noexcept;
 
-// File writer: appends `length` characters of `text`; `held` keeps the file
-// open for the next held line. Never fails its caller.
-void WriteTraceText(LPCTSTR text, size_t length, bool held) noexcept;
-// Closes the held file handle and cancels its pending close.
+// The file writer. QueueTraceText adds a line for the current file to the
+// backlog (call with the trace lock held); QueueFileStep adds a truncation
+// or the release of the held file. DrainBacklog writes the backlog on the
+// calling thread (call without the trace lock), unless another thread is
+// writing it, which then writes the new lines too. In the wide build a
+// thread that meets a file another program holds, or a file on a network
+// drive, hands the backlog to a worker thread instead of waiting: a trace
+// call costs the calling thread a local write at most. Never fails its
+// caller.
+void QueueTraceText(LPCTSTR text, size_t length, bool held) noexcept;
+void QueueFileStep(PieceKind kind) noexcept;
+void DrainBacklog() noexcept;
+// Waits until the backlog is written and the worker is done, at most
+// `timeoutMs`; true when it is. The held file stays held.
+bool FlushBacklog(DWORD timeoutMs) noexcept;
+// Lets go of the held file now (on the calling thread).
 void CloseHeldFile() noexcept;
-// The module leaves the process: closes the held file, waits (bounded) for
-// a close callback that is already running, so it never meets a deleted
-// lock or unmapped code, and frees the thread-local location slots. Later
-// lines are written in normal mode. Call without holding the trace lock.
+// Whether a log file name is on a network drive or share (wide build).
+bool IsSlowLogFile(LPCTSTR name) noexcept;
+// The module leaves the process, under the loader lock: closes the held
+// file unless a writer holds it, and frees the thread-local location slots.
+// Waits for nothing: a pending close or worker holds a reference on the
+// module, so the module only leaves with one pending when the process
+// ends. Later lines are written with one attempt and no held file.
 void ReleaseAtUnload() noexcept;
 
 // Date/time tokens of log file names.

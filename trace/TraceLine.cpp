@@ -16,7 +16,8 @@ TraceState g_state;
 
 namespace
 {
-fx::CCriticalSection *g_lock = nullptr; // zero before any constructor runs
+fx::CCriticalSection *g_lock = nullptr;   // zero before any constructor runs
+fx::CCriticalSection *g_writer = nullptr; // the same
 
 // Appends to a buffer of `count` characters, cut at count - 1 and always
 // terminated: the prefixes of every line are put together with it instead
@@ -60,20 +61,26 @@ class LineText
     size_t m_n = 0;
 };
 
-// Creates the trace lock at static initialisation and deletes it at unload,
-// after the pending close of the held file is done with it.
+// Creates the trace and writer locks at static initialisation and deletes
+// them at unload; lines traced later go to the file without locking.
 class CTraceLockOwner
 {
   public:
-    CTraceLockOwner() noexcept { g_lock = &m_lock; }
+    CTraceLockOwner() noexcept
+    {
+        g_lock = &m_lock;
+        g_writer = &m_writer;
+    }
     ~CTraceLockOwner()
     {
         ReleaseAtUnload();
+        g_writer = nullptr;
         g_lock = nullptr;
     }
 
   private:
     fx::CCriticalSection m_lock;
+    fx::CCriticalSection m_writer;
 };
 CTraceLockOwner g_lockOwner;
 
@@ -143,6 +150,11 @@ size_t DateTimeText(TCHAR *out, size_t count, const SYSTEMTIME &t) noexcept
 fx::CCriticalSection *TraceLock() noexcept
 {
     return g_lock;
+}
+
+fx::CCriticalSection *WriterLock() noexcept
+{
+    return g_writer;
 }
 
 size_t FormatText(TCHAR *out, size_t count, LPCTSTR format, ...) noexcept
@@ -264,7 +276,7 @@ DWORD SessionOfProcess() noexcept
     return session;
 }
 
-void AssembleAndWrite(DWORD level, LPCTSTR format, va_list args) noexcept
+void AssembleAndQueue(DWORD level, LPCTSTR format, va_list args) noexcept
 {
     TCHAR buffer[PREFIX_ROOM + TRACE_LINE_CHARS];
     TCHAR *message = buffer + PREFIX_ROOM;
@@ -325,7 +337,7 @@ void AssembleAndWrite(DWORD level, LPCTSTR format, va_list args) noexcept
     // The whole line keeps at most 8191 characters; prefixes push the end out.
     size_t total = static_cast<size_t>(message + length - start);
     if (total > TRACE_LINE_CHARS - 1) total = TRACE_LINE_CHARS - 1;
-    WriteTraceText(start, total, (level & TRACE_HELD) != 0);
+    QueueTraceText(start, total, (level & TRACE_HELD) != 0);
 }
 } // namespace
 
@@ -333,11 +345,15 @@ BOOL Trace(DWORD level, LPCTSTR format, ...)
 {
     if (!IsTraceEnabled(level)) return TRUE;
     level = LineLevelWord(level, g_state.level);
-    fx::CSingleLock lock(TraceLock());
     fx::LastErrorKeeper lastError;
-    va_list args;
-    va_start(args, format);
-    AssembleAndWrite(level, format, args);
-    va_end(args);
+    {
+        fx::CSingleLock lock(TraceLock());
+        va_list args;
+        va_start(args, format);
+        AssembleAndQueue(level, format, args);
+        va_end(args);
+    }
+    // The file work, outside the trace lock.
+    DrainBacklog();
     return TRUE;
 }

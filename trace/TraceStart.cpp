@@ -76,23 +76,32 @@ void AllocateLocationSlots()
     s.slotsTried = true;
 }
 
+// The START banner. Its facts (module, versions, processor) are read before
+// the trace lock is taken; the lines go out like any other.
 void WriteStartBanner()
 {
     TraceState &s = g_state;
     TCHAR module[MAX_PATH];
     tstring version = ExecutableVersion();
+    TCHAR restart[_countof(s.restartText)];
+    DWORD level = GetTraceLevel();
     if (ModulePath(module, MAX_PATH))
-        FormatText(s.restartText, _countof(s.restartText),
-                   _T("START Logging [%lX] From [%s] Version [%s] to [%s]"), s.level, module,
-                   version.c_str(), s.fileName);
+        FormatText(restart, _countof(restart),
+                   _T("START Logging [%lX] From [%s] Version [%s] to [%s]"), level, module,
+                   version.c_str(), GetTraceFileName());
     else
-        FormatText(s.restartText, _countof(s.restartText),
-                   _T("START Logging [%lX] From <unknown> Version [%s] to [%s]"), s.level,
-                   version.c_str(), s.fileName);
-    Trace(TRACE_BANNER, _T("%s"), s.restartText);
+        FormatText(restart, _countof(restart),
+                   _T("START Logging [%lX] From <unknown> Version [%s] to [%s]"), level,
+                   version.c_str(), GetTraceFileName());
+    tstring product = ProductName(), windows = WindowsVersionText(),
+            processor = ProcessorText(g_traceProfile.processorFromRegistry);
+    {
+        fx::CSingleLock lock(TraceLock());
+        CopyText(s.restartText, _countof(s.restartText), restart);
+    }
+    Trace(TRACE_BANNER, _T("%s"), restart);
     Trace(TRACE_BANNER, _T("  %s %s (Processor %s) (Locale System %8.8X User %8.8X Thread %8.8X)"),
-          ProductName().c_str(), WindowsVersionText().c_str(),
-          ProcessorText(g_traceProfile.processorFromRegistry).c_str(), GetSystemDefaultLCID(),
+          product.c_str(), windows.c_str(), processor.c_str(), GetSystemDefaultLCID(),
           GetUserDefaultLCID(), GetThreadLocale());
 }
 } // namespace
@@ -137,35 +146,48 @@ void ReadTraceSettings(LPTSTR fileName, DWORD &level)
                  g_traceProfile.defaultFileName);
 }
 
+// The registry, the Desktop folder and the drive of the log file are read
+// before the trace lock is taken, and the file work happens after it is
+// left: a slow registry or file never holds up the other threads' lines.
 DWORD StartTracing(BOOL truncate, LPCTSTR fileName, DWORD level)
 {
-    fx::CSingleLock lock(TraceLock());
     fx::LastErrorKeeper lastError;
     TraceState &s = g_state;
     try
     {
-        AllocateLocationSlots();
-        CloseHeldFile();
-        const bool wasEmpty = s.fileName[0] == 0;
-        const DWORD oldLevel = s.level;
-        if (!s.closeEvent) s.closeEvent = CreateSemaphore(nullptr, 0, 1, nullptr);
-
-        s.fileName[0] = 0;
-        if (fileName && fileName[0]) CopyText(s.fileName, TRACE_FILE_NAME_CHARS, fileName);
-        ReadTraceSettings(s.fileName, level);
-        s.level = level;
-        if ((level & TRACE_LEVEL_MASK) == 0 || !s.fileName[0]) return 0;
-
-        const bool banner = BannerDue(truncate != FALSE, wasEmpty, oldLevel, level);
-        if (truncate)
+        TCHAR name[TRACE_FILE_NAME_CHARS] = {};
+        if (fileName && fileName[0]) CopyText(name, TRACE_FILE_NAME_CHARS, fileName);
+        ReadTraceSettings(name, level);
+        const bool enabled = (level & TRACE_LEVEL_MASK) != 0 && name[0];
+        bool sameFile = false, slow = false;
         {
-            fx::LastErrorKeeper keep;
-            fx::unique_file file(CreateFile(
-                s.fileName, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+            fx::CSingleLock lock(TraceLock());
+            sameFile = _tcscmp(name, s.fileName) == 0;
+            slow = s.slowFile;
         }
+        if (!sameFile) slow = enabled && IsSlowLogFile(name);
+
+        bool banner = false;
+        {
+            fx::CSingleLock lock(TraceLock());
+            AllocateLocationSlots();
+            QueueFileStep(PieceKind::CloseHeld);
+            const bool wasEmpty = s.fileName[0] == 0;
+            const DWORD oldLevel = s.level;
+            CopyText(s.fileName, TRACE_FILE_NAME_CHARS, name);
+            s.slowFile = slow;
+            s.level = level;
+            if (enabled)
+            {
+                banner = BannerDue(truncate != FALSE, wasEmpty, oldLevel, level);
+                if (truncate) QueueFileStep(PieceKind::Truncate);
+            }
+        }
+        DrainBacklog();
+        if (!enabled) return 0;
         if (banner) WriteStartBanner();
-        return FileSizeAfterStart(s.fileName);
+        // The size of a file on a share is not worth the wait.
+        return slow ? 0 : FileSizeAfterStart(name);
     }
     catch (...)
     {
@@ -175,7 +197,6 @@ DWORD StartTracing(BOOL truncate, LPCTSTR fileName, DWORD level)
 
 void StopTracing(DWORD level)
 {
-    fx::CSingleLock lock(TraceLock());
     fx::LastErrorKeeper lastError;
     TraceState &s = g_state;
     try
@@ -192,17 +213,31 @@ void StopTracing(DWORD level)
     catch (...)
     {
     }
-    CloseHeldFile();
-    if (s.closeEvent) CloseHandle(s.closeEvent);
-    s.closeEvent = nullptr;
-    s.fileName[0] = 0;
-    s.level = 0;
+    {
+        fx::CSingleLock lock(TraceLock());
+        QueueFileStep(PieceKind::CloseHeld);
+        s.fileName[0] = 0;
+        s.slowFile = false;
+        s.level = 0;
+    }
+    // What a worker still has goes out before the caller (a process about
+    // to end) goes on; at unload nothing waits.
+    FlushBacklog(TRACE_FLUSH_MS);
 }
 
 void TraceRestartLine(DWORD level)
 {
-    fx::CSingleLock lock(TraceLock());
-    if (g_state.restartText[0]) Trace(level, _T("%s"), g_state.restartText);
+    TCHAR restart[_countof(g_state.restartText)];
+    {
+        fx::CSingleLock lock(TraceLock());
+        CopyText(restart, _countof(restart), g_state.restartText);
+    }
+    if (restart[0]) Trace(level, _T("%s"), restart);
+}
+
+BOOL FlushTrace(DWORD timeoutMs)
+{
+    return FlushBacklog(timeoutMs) ? TRUE : FALSE;
 }
 
 LPCTSTR GetTraceFileName()
@@ -222,7 +257,13 @@ void SetTraceLevel(DWORD level)
 
 void SetTraceFileName(LPCTSTR fileName)
 {
-    fx::CSingleLock lock(TraceLock());
-    CloseHeldFile();
-    CopyText(g_state.fileName, TRACE_FILE_NAME_CHARS, fileName);
+    fx::LastErrorKeeper lastError;
+    const bool slow = IsSlowLogFile(fileName);
+    {
+        fx::CSingleLock lock(TraceLock());
+        QueueFileStep(PieceKind::CloseHeld);
+        CopyText(g_state.fileName, TRACE_FILE_NAME_CHARS, fileName);
+        g_state.slowFile = slow;
+    }
+    DrainBacklog();
 }

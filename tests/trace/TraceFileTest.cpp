@@ -25,6 +25,18 @@ class TraceFile : public TraceFixture
     }
 };
 
+DWORD WINAPI TraceHeldAndEnd(LPVOID)
+{
+    Trace(0x8001, L"from a short thread");
+    return tracelog::g_state.closeArmed ? 0 : 1;
+}
+
+DWORD WINAPI TraceTwo(LPVOID)
+{
+    Trace(0x8001, L"two");
+    return 0;
+}
+
 double SecondsSince(LARGE_INTEGER start)
 {
     LARGE_INTEGER now, frequency;
@@ -88,19 +100,28 @@ TEST_F(TraceFile, ConfiguredHeldModeAppliesToEveryLine)
     EXPECT_TRUE(WaitUntilReleased(3000));
 }
 
-TEST_F(TraceFile, ThreadTimerClosesWhenNoWaitCanBeArmed)
+// The held file's close is a thread pool timer: it comes on time even when
+// the thread that wrote the line ended at once and no thread serves
+// messages, and it holds no thread timer.
+TEST_F(TraceFile, HeldFileClosesOnAPoolTimerAfterItsThreadEnded)
 {
-    // Without StartTracing there is no close event, so the writer falls back
-    // to a thread timer served by this thread's message loop.
-    SetTraceFileName(m_log.c_str());
-    SetTraceLevel(0x4004);
-    Trace(0x8001, L"timer");
-    EXPECT_NE(tracelog::g_state.closeTimer, 0u);
+    Start(0x4004);
+    HANDLE thread = CreateThread(nullptr, 0, TraceHeldAndEnd, nullptr, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_EQ(WaitForSingleObject(thread, 10000), WAIT_OBJECT_0);
+    DWORD armed = 1;
+    GetExitCodeThread(thread, &armed);
+    CloseHandle(thread);
+    EXPECT_EQ(armed, 0u) << "a close was armed after the held line";
+    EXPECT_EQ(tracelog::g_state.closeTimer, 0u);
     EXPECT_TRUE(WaitUntilReleased(3000));
-    EXPECT_EQ(ReadAll(m_log), "timer\r\n");
+    EXPECT_FALSE(tracelog::g_state.closeArmed);
+    EXPECT_EQ(BodyLines().at(0), "from a short thread");
 }
 
-TEST_F(TraceFile, RetriesThenDropsWhileHeldWithoutReadSharing)
+// Another program holding the log never holds up the tracing thread: the
+// retries run on a worker, 71 attempts 20 ms apart, and the line is lost.
+TEST_F(TraceFile, RetriesOnAWorkerThenDropsWhileHeldWithoutReadSharing)
 {
     Start(0x4004);
     std::string before = ReadAll(m_log);
@@ -111,9 +132,11 @@ TEST_F(TraceFile, RetriesThenDropsWhileHeldWithoutReadSharing)
     QueryPerformanceCounter(&start);
     SetLastError(77);
     Trace(1, L"lost");
-    double seconds = SecondsSince(start);
+    EXPECT_LE(SecondsSince(start), 0.1) << "the caller waited for the file";
     EXPECT_EQ(GetLastError(), 77u);
-    EXPECT_GE(seconds, 1.0); // 71 attempts 20 ms apart
+    EXPECT_TRUE(FlushTrace(10000));
+    double seconds = SecondsSince(start);
+    EXPECT_GE(seconds, 1.0);
     EXPECT_LE(seconds, 5.0);
     other.reset();
     EXPECT_EQ(ReadAll(m_log), before);
@@ -129,11 +152,45 @@ TEST_F(TraceFile, SharesWritingAfterTheFirstFiftyRetries)
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     Trace(1, L"shared");
+    EXPECT_LE(SecondsSince(start), 0.1);
+    EXPECT_TRUE(FlushTrace(10000));
     double seconds = SecondsSince(start);
     EXPECT_GE(seconds, 0.7);
     EXPECT_LE(seconds, 5.0);
     other.reset();
     EXPECT_EQ(BodyLines().at(0), "shared");
+}
+
+// Lines traced while the worker waits for the file, from this thread and
+// others, join the backlog behind it and reach the file in their order.
+TEST_F(TraceFile, LinesWaitingForAHeldFileKeepTheirOrder)
+{
+    Start(0x4004);
+    fx::unique_file other(CreateFile(m_log.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(other);
+    Trace(1, L"one");
+    HANDLE thread = CreateThread(nullptr, 0, TraceTwo, nullptr, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(thread, 10000);
+    CloseHandle(thread);
+    Trace(1, L"three");
+    other.reset(); // the worker's next attempt gets the file
+    EXPECT_TRUE(FlushTrace(10000));
+    std::vector<std::string> body = BodyLines();
+    ASSERT_EQ(body.size(), 3u);
+    EXPECT_EQ(body[0], "one");
+    EXPECT_EQ(body[1], "two");
+    EXPECT_EQ(body[2], "three");
+}
+
+TEST(TraceFileNames, SharesAndNetworkDrivesAreSlow)
+{
+    EXPECT_TRUE(tracelog::IsSlowLogFile(L"\\\\server\\share\\ferrovane.log"));
+    EXPECT_TRUE(tracelog::IsSlowLogFile(L"\\\\?\\UNC\\server\\share\\ferrovane.log"));
+    EXPECT_FALSE(tracelog::IsSlowLogFile(L"\\\\?\\C:\\ferrovane.log"));
+    EXPECT_FALSE(tracelog::IsSlowLogFile(L"C:\\ferrovane.log"));
+    EXPECT_FALSE(tracelog::IsSlowLogFile(L"ferrovane.log"));
 }
 
 TEST_F(TraceFile, UnopenableFileDropsSilently)

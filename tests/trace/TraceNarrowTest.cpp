@@ -76,7 +76,7 @@ TEST_F(TraceNarrow, HeldFileClosesThroughTheThreadTimer)
     Trace(0x8001, "held again");
     EXPECT_NE(tracelog::g_state.heldFile, INVALID_HANDLE_VALUE);
     EXPECT_NE(tracelog::g_state.closeTimer, 0u);
-    EXPECT_EQ(tracelog::g_state.closeWait, nullptr);
+    EXPECT_EQ(tracelog::g_state.closeTimerThread, GetCurrentThreadId());
     EXPECT_TRUE(WaitUntil([] { return tracelog::g_state.heldFile == INVALID_HANDLE_VALUE; }, 3000));
     EXPECT_EQ(BodyLines().size(), 2u);
 }
