@@ -32,10 +32,11 @@ for arch in i686 x86_64; do
   grep -h '^!! ' "$build/Testing/Temporary/LastTest.log" 2>/dev/null || true
   wineserver -k 2>/dev/null || true
 done
-# The stream codec's fuzz target, natively with the sanitizers, for a short
-# while (FUZZ_SECONDS=0 skips it).
+# Both fuzz targets, the stream codec and the compound file check, natively
+# with the sanitizers, for a short while shared between them (FUZZ_SECONDS=0
+# skips them); each prints its own "Done N runs" line.
 if [ "${FUZZ_SECONDS:-60}" -gt 0 ]; then
-  echo "== fuzz (stream codec, ${FUZZ_SECONDS:-60} s) =="
+  echo "== fuzz (stream codec and compound file check, ${FUZZ_SECONDS:-60} s in all) =="
   if bash "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-60}" > "$root/build/fuzz.log" 2>&1; then
     grep -E '^Done [0-9]+ runs' "$root/build/fuzz.log" || tail -n 1 "$root/build/fuzz.log"
   else

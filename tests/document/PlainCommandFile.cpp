@@ -68,9 +68,14 @@ HRESULT FillRoot(IStorage *root, const std::vector<BYTE> &data, bool userType)
     hr = root->CreateStream(L"Data", STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
                             stream.put());
     if (FAILED(hr)) return hr;
+    // An empty stream gets no write: the storage refuses the null pointer
+    // of an empty vector (STG_E_INVALIDPOINTER).
     ULONG written = 0;
-    hr = stream->Write(data.data(), static_cast<ULONG>(data.size()), &written);
-    if (FAILED(hr)) return hr;
+    if (!data.empty())
+    {
+        hr = stream->Write(data.data(), static_cast<ULONG>(data.size()), &written);
+        if (FAILED(hr)) return hr;
+    }
     if (written != data.size()) return STG_E_MEDIUMFULL;
     stream.reset();
     return root->Commit(STGC_DEFAULT);
