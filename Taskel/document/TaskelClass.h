@@ -10,6 +10,7 @@
 
 #include "ComObject.h"
 #include "ComPtr.h"
+#include "TaskelCodec.h"
 #include "TaskelOptions.h"
 
 class CTaskel;
@@ -110,6 +111,8 @@ class CTaskel : public fx::CComObject
 
   private:
     void InitNewFields() noexcept;
+    CommandData Fields() const;
+    HRESULT CheckSavable(const CommandData &data) const;
     HRESULT StreamLoad(IStream *stream);
     HRESULT StreamSave(IStream *stream);
     HRESULT WriteFormatAndUserType(IStorage *storage, bool userTypeRequired);

@@ -12,9 +12,6 @@
 namespace
 {
 const wchar_t kDataStream[] = L"Data";
-// A "Data" stream is a few hundred bytes; reading stops well before a
-// broken stream could exhaust memory.
-const size_t kMaxDataStreamSize = 16 * 1024 * 1024;
 
 HRESULT DecodeResult(DecodeStatus status)
 {
@@ -29,9 +26,23 @@ HRESULT DecodeResult(DecodeStatus status)
     }
 }
 
-// Reads the whole stream from its start.
+// Reads the whole stream from its start. A "Data" stream is a few hundred
+// bytes; one larger than a command may hold is refused before it is read,
+// and a stream that cannot tell its size is read up to that limit.
 HRESULT ReadWholeStream(IStream *stream, std::vector<uint8_t> &bytes)
 {
+    STATSTG stat = {};
+    if (SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)))
+    {
+        if (stat.cbSize.QuadPart > kMaxDataStreamBytes)
+        {
+            TRACE_HERE();
+            return LogComErr(2, HRESULT_FROM_WIN32(ERROR_INVALID_DATA),
+                             L"Data stream of [%I64u] bytes",
+                             static_cast<unsigned long long>(stat.cbSize.QuadPart));
+        }
+        bytes.reserve(static_cast<size_t>(stat.cbSize.QuadPart));
+    }
     LARGE_INTEGER start = {};
     RETURN_IF_FAILED(2, stream->Seek(start, STREAM_SEEK_SET, nullptr));
     uint8_t chunk[4096];
@@ -39,7 +50,7 @@ HRESULT ReadWholeStream(IStream *stream, std::vector<uint8_t> &bytes)
     {
         ULONG read = 0;
         RETURN_IF_FAILED(2, stream->Read(chunk, sizeof(chunk), &read));
-        if (bytes.size() + read > kMaxDataStreamSize)
+        if (bytes.size() + read > kMaxDataStreamBytes)
             return TRACE_HR(2, HRESULT_FROM_WIN32(ERROR_INVALID_DATA));
         bytes.insert(bytes.end(), chunk, chunk + read);
         if (read < sizeof(chunk)) return S_OK;
@@ -87,16 +98,35 @@ HRESULT CTaskel::StreamLoad(IStream *stream)
     return hr;
 }
 
-HRESULT CTaskel::StreamSave(IStream *stream)
+CommandData CTaskel::Fields() const
 {
-    LARGE_INTEGER start = {};
-    RETURN_IF_FAILED(2, stream->Seek(start, STREAM_SEEK_SET, nullptr));
-
     CommandData data;
     data.action = m_action;
     data.options = m_options;
     data.sources = m_sources;
     data.target = m_target;
+    return data;
+}
+
+// A command beyond what a command file may hold is not saved: it would
+// not open again. Nothing is written, the command stays dirty, and the
+// caller reports the file as too large.
+HRESULT CTaskel::CheckSavable(const CommandData &data) const
+{
+    if (FitsCommandLimits(data)) return S_OK;
+    TRACE_HERE();
+    return LogComErr(2, HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE), L"Command of [%u] sources",
+                     static_cast<unsigned>(data.sources.size()));
+}
+
+HRESULT CTaskel::StreamSave(IStream *stream)
+{
+    const CommandData data = Fields();
+    const HRESULT savable = CheckSavable(data);
+    if (FAILED(savable)) return savable;
+    LARGE_INTEGER start = {};
+    RETURN_IF_FAILED(2, stream->Seek(start, STREAM_SEEK_SET, nullptr));
+
     std::vector<uint8_t> bytes = EncodeCommandData(data);
     ULONG written = 0;
     RETURN_IF_FAILED(2, stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written));
@@ -165,6 +195,9 @@ HRESULT CTaskel::StorageSave(IStorage *storage, bool sameAsLoad)
 {
     if (!storage) return E_FAIL;
     if (sameAsLoad && !m_storage) return E_UNEXPECTED;
+    // Refused before the storage is touched: it keeps the command it held.
+    const HRESULT savable = CheckSavable(Fields());
+    if (FAILED(savable)) return savable;
     m_stream.reset();
     m_storage = fx::ComPtr<IStorage>(storage);
     m_noScribble = true;

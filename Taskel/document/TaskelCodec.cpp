@@ -88,19 +88,26 @@ class Reader
 
 // The source entries of a null-terminated unit buffer: each entry trimmed,
 // blank ones dropped, the list ending at an empty entry or the data's end.
-void ParseSources(const std::wstring &units, std::vector<std::wstring> &sources)
+// More sources, or a longer one, than a command holds stop the list.
+bool ParseSources(const std::wstring &units, std::vector<std::wstring> &sources)
 {
     const size_t end = units.size() - 1; // the appended null
     size_t pos = 0;
-    if (units[0] == L'\0') return;
+    if (units[0] == L'\0') return true;
     while (pos < end)
     {
         size_t stop = units.find(L'\0', pos);
         std::wstring entry = TrimWhite(units.substr(pos, stop - pos));
-        if (!entry.empty()) sources.push_back(entry);
+        if (entry.size() > kMaxEntryUnits) return false;
+        if (!entry.empty())
+        {
+            if (sources.size() == kMaxSources) return false;
+            sources.push_back(entry);
+        }
         pos = stop + 1;
         if (pos >= end || units[pos] == L'\0') break;
     }
+    return true;
 }
 } // namespace
 
@@ -138,6 +145,19 @@ std::vector<uint8_t> EncodeCommandData(const CommandData &data)
     return out;
 }
 
+bool FitsCommandLimits(const CommandData &data)
+{
+    if (data.sources.size() > kMaxSources || data.target.size() > kMaxEntryUnits) return false;
+    // The stream: 18 bytes of fixed fields, then each entry with its null.
+    size_t bytes = 18 + (data.target.empty() ? 0 : ByteCount(data.target));
+    for (const std::wstring &source : data.sources)
+    {
+        if (source.size() > kMaxEntryUnits) return false;
+        bytes += ByteCount(source);
+    }
+    return bytes <= kMaxDataStreamBytes;
+}
+
 DecodeStatus DecodeCommandData(const uint8_t *bytes, size_t size, CommandData &out)
 {
     out = CommandData();
@@ -157,7 +177,7 @@ DecodeStatus DecodeCommandData(const uint8_t *bytes, size_t size, CommandData &o
     uint32_t n;
     if (!reader.U32(n)) return DecodeStatus::Truncated;
     if (n > reader.Left()) return DecodeStatus::CountTooLarge;
-    if (n > 0) ParseSources(reader.Units(n), out.sources);
+    if (n > 0 && !ParseSources(reader.Units(n), out.sources)) return DecodeStatus::TooLarge;
 
     uint32_t m;
     if (!reader.U32(m)) return DecodeStatus::Truncated;
@@ -165,7 +185,9 @@ DecodeStatus DecodeCommandData(const uint8_t *bytes, size_t size, CommandData &o
     if (m > 0)
     {
         std::wstring units = reader.Units(m);
-        out.target = TrimWhite(units.substr(0, units.find(L'\0')));
+        std::wstring target = TrimWhite(units.substr(0, units.find(L'\0')));
+        if (target.size() > kMaxEntryUnits) return DecodeStatus::TooLarge;
+        out.target = std::move(target);
     }
     return DecodeStatus::Ok;
 }

@@ -4,9 +4,11 @@
 #define TRACE_SOURCE "Taskel\\TaskelFile"
 #include "TaskelFile.h"
 
+#include <cstring>
 #include <vector>
 
 #include "ComMethod.h"
+#include "CompoundFileCheck.h"
 #include "TaskelGuids.h"
 #include "Trace.h"
 
@@ -22,6 +24,25 @@ TaskelFileWriteFunction g_write = SystemWrite;
 const DWORD kReadOnlyMode = STGM_TRANSACTED | STGM_READ | STGM_SHARE_DENY_NONE;
 const DWORD kReadWriteMode = STGM_TRANSACTED | STGM_READWRITE | STGM_SHARE_DENY_WRITE;
 const DWORD kPrefixSize = sizeof(CLSID);
+const DWORD kHeaderSectorSize = 512;
+
+// What the structural check lets through: an image as large as a command
+// file may hold behind its prefix.
+CompoundFileLimits ImageLimits()
+{
+    CompoundFileLimits limits;
+    limits.maxImageBytes = kMaxCommandFileSize - kPrefixSize;
+    return limits;
+}
+
+// An image the structural check refuses is no command file. The result is
+// the one the system's storage gives for an image that is no compound file
+// at all, so callers report it as they always did.
+HRESULT RefusedImage(const std::wstring &path, CompoundFileVerdict verdict)
+{
+    Trace(2, L"File [%s] is not a sound compound file [%hs]", path.c_str(), VerdictName(verdict));
+    return STG_E_INVALIDHEADER;
+}
 
 DWORD StorageMode(bool readOnly)
 {
@@ -147,24 +168,43 @@ HRESULT CTaskelFile::DoCreate()
     return hr;
 }
 
-// Reads the prefix and the image that follows it into `block`; checks the
-// prefix against the command class.
-HRESULT CTaskelFile::ReadPrefixAndImage(HGLOBAL block, DWORD imageSize)
+// Reads the prefix and checks it against the command class, then the
+// header sector and what it says of the image, and only then the whole
+// image into a new `block`, which the structural check reads before anyone
+// else: a foreign or malformed file is refused before memory is taken for
+// its image, and the system's storage never sees an image the check
+// refuses.
+HRESULT CTaskelFile::ReadCheckedImage(DWORD imageSize, fx::unique_hglobal &block)
 {
+    HANDLE file = m_file.get();
     CLSID prefix;
-    BYTE *data = static_cast<BYTE *>(::GlobalLock(block));
-    if (!data) return TraceWinFailure(__LINE__, ::GetLastError(), L"GlobalLock");
-    bool read = ReadAll(m_file.get(), reinterpret_cast<BYTE *>(&prefix), kPrefixSize) &&
-                ReadAll(m_file.get(), data, imageSize);
-    DWORD error = ::GetLastError();
-    ::GlobalUnlock(block);
-    if (!read) return TraceWinFailure(__LINE__, error, L"ReadFile");
-
+    if (!ReadAll(file, reinterpret_cast<BYTE *>(&prefix), kPrefixSize))
+        return TraceWinFailure(__LINE__, ::GetLastError(), L"ReadFile");
     if (!IsEqualCLSID(prefix, CLSID_Taskel))
     {
         Trace(2, L"File [%s] does not have the proper prefix", m_path.c_str());
         return CO_E_CANTDETERMINECLASS;
     }
+
+    const CompoundFileLimits limits = ImageLimits();
+    BYTE header[kHeaderSectorSize];
+    const DWORD headerSize = imageSize < kHeaderSectorSize ? imageSize : kHeaderSectorSize;
+    if (!ReadAll(file, header, headerSize))
+        return TraceWinFailure(__LINE__, ::GetLastError(), L"ReadFile");
+    CompoundFileVerdict verdict = CheckCompoundFileHeader(header, headerSize, imageSize, limits);
+    if (verdict != CompoundFileVerdict::Sound) return RefusedImage(m_path, verdict);
+
+    block.reset(::GlobalAlloc(GMEM_MOVEABLE, imageSize));
+    if (!block) return TraceWinFailure(__LINE__, ::GetLastError(), L"GlobalAlloc");
+    BYTE *data = static_cast<BYTE *>(::GlobalLock(block.get()));
+    if (!data) return TraceWinFailure(__LINE__, ::GetLastError(), L"GlobalLock");
+    memcpy(data, header, headerSize);
+    const bool read = ReadAll(file, data + headerSize, imageSize - headerSize);
+    const DWORD error = ::GetLastError();
+    if (read) verdict = CheckCompoundFile(data, imageSize, limits);
+    ::GlobalUnlock(block.get());
+    if (!read) return TraceWinFailure(__LINE__, error, L"ReadFile");
+    if (verdict != CompoundFileVerdict::Sound) return RefusedImage(m_path, verdict);
     return S_OK;
 }
 
@@ -179,9 +219,15 @@ HRESULT CTaskelFile::DoOpen(bool readOnly)
     Trace(3, L"Open [%s] ReadOnly [%u]", m_path.c_str(), readOnly ? 1u : 0u);
 
     HRESULT hr = S_OK;
-    m_file.reset(
-        ::CreateFileW(m_path.c_str(), readOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE,
-                      FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Read-only, the file is read whole and let go at once: others may
+    // write, rename or delete it meanwhile (a changed file fails the reads
+    // or the structural check). Read-write, the file is held for Commit,
+    // and others may only read it.
+    const DWORD share =
+        readOnly ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : FILE_SHARE_READ;
+    m_file.reset(::CreateFileW(m_path.c_str(),
+                               readOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE, share,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!m_file) hr = TraceWinFailure(__LINE__, ::GetLastError(), L"CreateFile");
 
     fx::unique_hglobal block;
@@ -196,13 +242,8 @@ HRESULT CTaskelFile::DoOpen(bool readOnly)
             hr = TraceWinFailure(__LINE__, ERROR_HANDLE_EOF, L"ReadFile");
         else
         {
-            DWORD imageSize = static_cast<DWORD>(size.QuadPart) - kPrefixSize;
-            block.reset(::GlobalAlloc(GMEM_MOVEABLE, imageSize));
             Trace(4, L"  FileSize [%u]", static_cast<DWORD>(size.QuadPart));
-            if (!block)
-                hr = TraceWinFailure(__LINE__, ::GetLastError(), L"GlobalAlloc");
-            else
-                hr = ReadPrefixAndImage(block.get(), imageSize);
+            hr = ReadCheckedImage(static_cast<DWORD>(size.QuadPart) - kPrefixSize, block);
         }
     }
     if (SUCCEEDED(hr))
@@ -328,6 +369,16 @@ HRESULT CTaskelFile::DoCommit()
     RETURN_IF_FAILED_NAMED(2, L"ReadAt",
                            m_lockBytes->ReadAt(start, image.data(), imageSize, &read));
     if (read != imageSize) return TraceWinFailure(__LINE__, ERROR_HANDLE_EOF, L"ReadAt");
+    // An image that Open would refuse is not written: the file keeps its
+    // content, and the caller learns that the command was not saved.
+    const CompoundFileVerdict verdict = CheckCompoundFile(image.data(), imageSize, ImageLimits());
+    if (verdict != CompoundFileVerdict::Sound)
+    {
+        Trace(2, L"Image for [%s] is not a sound compound file [%hs]", m_path.c_str(),
+              VerdictName(verdict));
+        return verdict == CompoundFileVerdict::TooLarge ? HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE)
+                                                        : STG_E_CANTSAVE;
+    }
 
     // WriteContent traces its own failures.
     hr = WriteContent(image.data(), imageSize);

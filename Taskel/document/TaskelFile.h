@@ -24,8 +24,10 @@ struct ITaskelFile : public IUnknown
 
 // Command files are small; anything larger is refused at Open so a broken
 // or hostile file cannot exhaust the memory of the process (the shell's,
-// for the info tip).
-constexpr DWORD kMaxCommandFileSize = 16 * 1024 * 1024;
+// for the info tip). The prefix and an image of at most 2 MiB, the largest
+// image the structural check accepts (CompoundFileLimits): Commit refuses
+// to write more, so every file the product writes opens again.
+constexpr DWORD kMaxCommandFileSize = 16 + 2 * 1024 * 1024;
 
 // Test seam in front of the WriteFile calls of Commit; null restores the
 // system's WriteFile.
@@ -93,7 +95,7 @@ class CTaskelFile : public fx::CComObject
     HRESULT DoReopen(bool readOnly);
     HRESULT DoClose();
     HRESULT DoCommit();
-    HRESULT ReadPrefixAndImage(HGLOBAL block, DWORD imageSize);
+    HRESULT ReadCheckedImage(DWORD imageSize, fx::unique_hglobal &block);
     HRESULT WriteContent(const BYTE *image, DWORD imageSize);
     void ReleaseStorage() noexcept;
 

@@ -36,6 +36,79 @@ UINT ActionPrefixId(uint32_t storedAction)
     }
 }
 
+// Characters of a file's entries that the tip shows escaped: the controls,
+// the line and paragraph separators (which would start a line of their
+// own) and the bidirectional controls.
+bool ShownEscaped(wchar_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
+           c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
+}
+
+std::wstring Escaped(wchar_t c)
+{
+    static const wchar_t kHex[] = L"0123456789ABCDEF";
+    std::wstring escaped = L"<U+";
+    for (int shift = 12; shift >= 0; shift -= 4)
+        escaped += kHex[(c >> shift) & 0xF];
+    return escaped + L'>';
+}
+
+// The tip's text as it is built, up to just past the length limit. Each
+// character, surrogate pair or escape is one piece, and a cut text ends
+// after a whole piece.
+class CTipText
+{
+  public:
+    // Appends `text`, its characters escaped where `escape` says; false
+    // once the text is past the limit (nothing more would show).
+    bool Add(const std::wstring &text, bool escape)
+    {
+        for (size_t i = 0; i < text.size() && !Full(); ++i)
+        {
+            const wchar_t c = text[i];
+            if (escape && ShownEscaped(c))
+            {
+                const std::wstring escaped = Escaped(c);
+                Piece(escaped.data(), escaped.size());
+            }
+            else if (IS_HIGH_SURROGATE(c) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1]))
+            {
+                Piece(&text[i], 2);
+                ++i;
+            }
+            else
+                Piece(&c, 1);
+        }
+        return !Full();
+    }
+
+    // The text, or the longest run of whole pieces that leaves room for
+    // the ellipsis, followed by it.
+    std::wstring Finish()
+    {
+        if (!Full()) return m_text;
+        size_t keep = 0;
+        for (size_t end : m_ends)
+            if (end < kMaxInfoTipLength) keep = end;
+        m_text.resize(keep);
+        m_text += L'\x2026';
+        return m_text;
+    }
+
+  private:
+    bool Full() const { return m_text.size() > kMaxInfoTipLength; }
+    void Piece(const wchar_t *units, size_t count)
+    {
+        m_text.append(units, count);
+        m_ends.push_back(m_text.size());
+    }
+
+    std::wstring m_text;
+    std::vector<size_t> m_ends; // where each piece ends
+};
+
 // A copy of `text` in the task allocator's memory, as the shell frees it.
 HRESULT TaskAllocatedCopy(const std::wstring &text, LPWSTR *out)
 {
@@ -51,16 +124,18 @@ HRESULT TaskAllocatedCopy(const std::wstring &text, LPWSTR *out)
 std::wstring InfoTipText(uint32_t storedAction, const std::vector<std::wstring> &sources,
                          const std::wstring &target, InfoTipStringLoader loadString)
 {
-    std::wstring text = loadString(IDS_INFOTIP_TITLE);
-    if (UINT prefix = ActionPrefixId(storedAction)) text += loadString(prefix);
-    for (size_t i = 0; i < sources.size() && !sources[i].empty(); ++i)
-    {
-        if (i > 0) text += L", ";
-        text += sources[i];
-    }
-    if (storedAction != ACTION_DELETE && storedAction != ACTION_RENAME && !target.empty())
-        text += loadString(IDS_INFOTIP_TO) + target;
-    return text;
+    // Building stops once the text is past its limit, however many sources
+    // the command has.
+    CTipText text;
+    bool room = text.Add(loadString(IDS_INFOTIP_TITLE), false);
+    const UINT prefix = ActionPrefixId(storedAction);
+    if (room && prefix) room = text.Add(loadString(prefix), false);
+    for (size_t i = 0; room && i < sources.size() && !sources[i].empty(); ++i)
+        room = (i == 0 || text.Add(L", ", false)) && text.Add(sources[i], true);
+    if (room && storedAction != ACTION_DELETE && storedAction != ACTION_RENAME && !target.empty() &&
+        text.Add(loadString(IDS_INFOTIP_TO), false))
+        text.Add(target, true);
+    return text.Finish();
 }
 
 // Every entry reads the settings again (cheap when nothing changed): a level

@@ -20,6 +20,15 @@ class CTaskel;
 // sources joined by ", " up to the first empty one, then (except for
 // Delete and Rename) the "to" line when the target is not empty. Texts come
 // from `loadString` by their numbers (IDS_INFOTIP_* of resource.h).
+// The file may come from anywhere, so the tip shows its sources and target
+// as they are: a character that would not show, would break the line or
+// would reorder the text around it (the C0 controls, DEL, the C1 controls,
+// the separators U+2028 and U+2029, and the bidirectional controls U+061C,
+// U+200E, U+200F, U+202A to U+202E and U+2066 to U+2069) shows as "<U+",
+// four upper-case hexadecimal digits and ">", e.g. "<U+202E>". The tip
+// holds at most kMaxInfoTipLength UTF-16 units: a longer one is cut after a
+// whole character or escape and ends with the ellipsis U+2026.
+constexpr size_t kMaxInfoTipLength = 1024;
 using InfoTipStringLoader = std::wstring (*)(UINT id);
 std::wstring InfoTipText(uint32_t storedAction, const std::vector<std::wstring> &sources,
                          const std::wstring &target, InfoTipStringLoader loadString);

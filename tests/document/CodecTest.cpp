@@ -159,3 +159,78 @@ TEST(Codec, TruncatedAndOddStreams)
     std::vector<uint8_t> oddTarget = {0, 0, 0, 0x80, 0, 0, 1, 0, 4, 0, 0, 0, 0, 0, 1, 0, 0, 0, 'Z'};
     EXPECT_EQ(Decode(oddTarget).target, L"Z");
 }
+
+// A command holds at most kMaxSources sources and entries of kMaxEntryUnits
+// units: a stream with more is refused, what was read before the excess
+// stays (the sources up to the limit), and exactly the limit decodes.
+TEST(Codec, SourcesAndEntriesBeyondTheLimitsAreTooLarge)
+{
+    auto entries = [](size_t count, const std::wstring &entry) {
+        std::wstring units;
+        for (size_t i = 0; i < count; ++i)
+            units += entry + L'\0';
+        return units;
+    };
+    EXPECT_EQ(
+        Decode(Stream(0x80000000 | ACTION_COPY, 0, entries(kMaxSources, L"a"))).sources.size(),
+        kMaxSources);
+    CommandData partial = Decode(Stream(0x80000000 | ACTION_COPY, 0, entries(kMaxSources + 1, L"a"),
+                                        std::wstring(L"T\0", 2)),
+                                 DecodeStatus::TooLarge);
+    EXPECT_EQ(partial.action, ACTION_COPY);
+    EXPECT_EQ(partial.sources.size(), kMaxSources);
+    EXPECT_TRUE(partial.target.empty());
+    // Blank entries are dropped before they count.
+    EXPECT_EQ(
+        Decode(Stream(0x80000000, 0, entries(kMaxSources, L" ") + entries(2, L"b"))).sources.size(),
+        2u);
+
+    const std::wstring longest(kMaxEntryUnits, L'x');
+    EXPECT_EQ(Decode(Stream(0x80000000, 0, entries(1, longest))).sources,
+              std::vector<std::wstring>{longest});
+    // The limit applies to the trimmed entry.
+    EXPECT_EQ(Decode(Stream(0x80000000, 0, entries(1, L"  " + longest + L"  "))).sources.size(),
+              1u);
+    Decode(Stream(0x80000000, 0, entries(1, longest + L'x')), DecodeStatus::TooLarge);
+    EXPECT_EQ(Decode(Stream(0x80000000, 0, L"", longest + L'\0')).target, longest);
+    partial = Decode(Stream(0x80000000, 0, entries(1, L"a"), longest + L"x" + L'\0'),
+                     DecodeStatus::TooLarge);
+    EXPECT_EQ(partial.sources, std::vector<std::wstring>{L"a"});
+    EXPECT_TRUE(partial.target.empty());
+}
+
+// What may be saved is exactly what decodes again from a stream within the
+// stream limit: the counts, the entry lengths and the encoded size.
+TEST(Codec, CommandLimitsMatchWhatDecodes)
+{
+    CommandData data;
+    data.action = ACTION_COPY;
+    data.target = std::wstring(kMaxEntryUnits, L't');
+    EXPECT_TRUE(FitsCommandLimits(data));
+    data.target += L't';
+    EXPECT_FALSE(FitsCommandLimits(data));
+    data.target = L"T";
+
+    data.sources.assign(kMaxSources, L"s");
+    EXPECT_TRUE(FitsCommandLimits(data));
+    data.sources.push_back(L"s");
+    EXPECT_FALSE(FitsCommandLimits(data));
+    data.sources.assign(1, std::wstring(kMaxEntryUnits + 1, L's'));
+    EXPECT_FALSE(FitsCommandLimits(data));
+
+    // Sources of full length up to the stream's size: the largest command
+    // that fits encodes to at most kMaxDataStreamBytes and decodes whole.
+    const size_t entryBytes = (kMaxEntryUnits + 1) * 2;
+    const size_t fixedBytes = 18 + 4; // the fields and the target "T"
+    data.sources.assign((kMaxDataStreamBytes - fixedBytes) / entryBytes,
+                        std::wstring(kMaxEntryUnits, L's'));
+    const size_t left = kMaxDataStreamBytes - fixedBytes - data.sources.size() * entryBytes;
+    data.sources.push_back(std::wstring(left / 2 - 1, L'r'));
+    ASSERT_TRUE(FitsCommandLimits(data));
+    std::vector<uint8_t> bytes = EncodeCommandData(data);
+    EXPECT_EQ(bytes.size(), kMaxDataStreamBytes);
+    EXPECT_EQ(Decode(bytes).sources, data.sources);
+    data.sources.back() += L'r';
+    EXPECT_FALSE(FitsCommandLimits(data));
+    EXPECT_EQ(EncodeCommandData(data).size(), kMaxDataStreamBytes + 2);
+}

@@ -5,6 +5,7 @@
 
 #include "ComPtr.h"
 #include "DocumentTestSupport.h"
+#include "TaskelCodec.h"
 #include "TaskelCommandFile.h"
 #include "TaskelFile.h"
 #include "TaskelGuids.h"
@@ -244,4 +245,170 @@ TEST(CommandFile, AFailedCreationLeavesNoFile)
     ASSERT_EQ(CreateCommandObject(readDispatch, read), S_OK);
     ASSERT_EQ(LoadCommandFile(path, *read), S_OK);
     EXPECT_EQ(read->GetSources(), std::vector<std::wstring>{L"C:\\in\\*.txt"});
+}
+
+namespace
+{
+uint32_t U32At(const std::vector<BYTE> &bytes, size_t at)
+{
+    return bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) |
+           (static_cast<uint32_t>(bytes[at + 3]) << 24);
+}
+
+std::vector<std::wstring> ManySources(size_t count, size_t length)
+{
+    std::vector<std::wstring> sources;
+    for (size_t i = 0; i < count; ++i)
+    {
+        std::wstring source = L"C:\\in\\" + std::to_wstring(i) + L"\\";
+        source.resize(length, L'x');
+        sources.push_back(source);
+    }
+    return sources;
+}
+
+// The page's save: the file opened read-only and loaded, then opened for
+// writing, saved into, committed and let go again.
+HRESULT SaveLikeThePage(const std::wstring &path, CTaskel &command)
+{
+    fx::ComPtr<ITaskelFile> file = NewFile(path);
+    fx::ComPtr<IPersistStorage> persist;
+    command.ExternalQueryInterface(IID_IPersistStorage, persist.put_void());
+    HRESULT hr = file->Open(TRUE);
+    if (SUCCEEDED(hr)) hr = file->Reopen(FALSE);
+    fx::ComPtr<IStorage> storage = StorageOf(file);
+    if (SUCCEEDED(hr)) hr = persist->Save(storage.get(), TRUE);
+    if (SUCCEEDED(hr)) hr = persist->HandsOffStorage();
+    if (SUCCEEDED(hr)) hr = file->Commit();
+    if (SUCCEEDED(hr)) hr = file->Reopen(TRUE);
+    if (SUCCEEDED(hr)) hr = persist->SaveCompleted(storage.get());
+    persist->HandsOffStorage();
+    return hr;
+}
+} // namespace
+
+// An image the structural check refuses never reaches the system's storage:
+// a file that is no compound file behind the prefix and one whose directory
+// chain leads to itself (which the storage would follow for ever) fail at
+// once with the storage's own answer for a non-compound file, and the trace
+// names the fault.
+TEST(TaskelFile, BrokenImagesAreRefusedBeforeTheStorageSeesThem)
+{
+    std::wstring path = TempPath(L"broken.Taskel");
+    CreateProbeFile(path, "x");
+    const std::vector<BYTE> good = ReadBytes(path);
+    ASSERT_GE(good.size(), 16u + 3 * 512);
+
+    std::vector<BYTE> garbage(good.begin(), good.begin() + 16);
+    garbage.resize(16 + 1536, 0x5A);
+    WriteBytes(path, garbage);
+    CTraceCapture trace;
+    fx::ComPtr<ITaskelFile> file = NewFile(path);
+    EXPECT_EQ(file->Open(TRUE), STG_E_INVALIDHEADER);
+    EXPECT_EQ(file->Commit(), E_UNEXPECTED);
+
+    std::vector<BYTE> cyclic = good;
+    const uint32_t directory = U32At(good, 16 + 0x30);
+    const size_t fat = 16 + 512 + 512 * size_t{U32At(good, 16 + 0x4C)};
+    for (int i = 0; i < 4; ++i)
+        cyclic[fat + 4 * directory + i] = static_cast<BYTE>(directory >> (8 * i));
+    WriteBytes(path, cyclic);
+    EXPECT_EQ(file->Open(FALSE), STG_E_INVALIDHEADER);
+    // Cut short inside the header sector.
+    WriteBytes(path, std::vector<BYTE>(good.begin(), good.begin() + 16 + 100));
+    EXPECT_EQ(file->Open(TRUE), STG_E_INVALIDHEADER);
+
+    std::string log = trace.Text();
+    EXPECT_NE(log.find("is not a sound compound file [BadSignature]"), std::string::npos) << log;
+    EXPECT_NE(log.find("is not a sound compound file [BadChain]"), std::string::npos) << log;
+    EXPECT_NE(log.find("is not a sound compound file [TooShort]"), std::string::npos) << log;
+
+    WriteBytes(path, good);
+    EXPECT_EQ(file->Open(TRUE), S_OK);
+    EXPECT_EQ(ReadProbe(file), "x");
+}
+
+// Read-only, the container shares the file with writers and deleters (the
+// shell's tooltip must not fail because another program has the file
+// open); read-write it still keeps others from writing.
+TEST(TaskelFile, ReadOnlyOpenSharesTheFileWithWriters)
+{
+    std::wstring path = TempPath(L"shared.Taskel");
+    CreateProbeFile(path, "shared");
+    HANDLE writer = ::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    fx::ComPtr<ITaskelFile> file = NewFile(path);
+    EXPECT_EQ(file->Open(TRUE), S_OK);
+    EXPECT_EQ(ReadProbe(file), "shared");
+    EXPECT_EQ(file->Open(FALSE), HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION));
+    ::CloseHandle(writer);
+    EXPECT_EQ(file->Open(FALSE), S_OK);
+}
+
+// Nothing the product saves is refused when it is opened again: a command
+// at the limits saves, opens, and saves again over its file the way the
+// page saves; one beyond them is refused at saving with the file's
+// too-large result, and the file and the storage keep what they held.
+TEST(CommandFile, SavedCommandsAtTheLimitsOpenAgainAndLargerOnesAreRefused)
+{
+    const std::wstring path = TempPath(L"largest.Taskel");
+    fx::ComPtr<IDispatch> dispatch;
+    CTaskel *command = nullptr;
+    ASSERT_EQ(CreateCommandObject(dispatch, command), S_OK);
+    command->SetAction(EDIT_ACTION_COPY);
+    // 4096 sources, nearly as long as the stream allows: 116 units each.
+    const std::vector<std::wstring> largest = ManySources(kMaxSources, 116);
+    for (size_t i = 0; i < largest.size(); ++i)
+        command->SetSource(static_cast<long>(i), largest[i].c_str());
+    command->SetTarget(L"D:\\Out");
+    ASSERT_EQ(SaveNewCommandFile(path, *command), S_OK);
+    EXPECT_LE(ReadBytes(path).size(), kMaxCommandFileSize);
+
+    for (int round = 0; round < 3; ++round)
+    {
+        fx::ComPtr<IDispatch> readDispatch;
+        CTaskel *read = nullptr;
+        ASSERT_EQ(CreateCommandObject(readDispatch, read), S_OK);
+        ASSERT_EQ(LoadCommandFile(path, *read), S_OK) << "round " << round;
+        ASSERT_EQ(read->GetSourceCount(), kMaxSources);
+        std::wstring last;
+        read->GetSource(static_cast<long>(kMaxSources - 1), last);
+        EXPECT_EQ(last, largest.back());
+        // Changed and saved over the file again.
+        read->SetTarget(L"D:\\Out" + std::to_wstring(round));
+        ASSERT_EQ(SaveLikeThePage(path, *read), S_OK) << "round " << round;
+        EXPECT_LE(ReadBytes(path).size(), kMaxCommandFileSize);
+    }
+
+    // One source more is refused, through the page's way and as a new file.
+    const std::vector<BYTE> before = ReadBytes(path);
+    command->SetSource(static_cast<long>(kMaxSources), L"C:\\one\\more");
+    EXPECT_EQ(SaveLikeThePage(path, *command), HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE));
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_TRUE(command->IsDirty());
+    const std::wstring fresh = TempPath(L"too-large.Taskel");
+    EXPECT_EQ(SaveNewCommandFile(fresh, *command), HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE));
+    EXPECT_EQ(::GetFileAttributesW(fresh.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // So is a source longer than a path can be.
+    command->SetSource(-1, nullptr);
+    command->SetSource(0, std::wstring(kMaxEntryUnits + 1, L'p').c_str());
+    EXPECT_EQ(SaveNewCommandFile(fresh, *command), HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE));
+
+    // A refused save leaves a storage it was given as it was.
+    fx::ComPtr<ITaskelFile> file = NewFile(path);
+    ASSERT_EQ(file->Open(FALSE), S_OK);
+    fx::ComPtr<IPersistStorage> persist;
+    command->ExternalQueryInterface(IID_IPersistStorage, persist.put_void());
+    EXPECT_EQ(persist->Save(StorageOf(file).get(), FALSE),
+              HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE));
+    fx::ComPtr<IDispatch> againDispatch;
+    CTaskel *again = nullptr;
+    ASSERT_EQ(CreateCommandObject(againDispatch, again), S_OK);
+    fx::ComPtr<IPersistStorage> againPersist;
+    again->ExternalQueryInterface(IID_IPersistStorage, againPersist.put_void());
+    EXPECT_EQ(againPersist->Load(StorageOf(file).get()), S_OK);
+    EXPECT_EQ(again->GetSourceCount(), kMaxSources);
 }

@@ -218,6 +218,54 @@ TEST(Persist, LoadAppliesOptionMaskAndReportsBadCounts)
               STG_E_FILENOTFOUND);
 }
 
+// A "Data" stream larger than a command may hold is refused from its size,
+// traced once; one of exactly that size loads. A command past the limits is
+// not written to a stream either, which stays as it was.
+TEST(Persist, StreamsPastTheCommandLimitsAreRefused)
+{
+    CommandData data;
+    data.action = ACTION_COPY;
+    data.sources = {L"D:\\A\\"};
+    std::vector<uint8_t> bytes = EncodeCommandData(data);
+    bytes.resize(kMaxDataStreamBytes, 0);
+    fx::ComPtr<IStorage> storage = MemoryStorage();
+    WriteDataStream(storage.get(), bytes);
+    Command c;
+    ASSERT_EQ(c.As<IPersistStorage>(IID_IPersistStorage)->Load(storage.get()), S_OK);
+    EXPECT_EQ(c->GetSources(), data.sources);
+
+    bytes.push_back(0);
+    storage = MemoryStorage();
+    WriteDataStream(storage.get(), bytes);
+    Command d;
+    {
+        CTraceLines trace(2);
+        EXPECT_EQ(d.As<IPersistStorage>(IID_IPersistStorage)->Load(storage.get()),
+                  HRESULT_FROM_WIN32(ERROR_INVALID_DATA));
+        const std::vector<std::wstring> lines = trace.Lines();
+        ASSERT_EQ(lines.size(), 1u) << ::testing::PrintToString(lines);
+        EXPECT_NE(lines[0].find(L"Data stream of [" + std::to_wstring(bytes.size()) + L"] bytes"),
+                  std::wstring::npos);
+    }
+    fx::ComPtr<IStream> stream;
+    ASSERT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
+    ASSERT_EQ(stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr), S_OK);
+    Command e;
+    EXPECT_EQ(e.As<IPersistStreamInit>(IID_IPersistStreamInit)->Load(stream.get()),
+              HRESULT_FROM_WIN32(ERROR_INVALID_DATA));
+
+    fx::ComPtr<IStream> empty;
+    ASSERT_EQ(::CreateStreamOnHGlobal(nullptr, TRUE, empty.put()), S_OK);
+    for (size_t i = 0; i <= kMaxSources; ++i)
+        e->SetSource(static_cast<long>(i), L"s");
+    EXPECT_EQ(e.As<IPersistStreamInit>(IID_IPersistStreamInit)->Save(empty.get(), TRUE),
+              HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE));
+    STATSTG stat = {};
+    ASSERT_EQ(empty->Stat(&stat, STATFLAG_NONAME), S_OK);
+    EXPECT_EQ(stat.cbSize.QuadPart, 0u);
+    EXPECT_TRUE(e->IsDirty());
+}
+
 TEST(Persist, StorageResultsAndSameAsLoad)
 {
     Command c;

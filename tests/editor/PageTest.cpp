@@ -14,6 +14,7 @@
 #include "RtfMarkup.h"
 #include "ShellFolderCache.h"
 #include "TaskelClass.h"
+#include "TaskelCodec.h"
 #include "TaskelMessage.h"
 #include "TaskelOptions.h"
 #include "TaskelStrings.h"
@@ -519,6 +520,36 @@ TEST(CommandPage, AFailedSaveSaysWhyAndTheSavedFileIsLetGo)
     EXPECT_TRUE(writer);
     writer.reset();
     EXPECT_TRUE(::DeleteFileW(path.c_str()));
+}
+
+// A command grown past what a command file holds (here one source past the
+// most) is not written: Apply says why and keeps the sheet, the file keeps
+// the command it held, and once the command fits again Apply writes it.
+TEST(CommandPage, ACommandPastTheLimitsIsNotWrittenAndKeepsTheSheet)
+{
+    CommandSpec largest = CopyCommand();
+    largest.sources.clear();
+    for (size_t i = 0; i < kMaxSources; ++i)
+        largest.sources.push_back(L"in\\" + std::to_wstring(i) + L".txt");
+    const std::wstring path = MakeCommand(L"largest.Taskel", largest);
+    CPageHost host(path, false, false);
+    ASSERT_EQ(host.LoadResult(), S_OK);
+    const std::vector<BYTE> original = ReadBytes(path);
+    g_messages.clear();
+    const MessageSink previous = SetMessageSink(RecordMessage);
+
+    host.Command().SetSource(static_cast<long>(kMaxSources), L"in\\one-more.txt");
+    EXPECT_FALSE(::SendMessageW(host.Sheet(), PSM_APPLY, 0, 0));
+    ASSERT_EQ(g_messages.size(), 1u);
+    EXPECT_EQ(g_messages[0], FileFailureText(path, HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE)));
+    EXPECT_EQ(ReadBytes(path), original);
+    EXPECT_EQ(host.Command().GetSourceCount(), kMaxSources + 1);
+
+    host.Command().SetSource(0, L"");
+    EXPECT_TRUE(::SendMessageW(host.Sheet(), PSM_APPLY, 0, 0));
+    EXPECT_EQ(g_messages.size(), 1u);
+    SetMessageSink(previous);
+    EXPECT_NE(ReadBytes(path), original);
 }
 
 TEST(CommandPage, ReadOnlyPageBeepsAndNeverWrites)

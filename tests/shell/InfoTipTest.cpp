@@ -59,6 +59,69 @@ TEST(InfoTipText, SourcesStopAtTheFirstEmptyOne)
     EXPECT_EQ(InfoTipText(ACTION_NONE, {}, L"o", FakeString), L"T||to o");
 }
 
+// A file's entries show what they hold: characters that would not show,
+// would start a line or would reorder the text are escaped, in sources and
+// target alike; the texts of the string table are not.
+TEST(InfoTipText, EntriesShowControlAndBidirectionalCharactersEscaped)
+{
+    // Right-to-left override: "exe.txt" would read as "txt.exe".
+    EXPECT_EQ(InfoTipText(ACTION_COPY, {L"a\x202Etxt.exe"}, L"", FakeString),
+              L"T|C:a<U+202E>txt.exe");
+    // A line break in the target cannot fake a line of the tip.
+    EXPECT_EQ(InfoTipText(ACTION_MOVE, {L"x"}, L"D:\\ok\r\nto C:\\Windows", FakeString),
+              L"T|M:x|to D:\\ok<U+000D><U+000A>to C:\\Windows");
+    const std::wstring all = std::wstring(L"\x01\t\x1F\x7F\x80\x85\x9F\x061C\x200E\x200F"
+                                          L"\x2028\x2029\x202A\x202D\x202E\x2066\x2069",
+                                          17) +
+                             L'\0';
+    EXPECT_EQ(InfoTipText(ACTION_DELETE, {all}, L"", FakeString),
+              L"T|D:<U+0001><U+0009><U+001F><U+007F><U+0080><U+0085><U+009F><U+061C><U+200E>"
+              L"<U+200F><U+2028><U+2029><U+202A><U+202D><U+202E><U+2066><U+2069><U+0000>");
+    // Their neighbours, other scripts and surrogate pairs show as they are.
+    const std::wstring plain = L" ~\xA0\x0600\x200D\x2010\x2027\x2030\x2065\x206A\xD83D\xDE00";
+    EXPECT_EQ(InfoTipText(ACTION_DELETE, {plain}, L"", FakeString), L"T|D:" + plain);
+    // The string table's own line breaks stay line breaks.
+    auto lines = [](UINT id) {
+        return id == IDS_INFOTIP_TITLE ? std::wstring(L"T\r\n") : FakeString(id);
+    };
+    EXPECT_EQ(InfoTipText(ACTION_COPY, {L"a"}, L"b", lines), L"T\r\nC:a|to b");
+}
+
+// A tip holds at most kMaxInfoTipLength units; a longer one ends with the
+// ellipsis after the last whole character or escape that leaves room for it.
+TEST(InfoTipText, LongTipsAreCutAfterAWholeCharacterOrEscape)
+{
+    const size_t room = kMaxInfoTipLength - 4; // after "T|D:"
+    EXPECT_EQ(InfoTipText(ACTION_DELETE, {std::wstring(room, L'a')}, L"", FakeString),
+              L"T|D:" + std::wstring(room, L'a'));
+    EXPECT_EQ(InfoTipText(ACTION_DELETE, {std::wstring(room + 1, L'a')}, L"", FakeString),
+              L"T|D:" + std::wstring(room - 1, L'a') + L'\x2026');
+
+    // An escape or a surrogate pair across the cut goes whole.
+    std::wstring tip = InfoTipText(ACTION_DELETE, {std::wstring(room - 4, L'a') + L"\x202E" + L"b"},
+                                   L"", FakeString);
+    EXPECT_EQ(tip, L"T|D:" + std::wstring(room - 4, L'a') + L'\x2026');
+    tip = InfoTipText(ACTION_DELETE, {std::wstring(room - 2, L'a') + L"\xD83D\xDE00" + L"b"}, L"",
+                      FakeString);
+    EXPECT_EQ(tip, L"T|D:" + std::wstring(room - 2, L'a') + L'\x2026');
+
+    // Many sources: the text as far as it goes, whatever the list's length,
+    // and the target after them is cut off too.
+    const std::vector<std::wstring> many(100000, L"C:\\in\\*.txt");
+    tip = InfoTipText(ACTION_COPY, many, L"D:\\Out", FakeString);
+    ASSERT_EQ(tip.size(), kMaxInfoTipLength);
+    EXPECT_EQ(tip.back(), L'\x2026');
+    std::wstring joined = L"T|C:" + many[0];
+    while (joined.size() < kMaxInfoTipLength)
+        joined += L", " + many[0];
+    EXPECT_EQ(tip.substr(0, kMaxInfoTipLength - 1), joined.substr(0, kMaxInfoTipLength - 1));
+    // A tip of exactly the limit is not cut.
+    EXPECT_EQ(InfoTipText(ACTION_COPY, {std::wstring(room - 6, L's')}, L"ab", FakeString).size(),
+              kMaxInfoTipLength);
+    EXPECT_EQ(InfoTipText(ACTION_COPY, {std::wstring(room - 6, L's')}, L"ab", FakeString).back(),
+              L'b');
+}
+
 struct InfoTip
 {
     fx::ComPtr<IPersistFile> file;
