@@ -36,13 +36,17 @@ wine_prefix_ready() {
   fi
   # Under Xvfb there is no window manager, and Wine waits two seconds for
   # one to withdraw each managed top-level window it destroys. The
-  # randomized editor round trip opens and closes hundreds of sheets, so its
-  # program's windows are not handed to a window manager at all.
-  if [ -f "$prefix/user.reg" ] && ! grep -q 'editor_page.exe' "$prefix/user.reg"; then
-    WINEPREFIX="$prefix" "$(wine_loader "$arch")" reg add \
-      'HKCU\Software\Wine\AppDefaults\editor_page.exe\X11 Driver' /v Managed /d N /f \
-      >/dev/null 2>&1 || true
-    WINEPREFIX="$prefix" wineserver -w || true
-  fi
+  # randomized editor round trip and the library's unload under five hundred
+  # Properties sheets open and close hundreds of sheets, so their programs'
+  # windows are not handed to a window manager at all.
+  local program
+  for program in editor_page.exe shell_sheet_unload.exe; do
+    if [ -f "$prefix/user.reg" ] && ! grep -q "$program" "$prefix/user.reg"; then
+      WINEPREFIX="$prefix" "$(wine_loader "$arch")" reg add \
+        "HKCU\\Software\\Wine\\AppDefaults\\$program\\X11 Driver" /v Managed /d N /f \
+        >/dev/null 2>&1 || true
+      WINEPREFIX="$prefix" wineserver -w || true
+    fi
+  done
   [ -f "$prefix/system.reg" ]
 }
