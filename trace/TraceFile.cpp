@@ -28,21 +28,59 @@ namespace
 {
 // Lines waiting for the writer, with the file they go to: the name in force
 // when they were traced, so lines traced before a restart on another file
-// still go to the old one. Consecutive lines of one mode merge.
+// still go to the old one. Consecutive lines of one mode merge into one
+// piece. Names and texts live in one character buffer (each name followed
+// by a null), so that a batch handed back and forth between the queue and
+// the writer keeps its memory: no line allocates once the buffers grew.
 struct BacklogPiece
 {
     PieceKind kind = PieceKind::Text;
     bool held = false;
-    bool slow = false; // the file is on a network drive: written by a worker thread
-    tstring file;
-    tstring text;
+    bool slow = false;     // the file is on a network drive: written by a worker thread
+    size_t file = 0;       // offset of the file name
+    size_t text = 0;       // offset and length of the text
+    size_t length = 0;
+};
+
+struct Batch
+{
+    std::vector<BacklogPiece> pieces;
+    tstring chars;
+
+    LPCTSTR File(const BacklogPiece &piece) const { return chars.c_str() + piece.file; }
+    LPCTSTR Text(const BacklogPiece &piece) const { return chars.data() + piece.text; }
+    void Clear() noexcept
+    {
+        pieces.clear();
+        chars.clear();
+    }
+    // Starts a piece for `file`, naming it anew unless the last piece has
+    // the same name. May throw std::bad_alloc.
+    BacklogPiece &Add(PieceKind kind, bool held, bool slow, LPCTSTR file)
+    {
+        BacklogPiece piece;
+        piece.kind = kind;
+        piece.held = held;
+        piece.slow = slow;
+        if (!pieces.empty() && _tcscmp(File(pieces.back()), file) == 0)
+            piece.file = pieces.back().file;
+        else
+        {
+            piece.file = chars.size();
+            chars.append(file);
+            chars.push_back(0);
+        }
+        piece.text = chars.size();
+        pieces.push_back(piece);
+        return pieces.back();
+    }
 };
 
 // Guarded by the trace lock.
 struct Backlog
 {
-    std::vector<BacklogPiece> pieces;
-    size_t chars = 0;
+    Batch queued;
+    Batch writing;              // the writer's, guarded by the writer lock
     bool workerPending = false; // a worker thread owns the backlog until it is empty
 };
 
@@ -287,8 +325,10 @@ enum class Written
 };
 
 // Writes one piece of the backlog. Writer lock held.
-Written WritePiece(const BacklogPiece &piece, bool mayWait) noexcept
+Written WritePiece(const Batch &batch, const BacklogPiece &piece, bool mayWait) noexcept
 {
+    LPCTSTR name = batch.File(piece);
+    LPCTSTR text = batch.Text(piece);
     TraceState &s = g_state;
     if (piece.kind == PieceKind::CloseHeld)
     {
@@ -300,22 +340,22 @@ Written WritePiece(const BacklogPiece &piece, bool mayWait) noexcept
     if (piece.kind == PieceKind::Truncate)
     {
         CloseHeldHandle();
-        fx::unique_file file(CreateFile(piece.file.c_str(), GENERIC_READ | GENERIC_WRITE,
+        fx::unique_file file(CreateFile(name, GENERIC_READ | GENERIC_WRITE,
                                         FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
         return Written::Done;
     }
 
     const bool held = piece.held && !Unloading();
-    if (!held || _tcscmp(piece.file.c_str(), s.heldName) != 0) CloseHeldHandle();
+    if (!held || _tcscmp(name, s.heldName) != 0) CloseHeldHandle();
     if (!held)
     {
         HANDLE h = INVALID_HANDLE_VALUE;
         bool writeShared = false;
-        Opened opened = OpenLog(piece.file.c_str(), true, mayWait, h, writeShared);
+        Opened opened = OpenLog(name, true, mayWait, h, writeShared);
         if (opened == Opened::Contended) return Written::HandOver;
         fx::unique_file file(h);
-        if (file) WriteAtEnd(file.get(), true, piece.text.data(), piece.text.size());
+        if (file) WriteAtEnd(file.get(), true, text, piece.length);
         return Written::Done;
     }
 
@@ -323,14 +363,14 @@ Written WritePiece(const BacklogPiece &piece, bool mayWait) noexcept
     if (!reused)
     {
         Opened opened =
-            OpenLog(piece.file.c_str(), false, mayWait, s.heldFile, s.heldWriteShared);
+            OpenLog(name, false, mayWait, s.heldFile, s.heldWriteShared);
         if (opened == Opened::Contended) return Written::HandOver;
         if (opened == Opened::No) return Written::Done;
-        CopyText(s.heldName, TRACE_FILE_NAME_CHARS, piece.file.c_str());
+        CopyText(s.heldName, TRACE_FILE_NAME_CHARS, name);
     }
     // A held handle that shares no writing stays at the end of the file once
     // it got there, so only its first write needs the seek.
-    WriteAtEnd(s.heldFile, !reused || s.heldWriteShared, piece.text.data(), piece.text.size());
+    WriteAtEnd(s.heldFile, !reused || s.heldWriteShared, text, piece.length);
     s.lastHeldTick = GetTickCount();
     // A close already pending re-checks the idle time when it runs, so a
     // burst re-arms it about once per 100 ms instead of once per line.
@@ -370,26 +410,39 @@ bool StartWorker() noexcept
 bool WriteBacklog(bool mayWait) noexcept
 {
     Backlog &b = TheBacklog();
+    Batch &batch = b.writing;
     for (;;)
     {
-        std::vector<BacklogPiece> batch;
+        batch.Clear();
         {
             fx::CSingleLock lock(TraceLock());
-            if (b.pieces.empty()) return false;
-            batch.swap(b.pieces);
-            b.chars = 0;
+            if (b.queued.pieces.empty()) return false;
+            std::swap(batch.pieces, b.queued.pieces);
+            std::swap(batch.chars, b.queued.chars);
         }
-        for (size_t i = 0; i < batch.size(); ++i)
+        for (size_t i = 0; i < batch.pieces.size(); ++i)
         {
-            if (WritePiece(batch[i], mayWait) == Written::Done) continue;
+            if (WritePiece(batch, batch.pieces[i], mayWait) == Written::Done) continue;
             fx::CSingleLock lock(TraceLock());
             try
             {
                 // Back in front of what came in meanwhile, for the worker.
-                for (size_t j = i; j < batch.size(); ++j)
-                    b.chars += batch[j].text.size();
-                b.pieces.insert(b.pieces.begin(), std::make_move_iterator(batch.begin() + i),
-                                std::make_move_iterator(batch.end()));
+                Batch rest;
+                for (size_t j = i; j < batch.pieces.size(); ++j)
+                {
+                    const BacklogPiece &piece = batch.pieces[j];
+                    rest.Add(piece.kind, piece.held, piece.slow, batch.File(piece)).length =
+                        piece.length;
+                    rest.chars.append(batch.Text(piece), piece.length);
+                }
+                for (const BacklogPiece &piece : b.queued.pieces)
+                {
+                    rest.Add(piece.kind, piece.held, piece.slow, b.queued.File(piece)).length =
+                        piece.length;
+                    rest.chars.append(b.queued.Text(piece), piece.length);
+                }
+                std::swap(rest.pieces, b.queued.pieces);
+                std::swap(rest.chars, b.queued.chars);
             }
             catch (...)
             {
@@ -398,7 +451,6 @@ bool WriteBacklog(bool mayWait) noexcept
             if (StartWorker()) return true;
             // No worker: this thread waits after all.
             mayWait = true;
-            batch.clear();
             break;
         }
     }
@@ -416,7 +468,7 @@ void CALLBACK WorkerCallback(PTP_CALLBACK_INSTANCE instance, PVOID context) noex
             WriteBacklog(true);
         }
         fx::CSingleLock lock(TraceLock());
-        if (b.pieces.empty() || Unloading())
+        if (b.queued.pieces.empty() || Unloading())
         {
             b.workerPending = false;
             break;
@@ -482,27 +534,26 @@ void QueueTraceText(LPCTSTR text, size_t length, bool held) noexcept
     TraceState &s = g_state;
     if (!s.fileName[0]) return;
     if (Unloading()) return WriteNowAtUnload(text, length);
-    Backlog &b = TheBacklog();
-    if (b.chars + length > BACKLOG_MAX_CHARS) return;
+    Batch &q = TheBacklog().queued;
+    if (q.chars.size() + length > BACKLOG_MAX_CHARS) return;
     try
     {
-        if (!b.pieces.empty())
+        // The last piece's text ends the buffer: a line of the same mode
+        // for the same file joins it.
+        if (!q.pieces.empty())
         {
-            BacklogPiece &last = b.pieces.back();
-            if (last.kind == PieceKind::Text && last.held == held && last.file == s.fileName)
+            BacklogPiece &last = q.pieces.back();
+            if (last.kind == PieceKind::Text && last.held == held &&
+                _tcscmp(q.File(last), s.fileName) == 0)
             {
-                last.text.append(text, length);
-                b.chars += length;
+                q.chars.append(text, length);
+                last.length += length;
                 return;
             }
         }
-        BacklogPiece piece;
-        piece.held = held;
-        piece.slow = s.slowFile;
-        piece.file = s.fileName;
-        piece.text.assign(text, length);
-        b.pieces.push_back(std::move(piece));
-        b.chars += length;
+        q.chars.reserve(q.chars.size() + _tcslen(s.fileName) + 1 + length);
+        q.Add(PieceKind::Text, held, s.slowFile, s.fileName).length = length;
+        q.chars.append(text, length);
     }
     catch (...)
     {
@@ -519,11 +570,7 @@ void QueueFileStep(PieceKind kind) noexcept
     }
     try
     {
-        BacklogPiece piece;
-        piece.kind = kind;
-        piece.slow = s.slowFile;
-        piece.file = s.fileName;
-        TheBacklog().pieces.push_back(std::move(piece));
+        TheBacklog().queued.Add(kind, false, s.slowFile, s.fileName);
     }
     catch (...)
     {
@@ -539,7 +586,7 @@ void DrainBacklog() noexcept
     {
         {
             fx::CSingleLock lock(TraceLock());
-            if (b.pieces.empty() || b.workerPending) return;
+            if (b.queued.pieces.empty() || b.workerPending) return;
         }
         // A thread that holds the writer looks at the backlog again after
         // it lets go, so a line left here is written by it.
@@ -560,7 +607,7 @@ bool FlushBacklog(DWORD timeoutMs) noexcept
         DrainBacklog();
         {
             fx::CSingleLock lock(TraceLock());
-            if (b.pieces.empty() && !b.workerPending) break;
+            if (b.queued.pieces.empty() && !b.workerPending) break;
         }
         if (GetTickCount() - start >= timeoutMs) return false;
         Sleep(5);
@@ -611,8 +658,14 @@ void ReleaseAtUnload() noexcept
     if (lock && lock->TryLock())
     {
         Backlog &b = TheBacklog();
-        std::vector<BacklogPiece>().swap(b.pieces);
-        b.chars = 0;
+        Batch().pieces.swap(b.queued.pieces);
+        tstring().swap(b.queued.chars);
+        if (writer && writer->TryLock())
+        {
+            Batch().pieces.swap(b.writing.pieces);
+            tstring().swap(b.writing.chars);
+            writer->Unlock();
+        }
         lock->Unlock();
     }
     if (s.slotsTried)
