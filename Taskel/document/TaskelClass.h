@@ -64,6 +64,10 @@ class CTaskel : public fx::CComObject
     // Performs the command; relative specifications resolve against
     // `folder` (the current directory when blank).
     bool Run(const std::wstring &folder, HWND owner);
+    // Set when the command was loaded from a file from the Internet
+    // (LoadCommandFile): the automation interface's Run refuses it.
+    void SetFromForeignFile(bool foreign) noexcept { m_fromForeignFile = foreign; }
+    bool IsFromForeignFile() const noexcept { return m_fromForeignFile; }
 
     class XPersistStorage : public fx::CInterfacePart<CTaskel, IPersistStorage>
     {
@@ -125,6 +129,7 @@ class CTaskel : public fx::CComObject
 
     fx::CModuleLock m_moduleLock;
     bool m_dirty = false;
+    bool m_fromForeignFile = false;
     bool m_noScribble = false;
     fx::ComPtr<IStorage> m_storage;
     fx::ComPtr<IStream> m_stream;

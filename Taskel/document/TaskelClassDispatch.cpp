@@ -162,6 +162,10 @@ HRESULT CTaskel::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT *resu
         RETURN_IF_FAILED(2, OptionalString(params, 0, folder, present, argError));
         RETURN_IF_FAILED(2, Argument(params, 1, VT_I4, value, argError));
         HWND owner = reinterpret_cast<HWND>(static_cast<LONG_PTR>(V_I4(&value)));
+        // A command from the Internet is not run unasked: a script gets
+        // "disabled by policy" (not "access denied", which a locked or
+        // protected file gives) and unblocks the file when it means it.
+        if (m_fromForeignFile) return HRESULT_FROM_WIN32(ERROR_ACCESS_DISABLED_BY_POLICY);
         bool succeeded =
             Run(present ? std::wstring(folder.get(), ::SysStringLen(folder.get())) : std::wstring(),
                 owner);

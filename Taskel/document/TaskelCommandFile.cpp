@@ -3,6 +3,7 @@
 #define TRACE_SOURCE "Taskel\\TaskelClass"
 #include "TaskelCommandFile.h"
 
+#include "FileOrigin.h"
 #include "TaskelGuids.h"
 #include "Trace.h"
 
@@ -43,6 +44,7 @@ HRESULT LoadCommandFile(const std::wstring &path, CTaskel &command)
     fx::ComPtr<IPersistStorage> persist;
     if (SUCCEEDED(hr)) persist = StoragePersistence(command);
     if (SUCCEEDED(hr)) hr = persist ? persist->Load(storage.get()) : E_NOINTERFACE;
+    if (SUCCEEDED(hr)) command.SetFromForeignFile(IsForeignOrigin(ReadFileOrigin(path)));
     return hr;
 }
 

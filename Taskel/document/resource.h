@@ -16,6 +16,20 @@
 #define IDS_COMMAND_EXISTS 3066
 #define IDS_COMMAND_MISSING 3069
 #define IDS_APP_TITLE 57344
+// Command files from the Internet: the info tip's line, the run's question
+// and its trace lines.
+#define IDS_INFOTIP_FOREIGN 3100
+#define IDS_FOREIGN_PROMPT 3101
+#define IDS_FOREIGN_MORE 3102
+#define IDS_ZONE_INTERNET 3103
+#define IDS_ZONE_RESTRICTED 3104
+#define IDS_ZONE_OTHER 3105
+#define IDS_FOREIGN_ZONE 3106
+#define IDS_FOREIGN_FROM 3107
+#define IDS_FOREIGN_QUESTION 3108
+#define IDS_TRACE_FOREIGN_UNATTENDED 3110
+#define IDS_TRACE_FOREIGN_DECLINED 3111
+#define IDS_TRACE_FOREIGN_ALLOWED 3112
 
 // The editor. The UI kit's own numbers (uikit/UikitResources.h) are taken
 // too: 101 the program icon, 3010 "What's This?".

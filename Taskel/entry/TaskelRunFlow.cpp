@@ -5,6 +5,8 @@
 #include "TaskelFlows.h"
 
 #include "ComMethod.h"
+#include "FileOrigin.h"
+#include "ForeignRun.h"
 #include "TaskelClass.h"
 #include "TaskelCommandFile.h"
 #include "TaskelExecPath.h"
@@ -37,6 +39,30 @@ void ApplySwitchesToCommand(CTaskel &command, const SwitchSet &switches)
     // the user's programs for the rest of the process.
     if (IsQuietAndSilent(options))
         ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+}
+
+// A command file from the Internet runs only when the user says so: a silent
+// or quiet run has no one to ask and leaves it, an interactive one asks
+// with "No" (do not run) as the default answer.
+bool AllowForeignRun(HWND owner, const std::wstring &path, const CTaskel &command,
+                     const FileOrigin &origin, const SwitchSet &switches)
+{
+    const unsigned zone = origin.zone;
+    if (IsUnattendedRun(switches))
+    {
+        Trace(1, LoadTaskelString(IDS_TRACE_FOREIGN_UNATTENDED).c_str(), path.c_str(), zone);
+        return false;
+    }
+    const std::wstring prompt =
+        ForeignRunPrompt(path, command.GetStoredAction(), command.GetSources(),
+                         command.GetTarget(), origin, LoadTaskelString);
+    const int answer = ShowTaskelMessage(owner, IDS_FOREIGN_PROMPT, prompt,
+                                         MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING |
+                                             MB_SETFOREGROUND);
+    const bool run = answer == IDYES;
+    Trace(1, LoadTaskelString(run ? IDS_TRACE_FOREIGN_ALLOWED : IDS_TRACE_FOREIGN_DECLINED).c_str(),
+          path.c_str(), zone);
+    return run;
 }
 
 } // namespace
@@ -74,6 +100,10 @@ void RunCommandFlow(HWND owner, const std::wstring &path, const SwitchSet &switc
                 ShowFailure(owner, hr, sites::kRunOpen);
                 return;
             }
+            const FileOrigin origin = ReadFileOrigin(path);
+            if (IsForeignOrigin(origin) &&
+                !AllowForeignRun(owner, path, *command, origin, switches))
+                return;
             ApplySwitchesToCommand(*command, switches);
             command->Run(baseFolder, owner);
         },

@@ -7,6 +7,8 @@
 #include "TaskelClass.h"
 #include "TaskelFile.h"
 #include "TaskelGuids.h"
+#include "FileOrigin.h"
+#include "ShownText.h"
 #include "TaskelOptions.h"
 #include "TaskelStrings.h"
 #include "Trace.h"
@@ -14,46 +16,6 @@
 
 namespace
 {
-
-UINT ActionPrefixId(uint32_t storedAction)
-{
-    switch (storedAction)
-    {
-    case ACTION_MOVE:
-        return IDS_INFOTIP_MOVE;
-    case ACTION_COPY:
-        return IDS_INFOTIP_COPY;
-    case ACTION_RENAME:
-        return IDS_INFOTIP_RENAME;
-    case ACTION_DELETE:
-        return IDS_INFOTIP_DELETE;
-    case ACTION_MOVERENAME:
-        return IDS_INFOTIP_MOVERENAME;
-    case ACTION_COPYRENAME:
-        return IDS_INFOTIP_COPYRENAME;
-    default:
-        return 0;
-    }
-}
-
-// Characters of a file's entries that the tip shows escaped: the controls,
-// the line and paragraph separators (which would start a line of their
-// own) and the bidirectional controls.
-bool ShownEscaped(wchar_t c)
-{
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F ||
-           c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E) ||
-           (c >= 0x2066 && c <= 0x2069);
-}
-
-std::wstring Escaped(wchar_t c)
-{
-    static const wchar_t kHex[] = L"0123456789ABCDEF";
-    std::wstring escaped = L"<U+";
-    for (int shift = 12; shift >= 0; shift -= 4)
-        escaped += kHex[(c >> shift) & 0xF];
-    return escaped + L'>';
-}
 
 // The tip's text as it is built, up to just past the length limit. Each
 // character, surrogate pair or escape is one piece, and a cut text ends
@@ -70,7 +32,7 @@ class CTipText
             const wchar_t c = text[i];
             if (escape && ShownEscaped(c))
             {
-                const std::wstring escaped = Escaped(c);
+                const std::wstring escaped = EscapedCharacter(c);
                 Piece(escaped.data(), escaped.size());
             }
             else if (IS_HIGH_SURROGATE(c) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1]))
@@ -122,13 +84,15 @@ HRESULT TaskAllocatedCopy(const std::wstring &text, LPWSTR *out)
 } // namespace
 
 std::wstring InfoTipText(uint32_t storedAction, const std::vector<std::wstring> &sources,
-                         const std::wstring &target, InfoTipStringLoader loadString)
+                         const std::wstring &target, InfoTipStringLoader loadString,
+                         bool foreign)
 {
     // Building stops once the text is past its limit, however many sources
     // the command has.
     CTipText text;
     bool room = text.Add(loadString(IDS_INFOTIP_TITLE), false);
-    const UINT prefix = ActionPrefixId(storedAction);
+    if (room && foreign) room = text.Add(loadString(IDS_INFOTIP_FOREIGN), false);
+    const UINT prefix = ActionPhraseId(storedAction);
     if (room && prefix) room = text.Add(loadString(prefix), false);
     for (size_t i = 0; room && i < sources.size() && !sources[i].empty(); ++i)
         room = (i == 0 || text.Add(L", ", false)) && text.Add(sources[i], true);
@@ -197,6 +161,7 @@ HRESULT CTaskelInfoTip::LoadFile(LPCOLESTR fileName)
     m_commandStorage = commandStorage;
     m_command = command;
     m_loaded = false;
+    m_foreign = IsForeignOrigin(ReadFileOrigin(m_fileName));
 
     const HRESULT hr = m_commandStorage->Load(storage.get());
     if (SUCCEEDED(hr))
@@ -223,7 +188,7 @@ HRESULT CTaskelInfoTip::GetInfoTip(WCHAR **text)
     *text = nullptr;
     if (!m_command || !m_loaded) return E_UNEXPECTED;
     return TaskAllocatedCopy(InfoTipText(m_command->GetStoredAction(), m_command->GetSources(),
-                                         m_command->GetTarget(), LoadTaskelString),
+                                         m_command->GetTarget(), LoadTaskelString, m_foreign),
                              text);
 }
 

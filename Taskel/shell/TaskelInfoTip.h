@@ -19,7 +19,9 @@ class CTaskel;
 // The tooltip of a command: the title line, the action's prefix and the
 // sources joined by ", " up to the first empty one, then (except for
 // Delete and Rename) the "to" line when the target is not empty. Texts come
-// from `loadString` by their numbers (IDS_INFOTIP_* of resource.h).
+// from `loadString` by their numbers (IDS_INFOTIP_* of resource.h). A
+// `foreign` file (from the Internet, FileOrigin.h) gets a line after the
+// title saying it asks before it runs; it comes first so no cut loses it.
 // The file may come from anywhere, so the tip shows its sources and target
 // as they are: a character that would not show, would break the line or
 // would reorder the text around it (the C0 controls, DEL, the C1 controls,
@@ -31,7 +33,8 @@ class CTaskel;
 constexpr size_t kMaxInfoTipLength = 1024;
 using InfoTipStringLoader = std::wstring (*)(UINT id);
 std::wstring InfoTipText(uint32_t storedAction, const std::vector<std::wstring> &sources,
-                         const std::wstring &target, InfoTipStringLoader loadString);
+                         const std::wstring &target, InfoTipStringLoader loadString,
+                         bool foreign = false);
 
 // Starts the trace log, or reads its settings again when it runs: every
 // entry point of the handlers calls it.
@@ -78,6 +81,7 @@ class CTaskelInfoTip : public fx::CComObject
     fx::ComPtr<IPersistStorage> m_commandStorage;
     CTaskel *m_command = nullptr;
     bool m_loaded = false;
+    bool m_foreign = false;
     std::wstring m_fileName;
 
     XPersistFile m_xPersistFile{this};

@@ -18,8 +18,10 @@ const wchar_t kExtension[] = L".Taskel";
 const wchar_t kLauncher[] = L"ZELK.EXE";
 const wchar_t kAdminLauncher[] = L"ZELKadmin.EXE";
 // FTA_Exclude, FTA_HasExtension, the FTA_NoEdit* and FTA_NoNewVerb /
-// FTA_NoRemoveVerb flags, FTA_NoDDE, FTA_OpenIsSafe and FTA_NoRecentDocs.
-constexpr DWORD kEditFlags = 0x00113FE5;
+// FTA_NoRemoveVerb flags, FTA_NoDDE and FTA_NoRecentDocs. FTA_OpenIsSafe
+// (0x00010000) is left out: a command file moves, renames and
+// deletes files, so a downloaded one is not safe to open without a prompt.
+constexpr DWORD kEditFlags = 0x00103FE5;
 // String resource 1: "File Command", the elevation prompt's class name.
 constexpr UINT kLocalizedNameId = 1;
 

@@ -299,6 +299,42 @@ TEST_F(Launcher, ForeignAndBrokenFilesAreReportedAndNothingRuns)
     EXPECT_FALSE(Exists(P(L"out")));
 }
 
+// A Delete command carrying the mark of a download: a silent run deletes
+// nothing and says why in its log; an interactive one asks, and the
+// watcher's answer "No" (don't run) deletes nothing; a copy without the
+// mark runs as before.
+TEST_F(Launcher, CommandFromTheInternetRunsOnlyWhenAsked)
+{
+    WriteText(P(L"victim.txt"));
+    Command(L"del.Taskel", {EDIT_ACTION_DELETE, REAL, {L"victim.txt"}, L""});
+    ASSERT_TRUE(::CopyFileW(P(L"del.Taskel").c_str(), P(L"local.Taskel").c_str(), TRUE));
+    const std::string mark = "[ZoneTransfer]\r\nZoneId=3\r\nHostUrl=https://h.example/d\r\n";
+    WriteBytes(P(L"del.Taskel:Zone.Identifier"), std::vector<BYTE>(mark.begin(), mark.end()));
+
+    Lines log = Run(L"/s " + Q(L"del.Taskel"));
+    EXPECT_TRUE(Exists(P(L"victim.txt")));
+    EXPECT_TRUE(Contains(log, "Not run [" + Narrow(P(L"del.Taskel")) +
+                                  "]: from zone [3], and a silent run does not ask"));
+    EXPECT_TRUE(Messages().empty());
+
+    log = Run(Q(L"del.Taskel"));
+    EXPECT_TRUE(Exists(P(L"victim.txt")));
+    const Lines shown = Messages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].rfind("Ferrovane|File command \"" + Narrow(P(L"del.Taskel")) +
+                                 "\" came from another computer.",
+                             0),
+              0u)
+        << shown[0];
+    EXPECT_NE(shown[0].find("Delete: victim.txt"), std::string::npos) << shown[0];
+    EXPECT_NE(shown[0].find("Zone: Internet"), std::string::npos) << shown[0];
+    EXPECT_NE(shown[0].find("From: https://h.example/d"), std::string::npos) << shown[0];
+    EXPECT_TRUE(Contains(log, "from zone [3], the user declined"));
+
+    Run(L"/s " + Q(L"local.Taskel"));
+    EXPECT_FALSE(Exists(P(L"victim.txt")));
+}
+
 TEST_F(Launcher, ReadOnlyCommandFileRunsAndIsNeverWritten)
 {
     WriteText(P(L"src\\a.txt"));

@@ -34,6 +34,8 @@ std::wstring FakeString(UINT id)
         return L"CR:";
     case IDS_INFOTIP_TO:
         return L"|to ";
+    case IDS_INFOTIP_FOREIGN:
+        return L"F|";
     default:
         return L"?";
     }
@@ -50,6 +52,17 @@ TEST(InfoTipText, PrefixSourcesAndTargetByAction)
     EXPECT_EQ(InfoTipText(ACTION_MOVE, {L"x"}, L"o", FakeString), L"T|M:x|to o");
     EXPECT_EQ(InfoTipText(ACTION_MOVERENAME, {L"x"}, L"o", FakeString), L"T|MR:x|to o");
     EXPECT_EQ(InfoTipText(ACTION_COPYRENAME, {L"x"}, L"o", FakeString), L"T|CR:x|to o");
+}
+
+// The line of a file from the Internet follows the title, so a long tip
+// never cuts it.
+TEST(InfoTipText, ForeignFileSaysItAsksBeforeItRuns)
+{
+    EXPECT_EQ(InfoTipText(ACTION_COPY, {L"x"}, L"o", FakeString, true), L"T|F|C:x|to o");
+    const std::wstring tip =
+        InfoTipText(ACTION_DELETE, {std::wstring(2000, L'a')}, L"", FakeString, true);
+    EXPECT_EQ(tip.substr(0, 6), L"T|F|D:");
+    EXPECT_EQ(tip.size(), kMaxInfoTipLength);
 }
 
 TEST(InfoTipText, SourcesStopAtTheFirstEmptyOne)
@@ -158,6 +171,25 @@ TEST(InfoTipObject, ReadOnlyCommandFileLoads)
     EXPECT_NE(writer, INVALID_HANDLE_VALUE);
     if (writer != INVALID_HANDLE_VALUE) ::CloseHandle(writer);
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(InfoTipObject, MarkedFileTipsAndLoads)
+{
+    std::wstring path = TestFolder() + L"\\downloaded.Taskel";
+    WriteCommandFile(path, EDIT_ACTION_COPY, {L"a"}, L"b");
+    HANDLE stream = ::CreateFileW((path + L":Zone.Identifier").c_str(), GENERIC_WRITE, 0,
+                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(stream, INVALID_HANDLE_VALUE);
+    const char mark[] = "[ZoneTransfer]\r\nZoneId=3\r\n";
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(stream, mark, sizeof mark - 1, &written, nullptr));
+    ::CloseHandle(stream);
+    InfoTip tip;
+    ASSERT_TRUE(tip.query);
+    EXPECT_EQ(tip.file->Load(path.c_str(), STGM_READ), S_OK);
+    std::wstring text;
+    EXPECT_EQ(tip.Tip(text), S_OK);
+    EXPECT_EQ(text, L"File Command\r\nFrom the Internet: asks before it runs\r\nCopy: a\r\nto b");
 }
 
 TEST(InfoTipObject, FailedLoadsAndTheHeldCommand)

@@ -102,7 +102,7 @@ std::wstring ShellServer::s_library;
 TEST_F(ShellServer, RegistrationWritesTheLayout)
 {
     EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, L"Veltrac.Taskel"), L"File Command");
-    EXPECT_EQ(RegDword(HKEY_CLASSES_ROOT, L"Veltrac.Taskel", L"EditFlags"), 0x00113FE5u);
+    EXPECT_EQ(RegDword(HKEY_CLASSES_ROOT, L"Veltrac.Taskel", L"EditFlags"), 0x00103FE5u);
     EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, L"Veltrac.Taskel\\shell"), L"Open");
     EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, L"Veltrac.Taskel\\shell\\Open"), L"Run");
     EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, L"Veltrac.Taskel\\shell\\OpenQuiet"), L"Run quiet");

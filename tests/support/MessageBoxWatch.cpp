@@ -99,8 +99,8 @@ ShownMessage Read(HWND box)
     return shown;
 }
 
-// Clicks OK, else Cancel, else the first button of the box; a property
-// sheet is cancelled.
+// Clicks OK, else Cancel, else No (a question's safe answer), else the first
+// button of the box; a property sheet is cancelled.
 void Dismiss(HWND box)
 {
     DWORD_PTR result = 0;
@@ -112,6 +112,7 @@ void Dismiss(HWND box)
     }
     HWND button = ::GetDlgItem(box, IDOK);
     if (!button) button = ::GetDlgItem(box, IDCANCEL);
+    if (!button) button = ::GetDlgItem(box, IDNO);
     for (HWND child : ChildrenOf(box))
         if (!button && ClassOf(child) == L"Button") button = child;
     if (button)
