@@ -26,6 +26,18 @@ MessageSink SetMessageSink(MessageSink sink);
 int ShowTaskelMessage(HWND owner, UINT stringId, const std::wstring &text,
                       UINT flags = MB_ICONWARNING | MB_SETFOREGROUND);
 
+// The captions a question shows on its Yes and No buttons in place of the
+// system's; the buttons keep their ids (IDYES, IDNO) and results.
+struct QuestionButtons
+{
+    std::wstring yes;
+    std::wstring no;
+};
+// Shows `text` as ShowTaskelMessage does (the sink sees the same), with a
+// message box of MB_YESNO relabelled to `buttons` when it appears.
+int ShowTaskelQuestion(HWND owner, UINT stringId, const std::wstring &text, UINT flags,
+                       const QuestionButtons &buttons);
+
 // A framework exception's message shown to the user (nothing when it has
 // none), and the same as the report of a trap (fx::ComMethod) of the
 // exports and the flows.

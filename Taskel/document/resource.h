@@ -30,6 +30,8 @@
 #define IDS_TRACE_FOREIGN_UNATTENDED 3110
 #define IDS_TRACE_FOREIGN_DECLINED 3111
 #define IDS_TRACE_FOREIGN_ALLOWED 3112
+#define IDS_FOREIGN_RUN 3113
+#define IDS_FOREIGN_DONT_RUN 3114
 
 // The editor. The UI kit's own numbers (uikit/UikitResources.h) are taken
 // too: 101 the program icon, 3010 "What's This?".

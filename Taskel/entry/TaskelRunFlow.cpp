@@ -43,7 +43,7 @@ void ApplySwitchesToCommand(CTaskel &command, const SwitchSet &switches)
 
 // A command file from the Internet runs only when the user says so: a silent
 // or quiet run has no one to ask and leaves it, an interactive one asks
-// with "No" (do not run) as the default answer.
+// with "Run" and "Don't run" (the default) on its buttons.
 bool AllowForeignRun(HWND owner, const std::wstring &path, const CTaskel &command,
                      const FileOrigin &origin, const SwitchSet &switches)
 {
@@ -56,9 +56,12 @@ bool AllowForeignRun(HWND owner, const std::wstring &path, const CTaskel &comman
     const std::wstring prompt =
         ForeignRunPrompt(path, command.GetStoredAction(), command.GetSources(),
                          command.GetTarget(), origin, LoadTaskelString);
-    const int answer = ShowTaskelMessage(owner, IDS_FOREIGN_PROMPT, prompt,
-                                         MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING |
-                                             MB_SETFOREGROUND);
+    const QuestionButtons buttons = {LoadTaskelString(IDS_FOREIGN_RUN),
+                                     LoadTaskelString(IDS_FOREIGN_DONT_RUN)};
+    const int answer = ShowTaskelQuestion(owner, IDS_FOREIGN_PROMPT, prompt,
+                                          MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING |
+                                              MB_SETFOREGROUND,
+                                          buttons);
     const bool run = answer == IDYES;
     Trace(1, LoadTaskelString(run ? IDS_TRACE_FOREIGN_ALLOWED : IDS_TRACE_FOREIGN_DECLINED).c_str(),
           path.c_str(), zone);

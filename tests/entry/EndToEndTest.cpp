@@ -300,9 +300,9 @@ TEST_F(Launcher, ForeignAndBrokenFilesAreReportedAndNothingRuns)
 }
 
 // A Delete command carrying the mark of a download: a silent run deletes
-// nothing and says why in its log; an interactive one asks, and the
-// watcher's answer "No" (don't run) deletes nothing; a copy without the
-// mark runs as before.
+// nothing and says why in its log; an interactive one asks with the
+// buttons "Run" and "Don't run" (the default), and the watcher's answer
+// "Don't run" deletes nothing; a copy without the mark runs as before.
 TEST_F(Launcher, CommandFromTheInternetRunsOnlyWhenAsked)
 {
     WriteText(P(L"victim.txt"));
@@ -319,6 +319,9 @@ TEST_F(Launcher, CommandFromTheInternetRunsOnlyWhenAsked)
 
     log = Run(Q(L"del.Taskel"));
     EXPECT_TRUE(Exists(P(L"victim.txt")));
+    ASSERT_EQ(m_shown.size(), 1u);
+    EXPECT_EQ(m_shown[0].buttons, (std::vector<std::wstring>{L"&Run", L"&Don't run"}));
+    EXPECT_EQ(m_shown[0].defaultButton, L"&Don't run");
     const Lines shown = Messages();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].rfind("Ferrovane|File command \"" + Narrow(P(L"del.Taskel")) +

@@ -84,6 +84,13 @@ ShownMessage Read(HWND box)
         shown.text = L"(property sheet)";
         return shown;
     }
+    for (HWND child : ChildrenOf(box))
+    {
+        if (ClassOf(child) != L"Button") continue;
+        shown.buttons.push_back(TextOf(child));
+        const LONG style = ::GetWindowLongW(child, GWL_STYLE);
+        if ((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) shown.defaultButton = shown.buttons.back();
+    }
     if (HWND text = ::GetDlgItem(box, TEXT_CONTROL_ID))
     {
         shown.text = TextOf(text);

@@ -20,6 +20,8 @@ struct ShownMessage
 {
     std::wstring caption;
     std::wstring text;
+    std::vector<std::wstring> buttons; // captions, in the box's order
+    std::wstring defaultButton;        // the caption Enter would press
 };
 
 class CMessageBoxWatcher
