@@ -33,6 +33,32 @@
 #define IDS_FOREIGN_RUN 3113
 #define IDS_FOREIGN_DONT_RUN 3114
 
+// The plan of a run: column names, action names and what happens.
+#define IDS_PLAN_COL_ACTION 3200
+#define IDS_PLAN_COL_SOURCE 3201
+#define IDS_PLAN_COL_TARGET 3202
+#define IDS_PLAN_COL_OUTCOME 3203
+#define IDS_PLAN_COL_SIZE 3204
+#define IDS_PLAN_MOVE 3210
+#define IDS_PLAN_COPY 3211
+#define IDS_PLAN_DELETE 3212
+#define IDS_PLAN_RENAME 3213
+#define IDS_PLAN_NEW 3220
+#define IDS_PLAN_REPLACES 3221
+#define IDS_PLAN_MERGES 3222
+#define IDS_PLAN_RENAMED_COPY 3223
+#define IDS_PLAN_DELETED 3224
+#define IDS_PLAN_RECYCLED 3225
+#define IDS_PLAN_SOURCE_MISSING 3226
+#define IDS_PLAN_NOTHING_MATCHES 3227
+#define IDS_PLAN_TOO_LONG 3230
+#define IDS_PLAN_UNRESOLVED 3231
+#define IDS_PLAN_NO_TARGET 3232
+#define IDS_PLAN_DUPLICATE_TARGET 3233
+#define IDS_PLAN_UNSAFE_RENAME 3234
+#define IDS_PLAN_TOO_DEEP 3235
+#define IDS_PLAN_LISTS_DIFFER 3236
+
 // The editor. The UI kit's own numbers (uikit/UikitResources.h) are taken
 // too: 101 the program icon, 3010 "What's This?".
 #define IDS_COMMAND 3002

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ExecPlan.h"
 #include "TaskelExecRules.h"
 
 // What one run dropped and sent, shared by the run and all its parts: a run
@@ -20,6 +21,10 @@ struct ExecTally
 {
     size_t dropped = 0;
     size_t succeeded = 0; // requests the shell carried out (or a trial run passed)
+    ExecPlan *plan = nullptr; // when set, requests are recorded here and not sent
+    // The topmost folders this run created (or, making a plan, would
+    // create) for its targets: never sources of the same run.
+    StringArray made;
 };
 
 class CExecPathSpecs
@@ -57,8 +62,25 @@ class CExecPathSpecs
     std::wstring RenameTarget(const std::wstring &source, const std::wstring &targetEntry) const;
     void MakeTarget(const std::wstring &path) const;
 
-    // Counts an entry left out (too long, no target, refused rename part).
-    void Dropped(size_t count = 1) const { m_tally->dropped += count; }
+    // Counts an entry left out (too long, no target, refused rename part)
+    // and notes it in the plan when one is being made.
+    void Dropped(const std::wstring &entry, LeftOutReason reason, size_t count = 1) const
+    {
+        m_tally->dropped += count;
+        if (m_tally->plan) m_tally->plan->leftOut.push_back({entry, reason});
+    }
+    // A specification that matched nothing, noted in the plan.
+    void Missing(const std::wstring &spec) const
+    {
+        if (m_tally->plan) m_tally->plan->missing.push_back(spec);
+    }
+    bool Planning() const { return m_tally->plan != nullptr; }
+    // Whether `path` (a folder with its trailing backslash, or a file) lies
+    // in a folder this run made for its targets.
+    bool MadeByThisRun(const std::wstring &path) const
+    {
+        return !m_tally->made.empty() && LiesInMadeFolder(path);
+    }
     ExecTally &Tally() const { return *m_tally; }
 
     DWORD Action() const { return m_request.wFunc; }
@@ -82,8 +104,12 @@ class CExecPathSpecs
     void BuildRenameTargets();
     void BuildMultiTargets();
     void DropSource(size_t index);
-    // Clears every target that an earlier entry already has.
-    void DropDuplicateTargets(StringArray &targets) const;
+    bool LiesInMadeFolder(const std::wstring &path) const;
+    void NoteMadeFolder(const std::wstring &folder) const;
+    // Clears every target that an earlier entry already has; the flags of
+    // the cleared ones (empty when none was).
+    std::vector<bool> DropDuplicateTargets(StringArray &targets) const;
+    static LeftOutReason NoTargetReason(const std::vector<bool> &duplicates, size_t index);
 
     std::shared_ptr<ExecTally> m_tally = std::make_shared<ExecTally>();
     std::wstring m_baseFolder;

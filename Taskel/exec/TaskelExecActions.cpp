@@ -191,7 +191,8 @@ enum Kind
 };
 
 // The common start and end around one procedure's body.
-bool RunProcedure(Kind kind, const ExecCommand &command, const std::wstring &baseFolder, HWND owner)
+bool RunProcedure(Kind kind, const ExecCommand &command, const std::wstring &baseFolder, HWND owner,
+                  ExecPlan *plan = nullptr)
 {
     bool result = false;
     try
@@ -200,6 +201,7 @@ bool RunProcedure(Kind kind, const ExecCommand &command, const std::wstring &bas
         const DWORD options =
             kind == KIND_RENAME ? command.options | OPT_FILESONLY : command.options;
         CExecRunner run(command.action, options);
+        run.SetPlan(plan);
         run.Prepare(owner, baseFolder);
         if (!run.HasBaseFolder())
         {
@@ -238,7 +240,8 @@ bool RunProcedure(Kind kind, const ExecCommand &command, const std::wstring &bas
         }
 
         DWORD operationLevel = OperationTraceLevel();
-        if (result && IsTraceEnabled(operationLevel))
+        // A preview changed nothing: there is no "after" to list.
+        if (!plan && result && IsTraceEnabled(operationLevel))
         {
             run.SetFlags(command.optionMask, options & command.optionMask);
             run.SetSources(command.sourceList);
@@ -247,8 +250,31 @@ bool RunProcedure(Kind kind, const ExecCommand &command, const std::wstring &bas
             if (transfer) run.TraceListing(true, L"after");
         }
     }
+    catch (const PlanCancelled &)
+    {
+        plan->cancelled = true;
+        result = false;
+    }
     TRACE_CATCH_ALL_IN(2, PROCEDURE_SOURCE, __LINE__)
+    if (plan) plan->done = result;
     return result;
+}
+
+Kind KindOf(DWORD action)
+{
+    switch (action)
+    {
+    case ACTION_MOVE:
+    case ACTION_MOVERENAME:
+        return KIND_MOVE;
+    case ACTION_COPY:
+    case ACTION_COPYRENAME:
+        return KIND_COPY;
+    case ACTION_DELETE:
+        return KIND_DELETE;
+    default:
+        return KIND_RENAME;
+    }
 }
 
 ExecCommand CommandOf(CTaskel &command)
@@ -296,6 +322,13 @@ bool RunDeleteCommand(CTaskel &command, const std::wstring &baseFolder, HWND own
 bool RunRenameCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner)
 {
     return RunRename(CommandOf(command), baseFolder, owner);
+}
+
+bool PlanCommand(const ExecCommand &command, const std::wstring &baseFolder, ExecPlan &plan)
+{
+    ExecCommand planned = command;
+    planned.options &= ~static_cast<DWORD>(OPT_TRIAL_RUN);
+    return RunProcedure(KindOf(command.action), planned, baseFolder, nullptr, &plan);
 }
 
 void InstallShellRunner()

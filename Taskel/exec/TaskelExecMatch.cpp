@@ -45,7 +45,7 @@ bool CExecPathSpecs::MatchSpec(const std::wstring &spec, StringArray &out, int d
     if (depth > MAX_MATCH_DEPTH)
     {
         Trace(2, L"Match too deep [%s]", spec.c_str());
-        Dropped();
+        Dropped(spec, LeftOutReason::TooDeep);
         return false;
     }
     const std::wstring indent(4 + 2 * static_cast<size_t>(depth), L' ');
@@ -100,6 +100,7 @@ bool CExecPathSpecs::MatchSpec(const std::wstring &spec, StringArray &out, int d
                 Pump();
                 if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
                 std::wstring entry = AddBackslash(AddBackslash(r + data.cFileName) + remainder);
+                if (MadeByThisRun(entry)) continue;
                 if (!DescendsInto(data.dwFileAttributes) && LooksInside(entry, remainder, file))
                 {
                     Trace(m_expansionLevel, L"%sSkipped  [%s] (reparse point)", indent.c_str(),
@@ -108,7 +109,7 @@ bool CExecPathSpecs::MatchSpec(const std::wstring &spec, StringArray &out, int d
                 }
                 if (!FitsPath(entry + file))
                 {
-                    Dropped();
+                    Dropped(entry + file, LeftOutReason::TooLong);
                     continue;
                 }
                 Trace(m_expansionLevel, L"%sMatched  [%s] (wild path)", indent.c_str(),
@@ -160,9 +161,11 @@ bool CExecPathSpecs::MatchSpec(const std::wstring &spec, StringArray &out, int d
                 if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 {
                     path += L'\\';
+                    // The run's own new target folder is not one of its sources.
+                    if (MadeByThisRun(path)) continue;
                     if (!FitsPath(path))
                     {
-                        Dropped();
+                        Dropped(path, LeftOutReason::TooLong);
                         continue;
                     }
                     if (MatchesPattern(action, m_flags, path, pattern))
@@ -187,7 +190,7 @@ bool CExecPathSpecs::MatchSpec(const std::wstring &spec, StringArray &out, int d
                 {
                     if (!FitsPath(path))
                     {
-                        Dropped();
+                        Dropped(path, LeftOutReason::TooLong);
                         continue;
                     }
                     found.push_back(path);
@@ -206,7 +209,7 @@ bool CExecPathSpecs::MatchSpec(const std::wstring &spec, StringArray &out, int d
         const std::wstring subSpec = file.empty() ? sub : sub + file;
         if (!FitsPath(subSpec))
         {
-            Dropped();
+            Dropped(subSpec, LeftOutReason::TooLong);
             continue;
         }
         const size_t at = out.size();

@@ -146,13 +146,13 @@ std::unique_ptr<CExecRunner> CExecRunner::MakePart(const std::wstring &source,
 
 void CExecRunner::Pump() const
 {
-    if (!(Flags() & OPT_X_NO_ANIMATION)) fx::PumpAll(100);
+    if (!(Flags() & OPT_X_NO_ANIMATION) && !m_specs->Planning()) fx::PumpAll(100);
 }
 
 void CExecRunner::Prepare(HWND window, const std::wstring &baseFolder)
 {
     m_hasBase = m_specs->SetBaseFolder(baseFolder);
-    if (!(Flags() & OPT_X_NO_ANIMATION))
+    if (!(Flags() & OPT_X_NO_ANIMATION) && !m_specs->Planning())
     {
         m_ownedProgress.reset(new CTaskelProgress(window));
         m_progress = m_ownedProgress.get();
@@ -267,7 +267,8 @@ bool CExecRunner::RunRequest(bool asPart)
             // The shell would pair sources with the wrong targets.
             Trace(2, L"Source and target lists differ [%u] [%u]",
                   static_cast<unsigned>(sources.size()), static_cast<unsigned>(targets.size()));
-            m_specs->Dropped(sources.size());
+            for (const std::wstring &source : sources)
+                m_specs->Dropped(source, LeftOutReason::ListsDiffer);
             return false;
         }
     }
@@ -283,6 +284,19 @@ bool CExecRunner::RunRequest(bool asPart)
     else
         request.wFunc = action & ~4u;
     request.fAnyOperationsAborted = FALSE;
+    if (ExecPlan *plan = m_specs->Tally().plan)
+    {
+        // A preview records the request as the shell would receive it and
+        // goes on as after a request that succeeded.
+        plan->requests.push_back({request.wFunc, request.fFlags, sources, targets});
+        request.wFunc = action;
+        request.pFrom = nullptr;
+        request.pTo = nullptr;
+        ++m_specs->Tally().succeeded;
+        if (plan->recorded) plan->recorded(*plan);
+        if (plan->cancel && plan->cancel->load()) throw PlanCancelled();
+        return true;
+    }
     const int code = g_seam->operate(&request);
     request.wFunc = action;
     request.pFrom = nullptr;

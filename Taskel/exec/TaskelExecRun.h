@@ -72,6 +72,9 @@ class CExecRunner
     // out of range.
     std::unique_ptr<CExecRunner> SplitSource(size_t index) const;
 
+    // Makes this run a preview: requests go to `plan` instead of the shell,
+    // no folder is created and no tray icon shows.
+    void SetPlan(ExecPlan *plan) { m_specs->Tally().plan = plan; }
     void Prepare(HWND window, const std::wstring &baseFolder);
     void TraceStart();
     void ShowIcon(bool preparing);
@@ -140,6 +143,12 @@ bool RunMoveCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner
 bool RunCopyCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner);
 bool RunDeleteCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner);
 bool RunRenameCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner);
+
+// The plan of a run of `command`: the same procedure as the run, with every
+// request recorded in `plan` instead of sent (see ExecPlan.h). A command's
+// trial-run option is left out: the plan shows what a real run would do.
+// Returns what the run would report.
+bool PlanCommand(const ExecCommand &command, const std::wstring &baseFolder, ExecPlan &plan);
 
 // Makes CTaskel::Run dispatch to the four procedures above.
 void InstallShellRunner();

@@ -33,6 +33,12 @@ void CExecPathSpecs::SetFlags(DWORD clear, DWORD set)
 
 void CExecPathSpecs::Pump() const
 {
+    if (const ExecPlan *plan = m_tally->plan)
+    {
+        // A preview shows no tray icon; it stops here when it is cancelled.
+        if (plan->cancel && plan->cancel->load(std::memory_order_relaxed)) throw PlanCancelled();
+        return;
+    }
     if (m_flags & OPT_X_NO_ANIMATION) return;
     // Under Wine every look at the queue is a server round trip that costs
     // more than listing a file; the tray animation needs far fewer turns.
@@ -127,12 +133,12 @@ void CExecPathSpecs::SetSources(const StringArray &specs)
             // A rename part that names another folder would take files out
             // of their target folder: that source fails.
             Trace(2, L"Invalid rename part [%s]", spec.c_str());
-            Dropped();
+            Dropped(spec, LeftOutReason::UnsafeRename);
             continue;
         }
         if (!ResolvePath(m_baseFolder, path, resolved))
         {
-            Dropped();
+            Dropped(spec, LeftOutReason::Unresolved);
             continue;
         }
         if (!rename.empty()) resolved += L">" + rename;
@@ -158,7 +164,9 @@ void CExecPathSpecs::SetTarget(const std::wstring &text)
     }
     // Without its target nothing of the command may run: relative target
     // entries would otherwise land in the current folder.
-    Dropped(m_sources.size() + 1);
+    Dropped(text, LeftOutReason::Unresolved);
+    for (const std::wstring &source : m_sources)
+        Dropped(source, LeftOutReason::NoTarget);
     m_target.clear();
     m_sources.clear();
 }
@@ -175,7 +183,10 @@ void CExecPathSpecs::ExpandSources(bool withTargets)
         Pump();
         const DWORD saved = m_flags;
         if (IsFolderSpec(spec) && action != ACTION_RENAME) SetFlags(OPT_FILESONLY, 0);
+        const size_t found = m_sources.size();
+        const size_t dropped = m_tally->dropped;
         ExpandSpec(spec, m_sources, withTargets ? &m_targets : nullptr, 0);
+        if (m_sources.size() == found && m_tally->dropped == dropped) Missing(spec);
         if (IsTraceEnabled(1) && !(m_flags & OPT_NORECURSION))
         {
             if ((m_flags & EXEC_RECURSION_ON) && (m_flags & EXEC_RECURSION_OFF))
@@ -234,13 +245,13 @@ bool CExecPathSpecs::ExpandSpec(const std::wstring &spec, StringArray &sources,
     if (!path.IsValid())
     {
         TraceTooLong(spec);
-        Dropped();
+        Dropped(spec, LeftOutReason::TooLong);
         return false;
     }
     if (depth > MAX_MATCH_DEPTH)
     {
         Trace(2, L"Match too deep [%s]", spec.c_str());
-        Dropped();
+        Dropped(spec, LeftOutReason::TooDeep);
         return false;
     }
 

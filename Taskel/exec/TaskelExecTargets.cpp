@@ -7,6 +7,7 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "FxException.h"
@@ -115,17 +116,28 @@ std::wstring CExecPathSpecs::RenameTarget(const std::wstring &source,
     return result;
 }
 
-void CExecPathSpecs::DropDuplicateTargets(StringArray &targets) const
+std::vector<bool> CExecPathSpecs::DropDuplicateTargets(StringArray &targets) const
 {
     // Two sources on one target: the second would replace the first.
     std::unordered_set<std::wstring> seen;
-    for (std::wstring &target : targets)
+    std::vector<bool> duplicates;
+    for (size_t i = 0; i < targets.size(); ++i)
     {
+        std::wstring &target = targets[i];
         if (target.empty()) continue;
         if (seen.insert(FoldCase(target)).second) continue;
         Trace(2, L"Duplicate target [%s]", target.c_str());
         target.clear();
+        duplicates.resize(targets.size());
+        duplicates[i] = true;
     }
+    return duplicates;
+}
+
+LeftOutReason CExecPathSpecs::NoTargetReason(const std::vector<bool> &duplicates, size_t index)
+{
+    return index < duplicates.size() && duplicates[index] ? LeftOutReason::DuplicateTarget
+                                                          : LeftOutReason::NoTarget;
 }
 
 void CExecPathSpecs::BuildRenameTargets()
@@ -135,12 +147,12 @@ void CExecPathSpecs::BuildRenameTargets()
         if (i % 20 == 0) Pump();
         m_targets[i] = RenameTarget(m_sources[i], m_targets[i]);
     }
-    DropDuplicateTargets(m_targets);
+    const std::vector<bool> duplicates = DropDuplicateTargets(m_targets);
     for (size_t i = m_targets.size(); i-- > 0;)
     {
         if (m_targets[i].empty())
         {
-            Dropped();
+            Dropped(m_sources[i], NoTargetReason(duplicates, i));
             DropSource(i);
         }
         else if (EqualNoCase(m_sources[i], m_targets[i]))
@@ -192,12 +204,12 @@ void CExecPathSpecs::BuildMultiTargets()
 
     for (size_t i = 0; i < results.size(); ++i)
         if (results[i].empty()) Trace(2, L"No target for [%s]", m_sources[i].c_str());
-    DropDuplicateTargets(results);
+    const std::vector<bool> duplicates = DropDuplicateTargets(results);
     std::wstring list;
     for (size_t i = results.size(); i-- > 0;)
     {
         if (!results[i].empty()) continue;
-        Dropped();
+        Dropped(m_sources[i], NoTargetReason(duplicates, i));
         results.erase(results.begin() + static_cast<ptrdiff_t>(i));
         DropSource(i);
     }
@@ -211,10 +223,30 @@ void CExecPathSpecs::BuildMultiTargets()
     m_target = list;
 }
 
+bool CExecPathSpecs::LiesInMadeFolder(const std::wstring &path) const
+{
+    for (const std::wstring &folder : m_tally->made)
+        if (path.size() > folder.size() && path[folder.size()] == L'\\' &&
+            EqualNoCase(path.substr(0, folder.size()), folder))
+            return true;
+    return false;
+}
+
+void CExecPathSpecs::NoteMadeFolder(const std::wstring &folder) const
+{
+    if (!LiesInMadeFolder(folder + L'\\')) m_tally->made.push_back(folder);
+}
+
 void CExecPathSpecs::MakeTarget(const std::wstring &path) const
 {
     if (m_flags & OPT_TRIAL_RUN) return;
     if (path.empty() || IsRootOrShare(path) || IsUrl(path)) return;
+    if (Planning())
+    {
+        // A preview creates nothing: it notes the folder the run would make.
+        StringArray &made = m_tally->plan->madeFolders;
+        if (std::find(made.begin(), made.end(), path) == made.end()) made.push_back(path);
+    }
     try
     {
         const wchar_t *start = path.c_str();
@@ -229,8 +261,17 @@ void CExecPathSpecs::MakeTarget(const std::wstring &path) const
             WIN32_FIND_DATAW data;
             fx::unique_find find(FindFirstFileW(prefix.c_str(), &data));
             if (find) continue;
+            if (Planning())
+            {
+                // Everything from here down would be new.
+                NoteMadeFolder(prefix);
+                return;
+            }
             if (CreateDirectoryW(prefix.c_str(), nullptr))
+            {
+                NoteMadeFolder(prefix);
                 Trace(2, L"  Target [%s] created", prefix.c_str());
+            }
             else
             {
                 DWORD error = GetLastError();

@@ -614,5 +614,76 @@ TEST(FuzzRuns, EveryRequestKeepsItsPromises)
            GetTickCount() - start, bound);
     // Generated commands mostly name files that are there: a run of many
     // cases that sends nothing at all has stopped working.
-    if (count >= 50) EXPECT_GT(requests, count / 4);
+    if (count >= 50)
+    {
+        EXPECT_GT(requests, count / 4);
+    }
+}
+
+// The preview's plan of every generated command equals what its run sends:
+// the plan is made first (it changes nothing), then the run goes through
+// the recording seam.
+TEST(FuzzRuns, PlanEqualsWhatTheRunSends)
+{
+    const unsigned seed = Setting("FERROVANE_FUZZ_SEED", L"--seed=", DEFAULT_SEED);
+    const unsigned count = Setting("FERROVANE_FUZZ_COUNT", L"--count=", DEFAULT_COUNT);
+    const std::wstring fixture = ReparseFixture();
+    unsigned failed = 0, requests = 0;
+    for (unsigned i = 0; i < count && failed < 5; ++i)
+    {
+        const unsigned caseSeed = seed + i;
+        CGenerator g(caseSeed);
+        CTempTree tree;
+        Strings folders, files;
+        g.Tree(tree.Root(), folders, files);
+        Strings entries;
+        for (const std::wstring &folder : folders)
+            if (!folder.empty()) entries.push_back(folder + L"\\");
+        entries.insert(entries.end(), files.begin(), files.end());
+        tree.Add(entries);
+        const Case c = MakeCase(g, caseSeed, tree, folders, files, fixture);
+        g_current = c.Describe();
+
+        ExecPlan plan;
+        CRecordingShell shell;
+        const bool planned =
+            PlanCommand(Command(c.action, c.options, c.sources, c.target), c.base, plan);
+        const size_t sentByPlan = shell.requests.size();
+        const bool ran = RunCase(c);
+        requests += static_cast<unsigned>(shell.requests.size());
+
+        bool same = sentByPlan == 0 && planned == ran && plan.requests.size() == shell.requests.size();
+        for (size_t r = 0; same && r < plan.requests.size(); ++r)
+        {
+            const PlannedRequest &p = plan.requests[r];
+            const SentRequest &s = shell.requests[r];
+            same = p.func == s.func && p.flags == s.flags && p.from == s.from && p.to == s.to;
+        }
+        if (same) continue;
+        ++failed;
+        std::string text = "planned " + std::to_string(plan.requests.size()) + " (done " +
+                           std::to_string(planned) + "), sent " +
+                           std::to_string(shell.requests.size()) + " (done " + std::to_string(ran) +
+                           ")\n";
+        auto describe = [&text](const char *who, UINT func, FILEOP_FLAGS flags, const Strings &from,
+                                const Strings &to) {
+            text += std::string("  ") + who + " " + std::to_string(func) + " flags " +
+                    std::to_string(flags) + "\n";
+            for (const std::wstring &f : from)
+                text += "    from [" + Narrow(f) + "]\n";
+            for (const std::wstring &t : to)
+                text += "    to   [" + Narrow(t) + "]\n";
+        };
+        for (const PlannedRequest &p : plan.requests)
+            describe("planned", p.func, p.flags, p.from, p.to);
+        for (size_t r = sentByPlan; r < shell.requests.size(); ++r)
+            describe("sent", shell.requests[r].func, shell.requests[r].flags,
+                     shell.requests[r].from, shell.requests[r].to);
+        ADD_FAILURE() << "plan and run differ:\n" << c.Describe() << text;
+    }
+    g_current.clear();
+    if (count >= 50)
+    {
+        EXPECT_GT(requests, count / 4);
+    }
 }

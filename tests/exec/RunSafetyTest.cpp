@@ -425,3 +425,18 @@ TEST_F(Safety, WildcardLeftToTheShellTargetsItsFolder)
     EXPECT_EQ((Strings{P(L"w1\\*"), P(L"w2\\*")}), shell.requests[0].from);
     EXPECT_EQ((Strings{P(L"out\\w1"), P(L"out\\w2")}), shell.requests[0].to);
 }
+
+// The target folder a run makes is not one of its own sources: "*" with
+// errors ignored expands each source after the target exists.
+TEST_F(Safety, NewTargetFolderIsNotTakenAsASource)
+{
+    tree.Add({L"2022\\a.txt", L"b.txt"});
+    CRecordingShell shell;
+    ASSERT_TRUE(RunCopy(Command(ACTION_COPY, REAL | NE_PLUS, {P(L"*")}, L"out"), tree.Root(),
+                        nullptr));
+    EXPECT_TRUE(Exists(P(L"out")));
+    ASSERT_FALSE(shell.requests.empty());
+    for (const SentRequest &sent : shell.requests)
+        for (const std::wstring &from : sent.from)
+            EXPECT_NE(from.rfind(P(L"out"), 0), 0u) << Narrow(from);
+}

@@ -1,0 +1,6 @@
+// The preview window (placeholder until the window lands).
+#include "PreviewWindow.h"
+
+void ShowPreviewWindow(HWND, const PreviewSource &)
+{
+}
