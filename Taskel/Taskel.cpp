@@ -1,6 +1,6 @@
-// Taskel.dll's entry: DllMain and the six exported command functions (the
-// UTF-16 ones and their ANSI twins), each inside the boundary traps that
-// keep every exception inside the library.
+// Taskel.dll's entry: DllMain, the six exported command functions and the
+// preview (the UTF-16 ones and their ANSI twins), each inside the boundary
+// traps that keep every exception inside the library.
 #define TRACE_SOURCE "Taskel\\Taskel"
 #define TASKEL_BUILDING_LIBRARY
 #include "TaskelExports.h"
@@ -12,6 +12,7 @@
 #include "TaskelMessage.h"
 #include "TaskelParams.h"
 #include "TaskelPath.h"
+#include "TaskelPreviewFlow.h"
 #include "TaskelRegister.h"
 #include "TaskelTraceSites.h"
 #include "Trace.h"
@@ -127,6 +128,27 @@ extern "C" void WINAPI EditCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
     RunEditorEntry(owner, params, false, EditCommandFlow, sites::kEditStep, sites::kEditBody);
 }
 
+extern "C" HRESULT WINAPI PreviewCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
+{
+    const HRESULT hr = fx::ComMethod(
+        sites::kPreviewBody,
+        [&]() -> HRESULT {
+            COleCallScope ole;
+            TaskelEnsureInitialized();
+            CMainWindowScope mainWindow(owner);
+            LoadDisplayPreferences();
+            TaskelApp().InitHelp();
+            ParsedParameters parsed = ParseParameters(params);
+            const std::wstring path = NormalizeCommandPath(parsed.commandFile, true, false);
+            return fx::ComMethod(
+                sites::kPreviewStep, [&] { return PreviewCommandFlow(owner, path, parsed.params); },
+                E_UNEXPECTED, 2, ShowExceptionTo(owner));
+        },
+        E_UNEXPECTED, 2, ShowExceptionTo(owner));
+    FlushTrace();
+    return hr;
+}
+
 namespace
 {
 using WideEntry = void(WINAPI *)(HWND, HINSTANCE, LPCWSTR, int);
@@ -157,4 +179,15 @@ extern "C" void WINAPI EditCommand(HWND owner, HINSTANCE instance, LPCSTR params
 extern "C" void WINAPI RunCommand(HWND owner, HINSTANCE instance, LPCSTR params, int show)
 {
     CallWithWideParams<RunCommandW>(owner, instance, params, show);
+}
+
+extern "C" HRESULT WINAPI PreviewCommand(HWND owner, HINSTANCE instance, LPCSTR params, int show)
+{
+    HRESULT hr = E_UNEXPECTED;
+    TrapExport(TRACE_SITE_HERE(), owner, [&] {
+        TaskelEnsureInitialized();
+        CWideParams wide(params);
+        hr = PreviewCommandW(owner, instance, wide.get(), show);
+    });
+    return hr;
 }

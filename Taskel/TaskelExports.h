@@ -1,5 +1,6 @@
 // The command functions Taskel.dll exports by name (rundll-style: owner
-// window, caller's instance, parameter string, show command).
+// window, caller's instance, parameter string, show command), and the
+// preview, which answers with a result code.
 #pragma once
 
 #include <windows.h>
@@ -18,4 +19,11 @@ extern "C"
     TASKEL_API void WINAPI NewCommand(HWND owner, HINSTANCE instance, LPCSTR params, int show);
     TASKEL_API void WINAPI EditCommand(HWND owner, HINSTANCE instance, LPCSTR params, int show);
     TASKEL_API void WINAPI RunCommand(HWND owner, HINSTANCE instance, LPCSTR params, int show);
+    // The plan of one command file: the preview window, or with
+    // "/csv:<file>" first, a CSV file written without a window. Returns S_OK
+    // or the failure (no such file, not a command file, CSV not written).
+    TASKEL_API HRESULT WINAPI PreviewCommandW(HWND owner, HINSTANCE instance, LPCWSTR params,
+                                              int show);
+    TASKEL_API HRESULT WINAPI PreviewCommand(HWND owner, HINSTANCE instance, LPCSTR params,
+                                             int show);
 }

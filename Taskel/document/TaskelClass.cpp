@@ -146,7 +146,7 @@ std::wstring CTaskel::GetSourceList() const
     return list;
 }
 
-bool CTaskel::Run(const std::wstring &folder, HWND owner)
+std::wstring CTaskel::RunBaseFolder(const std::wstring &folder)
 {
     std::wstring base = TrimWhite(folder);
     if (base.empty())
@@ -155,6 +155,19 @@ bool CTaskel::Run(const std::wstring &folder, HWND owner)
         DWORD length = ::GetCurrentDirectoryW(MAX_PATH, current);
         if (length > 0 && length < MAX_PATH) base = current;
     }
+    return base;
+}
+
+HRESULT CTaskel::Preview(const std::wstring &folder, std::wstring &lines)
+{
+    if (!g_runner.preview) return E_NOTIMPL;
+    if (m_action < ACTION_MOVE || m_action > ACTION_COPYRENAME) return E_UNEXPECTED;
+    return g_runner.preview(*this, RunBaseFolder(folder), lines) ? S_OK : E_FAIL;
+}
+
+bool CTaskel::Run(const std::wstring &folder, HWND owner)
+{
+    const std::wstring base = RunBaseFolder(folder);
 
     TaskelRunProcedure procedure = nullptr;
     switch (m_action)

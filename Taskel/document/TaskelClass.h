@@ -24,6 +24,9 @@ struct TaskelRunner
     TaskelRunProcedure copy = nullptr;   // Copy and CopyRename
     TaskelRunProcedure remove = nullptr; // Delete
     TaskelRunProcedure rename = nullptr; // Rename
+    // The plan of a run as tab-separated lines (header first), for every
+    // action; false when it could not be made.
+    bool (*preview)(CTaskel &command, const std::wstring &baseFolder, std::wstring &lines) = nullptr;
 };
 // Installs the runner's procedures; a missing procedure makes Run fail. The
 // runner lives above the command document, so the library installs it at
@@ -64,6 +67,11 @@ class CTaskel : public fx::CComObject
     // Performs the command; relative specifications resolve against
     // `folder` (the current directory when blank).
     bool Run(const std::wstring &folder, HWND owner);
+    // What Run would do, as the runner's preview lines; E_NOTIMPL without
+    // a runner, E_FAIL when the plan could not be made.
+    HRESULT Preview(const std::wstring &folder, std::wstring &lines);
+    // The base folder of a run: `folder` trimmed, or the current folder.
+    static std::wstring RunBaseFolder(const std::wstring &folder);
     // Set when the command was loaded from a file from the Internet
     // (LoadCommandFile): the automation interface's Run refuses it.
     void SetFromForeignFile(bool foreign) noexcept { m_fromForeignFile = foreign; }

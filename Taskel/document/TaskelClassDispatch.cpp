@@ -18,6 +18,7 @@ enum : DISPID
     DISPID_FROMFILE = 6,
     DISPID_OPTIONMASK = 7,
     DISPID_RUN = 8,
+    DISPID_PREVIEW = 9,
 };
 
 struct Member
@@ -29,7 +30,7 @@ const Member kMembers[] = {
     {L"Action", DISPID_ACTION},     {L"Options", DISPID_OPTIONS},
     {L"ToFile", DISPID_TOFILE},     {L"FromFileCount", DISPID_FROMFILECOUNT},
     {L"FromFile", DISPID_FROMFILE}, {L"OptionMask", DISPID_OPTIONMASK},
-    {L"Run", DISPID_RUN},
+    {L"Run", DISPID_RUN},           {L"Preview", DISPID_PREVIEW},
 };
 
 const WORD kGet = DISPATCH_PROPERTYGET | DISPATCH_METHOD;
@@ -175,6 +176,23 @@ HRESULT CTaskel::Invoke(DISPID id, WORD flags, DISPPARAMS *params, VARIANT *resu
             V_BOOL(result) = succeeded ? VARIANT_TRUE : VARIANT_FALSE;
         }
         return S_OK;
+    }
+
+    case DISPID_PREVIEW: {
+        // Preview([folder]): what Run would do, one tab-separated line per
+        // entry after a header line. It runs nothing, so a command from the
+        // Internet may be previewed.
+        if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+        if (args > 1) return DISP_E_BADPARAMCOUNT;
+        fx::unique_bstr folder;
+        bool present = false;
+        if (args == 1) RETURN_IF_FAILED(2, OptionalString(params, 0, folder, present, argError));
+        std::wstring lines;
+        RETURN_IF_FAILED(
+            2, Preview(present ? std::wstring(folder.get(), ::SysStringLen(folder.get()))
+                               : std::wstring(),
+                       lines));
+        return ReturnString(result, lines, false);
     }
 
     default:

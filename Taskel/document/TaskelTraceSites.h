@@ -37,6 +37,8 @@ constexpr TraceSite kRunStep{"Taskel\\Taskel", 572};        // RunCommandW's run
 constexpr TraceSite kRunBody{"Taskel\\Taskel", 581};        // RunCommandW
 constexpr TraceSite kEditStep{"Taskel\\Taskel", 638};       // EditCommandW's property sheet
 constexpr TraceSite kEditBody{"Taskel\\Taskel", 648};       // EditCommandW
+constexpr TraceSite kPreviewStep{"Taskel\\Taskel", 660};    // PreviewCommandW's preview
+constexpr TraceSite kPreviewBody{"Taskel\\Taskel", 670};    // PreviewCommandW
 constexpr TraceSite kHelpPopup{"Taskel\\Taskel", 347};      // a context-help request
 constexpr TraceSite kGetClassObject{"Taskel\\Taskel", 775}; // DllGetClassObject failed
 constexpr TraceSite kCanUnloadNow{"Taskel\\Taskel", 794};   // DllCanUnloadNow failed

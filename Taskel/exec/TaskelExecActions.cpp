@@ -4,6 +4,7 @@
 #include "TaskelExecRun.h"
 
 #include "FxException.h"
+#include "PlanTexts.h"
 #include "TaskelClass.h"
 #include "TaskelOptions.h"
 #include "TaskelTraceLevels.h"
@@ -277,12 +278,24 @@ Kind KindOf(DWORD action)
     }
 }
 
-ExecCommand CommandOf(CTaskel &command)
+} // namespace
+
+ExecCommand ExecCommandOf(CTaskel &command)
 {
     return {command.GetStoredAction(), command.GetOptions(), command.GetSourceList(),
             command.GetTarget(), command.GetOptionMask()};
 }
-} // namespace
+
+bool PreviewCommandLines(CTaskel &command, const std::wstring &baseFolder, std::wstring &lines)
+{
+    const ExecCommand planned = ExecCommandOf(command);
+    ExecPlan plan;
+    PlanCommand(planned, baseFolder, plan);
+    const std::vector<std::wstring> header = PlanColumnNames();
+    lines = TabText(PlanRows(plan, PlanFunc(planned.action), SystemDisk()), LibraryPlanTexts(),
+                    &header);
+    return true;
+}
 
 bool RunMove(const ExecCommand &command, const std::wstring &baseFolder, HWND owner)
 {
@@ -306,22 +319,22 @@ bool RunRename(const ExecCommand &command, const std::wstring &baseFolder, HWND 
 
 bool RunMoveCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner)
 {
-    return RunMove(CommandOf(command), baseFolder, owner);
+    return RunMove(ExecCommandOf(command), baseFolder, owner);
 }
 
 bool RunCopyCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner)
 {
-    return RunCopy(CommandOf(command), baseFolder, owner);
+    return RunCopy(ExecCommandOf(command), baseFolder, owner);
 }
 
 bool RunDeleteCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner)
 {
-    return RunDelete(CommandOf(command), baseFolder, owner);
+    return RunDelete(ExecCommandOf(command), baseFolder, owner);
 }
 
 bool RunRenameCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner)
 {
-    return RunRename(CommandOf(command), baseFolder, owner);
+    return RunRename(ExecCommandOf(command), baseFolder, owner);
 }
 
 bool PlanCommand(const ExecCommand &command, const std::wstring &baseFolder, ExecPlan &plan)
@@ -333,5 +346,11 @@ bool PlanCommand(const ExecCommand &command, const std::wstring &baseFolder, Exe
 
 void InstallShellRunner()
 {
-    SetTaskelRunner({RunMoveCommand, RunCopyCommand, RunDeleteCommand, RunRenameCommand});
+    TaskelRunner runner;
+    runner.move = RunMoveCommand;
+    runner.copy = RunCopyCommand;
+    runner.remove = RunDeleteCommand;
+    runner.rename = RunRenameCommand;
+    runner.preview = PreviewCommandLines;
+    SetTaskelRunner(runner);
 }

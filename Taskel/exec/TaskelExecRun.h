@@ -149,6 +149,11 @@ bool RunRenameCommand(CTaskel &command, const std::wstring &baseFolder, HWND own
 // trial-run option is left out: the plan shows what a real run would do.
 // Returns what the run would report.
 bool PlanCommand(const ExecCommand &command, const std::wstring &baseFolder, ExecPlan &plan);
+// A loaded command as the procedures take it.
+ExecCommand ExecCommandOf(CTaskel &command);
+// The plan's rows as tab-separated lines with the column names first (the
+// automation interface's Preview).
+bool PreviewCommandLines(CTaskel &command, const std::wstring &baseFolder, std::wstring &lines);
 
 // Makes CTaskel::Run dispatch to the four procedures above.
 void InstallShellRunner();

@@ -22,6 +22,7 @@ TraceProfile g_traceProfile = {_T("Software\\Veltrac\\Ferrovane"), _T("Ferrovane
 #define TASKEL_RUN RunCommandW
 #define TASKEL_EDIT EditCommandW
 #define TASKEL_NEW NewCommandW
+#define TASKEL_PREVIEW PreviewCommandW
 #define ARGV __wargv
 #else
 TraceProfile g_traceProfile = {_T("Software\\Veltrac\\Ferrovane"), _T("Ferrovane.log"), false,
@@ -29,6 +30,7 @@ TraceProfile g_traceProfile = {_T("Software\\Veltrac\\Ferrovane"), _T("Ferrovane
 #define TASKEL_RUN RunCommand
 #define TASKEL_EDIT EditCommand
 #define TASKEL_NEW NewCommand
+#define TASKEL_PREVIEW PreviewCommand
 #define ARGV __argv
 #endif
 
@@ -64,7 +66,8 @@ void ShowUsage(HINSTANCE instance)
     ::MessageBoxIndirect(&params);
 }
 
-void Launch(HINSTANCE instance, int show)
+// The process's exit code: 0, or a preview's failure (PreviewExitCode).
+int Launch(HINSTANCE instance, int show)
 {
     std::vector<tstring> args;
     for (int i = 1; i < __argc && ARGV; ++i)
@@ -82,6 +85,9 @@ void Launch(HINSTANCE instance, int show)
     case LaunchMode::Edit:
         TASKEL_EDIT(nullptr, instance, plan.parameterStrings.front().c_str(), show);
         break;
+    case LaunchMode::Preview:
+        return PreviewExitCode(
+            TASKEL_PREVIEW(nullptr, instance, plan.parameterStrings.front().c_str(), show));
     case LaunchMode::Run:
         for (const tstring &params : plan.parameterStrings)
         {
@@ -94,6 +100,7 @@ void Launch(HINSTANCE instance, int show)
         }
         break;
     }
+    return 0;
 }
 
 } // namespace
@@ -110,12 +117,13 @@ int WINAPI _tWinMain(HINSTANCE instance, HINSTANCE, LPTSTR, int show)
         Trace(2, _T("  AdminUser [%u] CanRegister [%u]"), 1u, 1u);
 #endif
     }
+    int exitCode = 0;
     try
     {
-        Launch(instance, show);
+        exitCode = Launch(instance, show);
     }
     TRACE_CATCH_ALL(4)
     if (SUCCEEDED(ole)) ::OleUninitialize();
     StopTracing(1);
-    return 0;
+    return exitCode;
 }

@@ -1,6 +1,6 @@
 // The launcher's decisions: from the argument vector to the library calls
-// it makes (new, edit, or one run call per command file) or the usage
-// message. One template serves the ANSI build (char) and the UTF-16 build
+// it makes (new, edit, preview, or one run call per command file) or the
+// usage message, and the exit code of a preview. One template serves the ANSI build (char) and the UTF-16 build
 // (wchar_t); the build's administrator handling is a parameter.
 #pragma once
 
@@ -18,6 +18,7 @@ enum class LaunchMode
     New,
     Edit,
     Run,
+    Preview,
 };
 
 struct LaunchBuild
@@ -125,6 +126,21 @@ LaunchPlan<Ch> PlanLaunch(std::vector<std::basic_string<Ch>> args, const LaunchB
         return plan;
     }
 
+    if (Is(args[0], "/preview"))
+    {
+        // "/preview [/csv:<file>] <command file>"
+        String text = adminSpace;
+        size_t i = 1;
+        if (i < args.size() && BeginsWith(args[i], "/csv:") && args[i].size() > 5)
+            text += Quote(args[i++]) + Ch(' ');
+        if (i + 1 == args.size() && !args[i].empty() && !IsSwitch(args[i]))
+        {
+            plan.mode = LaunchMode::Preview;
+            plan.parameterStrings.push_back(text + Quote(args[i]));
+        }
+        return plan;
+    }
+
     if (Is(args[0], "/run")) args.erase(args.begin());
 
     std::vector<String> strings;
@@ -153,4 +169,22 @@ LaunchPlan<Ch> PlanLaunch(std::vector<std::basic_string<Ch>> args, const LaunchB
     plan.mode = LaunchMode::Run;
     plan.parameterStrings = std::move(strings);
     return plan;
+}
+
+// The exit code of a preview: 0 done; 2 no such command file, or not a
+// command file; 1 any other failure (the CSV file not written).
+inline int PreviewExitCode(HRESULT hr)
+{
+    if (SUCCEEDED(hr)) return 0;
+    const HRESULT notACommand[] = {
+        HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND),
+        HRESULT_FROM_WIN32(ERROR_INVALID_NAME),   HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE),
+        HRESULT_FROM_WIN32(ERROR_INVALID_DATA),   STG_E_FILENOTFOUND,
+        STG_E_PATHNOTFOUND,                       STG_E_INVALIDHEADER,
+        STG_E_DOCFILECORRUPT,                     STG_E_OLDFORMAT,
+        STG_E_INVALIDNAME,
+    };
+    for (HRESULT code : notACommand)
+        if (hr == code) return 2;
+    return 1;
 }

@@ -79,14 +79,14 @@ class Launcher : public ::testing::Test
     // Runs `exe` (from the build folder) with `args` in the test's folder
     // and returns the trace log it and the library wrote.
     Lines Run(const std::wstring &args, const wchar_t *exe = L"ZELK.exe",
-              const std::wstring &program = BinaryDir())
+              const std::wstring &program = BinaryDir(), DWORD exitCode = 0)
     {
         s_trace->Clear();
         // Wine's shell writes its own Desktop back into the registry when
         // this process uses it (the folder helpers do), so it is set anew.
         s_desktopValue->SetString(s_desktop);
         ProcessRun run = RunProgram(program + exe, args, root);
-        EXPECT_EQ(0u, run.exitCode);
+        EXPECT_EQ(exitCode, run.exitCode) << Narrow(args);
         m_shown.insert(m_shown.end(), run.messages.begin(), run.messages.end());
         return s_trace->Read();
     }
@@ -336,6 +336,29 @@ TEST_F(Launcher, CommandFromTheInternetRunsOnlyWhenAsked)
 
     Run(L"/s " + Q(L"local.Taskel"));
     EXPECT_FALSE(Exists(P(L"victim.txt")));
+}
+
+// "/preview /csv:" writes the plan for scripts and runs nothing; a missing
+// command file ends with exit code 2 and no message box.
+TEST_F(Launcher, PreviewWritesThePlanForScripts)
+{
+    WriteText(P(L"src\\a.txt"));
+    Command(L"del.Taskel", {EDIT_ACTION_DELETE, REAL, {L"src\\*.txt"}, L""});
+    for (const wchar_t *exe : {L"ZELK.exe", L"ZELKadmin.exe"})
+    {
+        ::DeleteFileW(P(L"plan.csv").c_str());
+        const Lines log = Run(L"/preview /csv:plan.csv " + Q(L"del.Taskel"), exe);
+        const std::vector<BYTE> bytes = ReadBytes(P(L"plan.csv"));
+        const std::string text(bytes.begin(), bytes.end());
+        EXPECT_EQ(text, "\xEF\xBB\xBF"
+                        "Action,Source,Target,What happens,Size\r\n"
+                        "Delete," + Narrow(P(L"src\\a.txt")) + ",,Deleted,4\r\n")
+            << Narrow(exe);
+        EXPECT_TRUE(Contains(log, ">>> Preview [" + Narrow(P(L"del.Taskel")) + "]"));
+        EXPECT_TRUE(Exists(P(L"src\\a.txt")));
+    }
+    Run(L"/preview /csv:plan.csv " + Q(L"none.Taskel"), L"ZELK.exe", BinaryDir(), 2);
+    EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(Launcher, ReadOnlyCommandFileRunsAndIsNeverWritten)

@@ -110,3 +110,30 @@ TEST(LaunchPlan, AdminArgumentByBuildAndWindowsVersion)
     EXPECT_EQ(LaunchMode::Usage, Plain({"/Admin", "/edit", "a.Taskel"}).mode);
     EXPECT_EQ(LaunchMode::Usage, Plain({"/new", "/Admin"}).mode);
 }
+
+TEST(LaunchPlan, PreviewTakesOneFileAndAnOptionalCsvFile)
+{
+    auto plain = Plain({"/preview", "a.Taskel"});
+    EXPECT_EQ(LaunchMode::Preview, plain.mode);
+    EXPECT_EQ((Strings{"a.Taskel"}), plain.parameterStrings);
+    EXPECT_EQ((Strings{"\"/csv:C:\\My Plans\\a.csv\" \"C:\\My Jobs\\a.Taskel\""}),
+              Plain({"/Preview", "-csv:C:\\My Plans\\a.csv", "C:\\My Jobs\\a.Taskel"})
+                  .parameterStrings);
+    EXPECT_EQ((WStrings{L"/Admin /csv:out.csv a"}),
+              Admin({L"/preview", L"/csv:out.csv", L"a"}).parameterStrings);
+
+    EXPECT_EQ(LaunchMode::Usage, Plain({"/preview"}).mode);
+    EXPECT_EQ(LaunchMode::Usage, Plain({"/preview", "/csv:x.csv"}).mode);
+    EXPECT_EQ(LaunchMode::Usage, Plain({"/preview", "/csv:", "a"}).mode);
+    EXPECT_EQ(LaunchMode::Usage, Plain({"/preview", "/s", "a"}).mode);
+    EXPECT_EQ(LaunchMode::Usage, Plain({"/preview", "a", "b"}).mode);
+}
+
+TEST(LaunchPlan, PreviewExitCodesTellMissingFilesFromFailures)
+{
+    EXPECT_EQ(0, PreviewExitCode(S_OK));
+    EXPECT_EQ(2, PreviewExitCode(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)));
+    EXPECT_EQ(2, PreviewExitCode(STG_E_INVALIDHEADER));
+    EXPECT_EQ(1, PreviewExitCode(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)));
+    EXPECT_EQ(1, PreviewExitCode(E_UNEXPECTED));
+}
