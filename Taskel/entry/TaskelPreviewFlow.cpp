@@ -8,8 +8,8 @@
 #include "ComPtr.h"
 #include "NoCase.h"
 #include "PlanTexts.h"
-#include "PreviewWindow.h"
 #include "TaskelCommandFile.h"
+#include "TaskelExecRun.h"
 #include "TaskelExecPath.h"
 #include "TaskelFlows.h"
 #include "TaskelMessage.h"
@@ -99,6 +99,9 @@ HRESULT PreviewCommandFlow(HWND owner, const std::wstring &path, const ParamList
 {
     const std::wstring csv = PreviewCsvPath(params);
     Trace(1, L">>> Preview [%s]", path.c_str());
+    // The plan goes to a CSV file; a request without one has nowhere to
+    // show it.
+    if (csv.empty()) return E_INVALIDARG;
     const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES
                                           : ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -128,15 +131,5 @@ HRESULT PreviewCommandFlow(HWND owner, const std::wstring &path, const ParamList
     // Relative specifications resolve as in a run of the file.
     const std::wstring baseFolder = CTaskel::RunBaseFolder(execpath::ParentFolder(path));
     const ExecCommand planned = ExecCommandOf(*command);
-    if (!csv.empty()) return WriteCsv(csv, planned, baseFolder);
-
-    PreviewSource source;
-    source.name = ::PathFindFileNameW(path.c_str());
-    source.command = planned;
-    source.baseFolder = baseFolder;
-    // Run runs the file as a double-click would: a command from the
-    // Internet still asks first.
-    source.run = [path](HWND window) { RunCommandFlow(window, path, SwitchSet()); };
-    ShowPreviewWindow(owner, source);
-    return S_OK;
+    return WriteCsv(csv, planned, baseFolder);
 }

@@ -111,11 +111,9 @@ TEST(LaunchPlan, AdminArgumentByBuildAndWindowsVersion)
     EXPECT_EQ(LaunchMode::Usage, Plain({"/new", "/Admin"}).mode);
 }
 
-TEST(LaunchPlan, PreviewTakesOneFileAndAnOptionalCsvFile)
+TEST(LaunchPlan, PreviewTakesACsvFileAndOneCommandFile)
 {
-    auto plain = Plain({"/preview", "a.Taskel"});
-    EXPECT_EQ(LaunchMode::Preview, plain.mode);
-    EXPECT_EQ((Strings{"a.Taskel"}), plain.parameterStrings);
+    EXPECT_EQ(LaunchMode::Usage, Plain({"/preview", "a.Taskel"}).mode);
     EXPECT_EQ((Strings{"\"/csv:C:\\My Plans\\a.csv\" \"C:\\My Jobs\\a.Taskel\""}),
               Plain({"/Preview", "-csv:C:\\My Plans\\a.csv", "C:\\My Jobs\\a.Taskel"})
                   .parameterStrings);
