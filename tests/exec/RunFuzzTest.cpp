@@ -536,6 +536,22 @@ Case MakeCase(CGenerator &g, unsigned seed, const CTempTree &tree, const Strings
     return c;
 }
 
+// Case `caseSeed`: its tree made below `tree` (`files` its files), its
+// command generated.
+Case GenerateCase(unsigned caseSeed, const CTempTree &tree, const std::wstring &fixture,
+                  Strings &files)
+{
+    CGenerator g(caseSeed);
+    Strings folders;
+    g.Tree(tree.Root(), folders, files);
+    Strings entries;
+    for (const std::wstring &folder : folders)
+        if (!folder.empty()) entries.push_back(folder + L"\\");
+    entries.insert(entries.end(), files.begin(), files.end());
+    tree.Add(entries);
+    return MakeCase(g, caseSeed, tree, folders, files, fixture);
+}
+
 bool RunCase(const Case &c)
 {
     ExecCommand command = Command(c.action, c.options, c.sources, c.target);
@@ -568,16 +584,9 @@ TEST(FuzzRuns, EveryRequestKeepsItsPromises)
     for (unsigned i = 0; i < count && failed < 5; ++i)
     {
         const unsigned caseSeed = seed + i;
-        CGenerator g(caseSeed);
         CTempTree tree;
-        Strings folders, files;
-        g.Tree(tree.Root(), folders, files);
-        Strings entries;
-        for (const std::wstring &folder : folders)
-            if (!folder.empty()) entries.push_back(folder + L"\\");
-        entries.insert(entries.end(), files.begin(), files.end());
-        tree.Add(entries);
-        const Case c = MakeCase(g, caseSeed, tree, folders, files, fixture);
+        Strings files;
+        const Case c = GenerateCase(caseSeed, tree, fixture, files);
         g_current = c.Describe();
 
         CRecordingShell shell;
@@ -632,16 +641,9 @@ TEST(FuzzRuns, PlanEqualsWhatTheRunSends)
     for (unsigned i = 0; i < count && failed < 5; ++i)
     {
         const unsigned caseSeed = seed + i;
-        CGenerator g(caseSeed);
         CTempTree tree;
-        Strings folders, files;
-        g.Tree(tree.Root(), folders, files);
-        Strings entries;
-        for (const std::wstring &folder : folders)
-            if (!folder.empty()) entries.push_back(folder + L"\\");
-        entries.insert(entries.end(), files.begin(), files.end());
-        tree.Add(entries);
-        const Case c = MakeCase(g, caseSeed, tree, folders, files, fixture);
+        Strings files;
+        const Case c = GenerateCase(caseSeed, tree, fixture, files);
         g_current = c.Describe();
 
         ExecPlan plan;
