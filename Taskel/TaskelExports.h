@@ -19,10 +19,9 @@ extern "C"
     TASKEL_API void WINAPI NewCommand(HWND owner, HINSTANCE instance, LPCSTR params, int show);
     TASKEL_API void WINAPI EditCommand(HWND owner, HINSTANCE instance, LPCSTR params, int show);
     TASKEL_API void WINAPI RunCommand(HWND owner, HINSTANCE instance, LPCSTR params, int show);
-    // The plan of one command file written to the CSV file of its
-    // "/csv:<file>" parameter, without a window. Returns S_OK or the failure
-    // (no CSV file named, no such file, not a command file, CSV not
-    // written).
+    // The plan of one command file: the preview window, or with
+    // "/csv:<file>" first, a CSV file written without a window. Returns S_OK
+    // or the failure (no such file, not a command file, CSV not written).
     TASKEL_API HRESULT WINAPI PreviewCommandW(HWND owner, HINSTANCE instance, LPCWSTR params,
                                               int show);
     TASKEL_API HRESULT WINAPI PreviewCommand(HWND owner, HINSTANCE instance, LPCSTR params,

@@ -3,11 +3,14 @@
 # nested trees (10,000 folders of 10 files, and twice that) and two flat
 # folders (20,000 subfolders, and twice that) under /tmp, then runs
 # expand_bench on each. Not a test: it prints timings.
-# Usage: scripts/bench-expand.sh [x86_64|i686] [runs]   (default x86_64, 3 runs)
+# Each line gives the median of the runs per side and the median ratio to
+# the bare walk with its spread; "plan" is the preview's plan of a Copy of
+# the same files, "plan+rows" adds the rows (a look at each source and target).
+# Usage: scripts/bench-expand.sh [x86_64|i686] [runs]   (default x86_64, 5 runs)
 set -euo pipefail
 source "$(dirname "$0")/bench-common.sh"
 arch=${1:-x86_64}
-runs="${2:-3}"
+runs="${2:-5}"
 data=/tmp/ferrovane-bench
 bench_prepare "$arch" expand_bench
 

@@ -37,10 +37,11 @@ wine_prefix_ready() {
   # Under Xvfb there is no window manager, and Wine waits two seconds for
   # one to withdraw each managed top-level window it destroys. The
   # randomized editor round trip and the library's unload under five hundred
-  # Properties sheets open and close hundreds of sheets, so their programs'
+  # Properties sheets open and close hundreds of sheets, and the preview
+  # window tests open and close a window per case, so their programs'
   # windows are not handed to a window manager at all.
   local program
-  for program in editor_page.exe shell_sheet_unload.exe; do
+  for program in editor_page.exe shell_sheet_unload.exe preview_tests.exe; do
     if [ -f "$prefix/user.reg" ] && ! grep -q "$program" "$prefix/user.reg"; then
       WINEPREFIX="$prefix" "$(wine_loader "$arch")" reg add \
         "HKCU\\Software\\Wine\\AppDefaults\\$program\\X11 Driver" /v Managed /d N /f \

@@ -8,8 +8,9 @@
 #include "ComPtr.h"
 #include "NoCase.h"
 #include "PlanTexts.h"
+#include "PreviewExport.h"
+#include "PreviewWindow.h"
 #include "TaskelCommandFile.h"
-#include "TaskelExecRun.h"
 #include "TaskelExecPath.h"
 #include "TaskelFlows.h"
 #include "TaskelMessage.h"
@@ -33,12 +34,6 @@ std::wstring FullPath(const std::wstring &path)
     return full;
 }
 
-HRESULT LastError()
-{
-    const DWORD error = ::GetLastError();
-    return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
-}
-
 HRESULT WriteCsv(const std::wstring &csvPath, const ExecCommand &command,
                  const std::wstring &baseFolder)
 {
@@ -46,8 +41,9 @@ HRESULT WriteCsv(const std::wstring &csvPath, const ExecCommand &command,
     PlanCommand(command, baseFolder, plan);
     const std::vector<PlanRow> rows = PlanRows(plan, PlanFunc(command.action), SystemDisk());
     const std::wstring path = FullPath(csvPath);
-    const HRESULT hr =
+    const DWORD error =
         WriteFileWhole(path, Utf8WithBom(CsvText(rows, LibraryPlanTexts(), PlanColumnNames())));
+    const HRESULT hr = HRESULT_FROM_WIN32(error);
     if (SUCCEEDED(hr))
         Trace(1, L"  Preview written [%s] [%u]", path.c_str(), static_cast<unsigned>(rows.size()));
     else
@@ -71,37 +67,10 @@ std::wstring PreviewCsvPath(const ParamList &params)
     return std::wstring();
 }
 
-HRESULT WriteFileWhole(const std::wstring &path, const std::string &bytes)
-{
-    const std::wstring folder = execpath::ParentFolder(path);
-    wchar_t temporary[MAX_PATH] = {};
-    if (!::GetTempFileNameW(folder.empty() ? L"." : folder.c_str(), L"fvp", 0, temporary))
-        return LastError();
-    bool written = false;
-    {
-        fx::unique_file file(::CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD done = 0;
-        written = file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                                      &done, nullptr) &&
-                  done == bytes.size() && ::FlushFileBuffers(file.get());
-    }
-    const HRESULT failure = written ? S_OK : LastError();
-    if (written && ::MoveFileExW(temporary, path.c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return S_OK;
-    const HRESULT hr = written ? LastError() : failure;
-    ::DeleteFileW(temporary);
-    return hr;
-}
-
 HRESULT PreviewCommandFlow(HWND owner, const std::wstring &path, const ParamList &params)
 {
     const std::wstring csv = PreviewCsvPath(params);
     Trace(1, L">>> Preview [%s]", path.c_str());
-    // The plan goes to a CSV file; a request without one has nowhere to
-    // show it.
-    if (csv.empty()) return E_INVALIDARG;
     const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES
                                           : ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -131,5 +100,15 @@ HRESULT PreviewCommandFlow(HWND owner, const std::wstring &path, const ParamList
     // Relative specifications resolve as in a run of the file.
     const std::wstring baseFolder = CTaskel::RunBaseFolder(execpath::ParentFolder(path));
     const ExecCommand planned = ExecCommandOf(*command);
-    return WriteCsv(csv, planned, baseFolder);
+    if (!csv.empty()) return WriteCsv(csv, planned, baseFolder);
+
+    PreviewSource source;
+    source.name = ::PathFindFileNameW(path.c_str());
+    source.command = planned;
+    source.baseFolder = baseFolder;
+    // Run runs the file as a double-click would: a command from the
+    // Internet still asks first.
+    source.run = [path](HWND window) { RunCommandFlow(window, path, SwitchSet()); };
+    ShowPreviewWindow(owner, source);
+    return S_OK;
 }

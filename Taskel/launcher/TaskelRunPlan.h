@@ -128,12 +128,12 @@ LaunchPlan<Ch> PlanLaunch(std::vector<std::basic_string<Ch>> args, const LaunchB
 
     if (Is(args[0], "/preview"))
     {
-        // "/preview /csv:<file> <command file>"
+        // "/preview [/csv:<file>] <command file>"
         String text = adminSpace;
         size_t i = 1;
         if (i < args.size() && BeginsWith(args[i], "/csv:") && args[i].size() > 5)
             text += Quote(args[i++]) + Ch(' ');
-        if (i == 2 && i + 1 == args.size() && !args[i].empty() && !IsSwitch(args[i]))
+        if (i + 1 == args.size() && !args[i].empty() && !IsSwitch(args[i]))
         {
             plan.mode = LaunchMode::Preview;
             plan.parameterStrings.push_back(text + Quote(args[i]));

@@ -103,6 +103,7 @@ TaskelVerbLines BuildVerbLines(const std::wstring &libraryDir, bool admin)
     lines.edit = fx::Format(L"%s /edit \"%%1\"", launcher.c_str());
     lines.run = fx::Format(L"%s /run \"%%1\"", launcher.c_str());
     lines.runQuiet = fx::Format(L"%s /run /ne+ \"%%1\"", launcher.c_str());
+    lines.preview = fx::Format(L"%s /preview \"%%1\"", launcher.c_str());
     return lines;
 }
 
@@ -132,6 +133,7 @@ BOOL UpdateTaskelClassRegistry(fx::COleObjectFactoryExEx &classObject, BOOL regi
     Trace(1, L"  Register ShellQuiet [%s]", lines.runQuiet.c_str());
     Trace(1, L"  Register ShellEdit [%s]", lines.edit.c_str());
     Trace(1, L"  Register ShellNew [%s]", lines.create.c_str());
+    Trace(1, L"  Register ShellPreview [%s]", lines.preview.c_str());
 
     classObject.RegisterCategory(CATID_Veltrac);
     classObject.RegisterElevation(kLocalizedNameId);
@@ -144,6 +146,8 @@ BOOL UpdateTaskelClassRegistry(fx::COleObjectFactoryExEx &classObject, BOOL regi
     RegisterVerb(L"Open", L"Run", lines.run);
     RegisterVerb(L"OpenQuiet", L"Run quiet", lines.runQuiet);
     RegisterVerb(L"Edit", nullptr, lines.edit);
+    // Seeing what a command will do needs no rights: no admin twin.
+    RegisterVerb(L"Preview", L"Preview", lines.preview);
 
     if (windows6)
     {

@@ -31,6 +31,7 @@ struct TaskelVerbLines
     std::wstring runQuiet; // "<launcher> /run /ne+ "%1""
     std::wstring edit;     // "<launcher> /edit "%1""
     std::wstring create;   // "<launcher> /new "%1""
+    std::wstring preview;  // "<launcher> /preview "%1""
 };
 TaskelVerbLines BuildVerbLines(const std::wstring &libraryDir, bool admin);
 

@@ -1,12 +1,20 @@
 // Benchmark of ExpandSources for "<root>\*.txt" against a bare recursive
-// FindFirstFileW/FindNextFileW walk of the same tree, in the same process.
-// Usage: expand_bench <root> [runs]; prints one line per root.
+// FindFirstFileW/FindNextFileW walk of the same tree, in the same process,
+// and of the plan of a Copy of the same files (what a preview costs before
+// its rows), and of the plan's rows (which look at every source and target).
+// Usage: expand_bench <root> [runs]; prints one line per root: the median of
+// the runs for each side, and the median ratio to the bare walk with the
+// spread of the per-run ratios.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "PlanRows.h"
 #include "TaskelExec.h"
+#include "TaskelExecRun.h"
 #include "TaskelOptions.h"
 #include "Trace.h"
 #include "UniqueHandle.h"
@@ -49,6 +57,36 @@ size_t Expand(const std::wstring &root, DWORD flags)
     specs.ExpandSources(false);
     return specs.Sources().size();
 }
+
+size_t Plan(const std::wstring &root, bool rows)
+{
+    const std::wstring list = root + L"\\*.txt" + L'\0' + L'\0';
+    const ExecCommand command = {ACTION_COPY, OPT_X_NO_ANIMATION, list, root + L"-planned-target",
+                                 0};
+    ExecPlan plan;
+    PlanCommand(command, root, plan);
+    if (!rows) return plan.requests.empty() ? 0 : plan.requests[0].from.size();
+    return PlanRows(plan, FO_COPY, SystemDisk()).size();
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// "<median>ms (<median ratio>x, <min>-<max>)" of one side against the walk.
+void PrintSide(const wchar_t *name, const std::vector<double> &times,
+               const std::vector<double> &bare)
+{
+    std::vector<double> ratios;
+    for (size_t i = 0; i < times.size(); ++i)
+        ratios.push_back(times[i] / bare[i]);
+    const auto range = std::minmax_element(ratios.begin(), ratios.end());
+    wprintf(L" %ls=%.0fms (%.2fx, %.2f-%.2f)", name, Median(times), Median(ratios), *range.first,
+            *range.second);
+}
 } // namespace
 
 int wmain(int argc, wchar_t **argv)
@@ -60,23 +98,33 @@ int wmain(int argc, wchar_t **argv)
     }
     StopTracing(0);
     const std::wstring root = argv[1];
-    const int runs = argc > 2 ? _wtoi(argv[2]) : 3;
-    double bare = 1e30, quiet = 1e30, pumped = 1e30;
-    size_t entries = 0, sources = 0;
+    const int runs = std::max(argc > 2 ? _wtoi(argv[2]) : 5, 1);
+    std::vector<double> bare, quiet, pumped, planned, rows;
+    size_t entries = 0, sources = 0, plannedSources = 0, rowCount = 0;
     for (int i = 0; i < runs; ++i)
     {
         double t = Now();
         entries = Walk(root);
-        bare = std::min(bare, Now() - t);
+        bare.push_back(Now() - t);
         t = Now();
         sources = Expand(root, OPT_X_NO_ANIMATION);
-        quiet = std::min(quiet, Now() - t);
+        quiet.push_back(Now() - t);
         t = Now();
         Expand(root, 0);
-        pumped = std::min(pumped, Now() - t);
+        pumped.push_back(Now() - t);
+        t = Now();
+        plannedSources = Plan(root, false);
+        planned.push_back(Now() - t);
+        t = Now();
+        rowCount = Plan(root, true);
+        rows.push_back(Now() - t);
     }
-    wprintf(L"%ls entries=%zu sources=%zu bare=%.0fms expand=%.0fms (%.2fx) "
-            L"expand+pump=%.0fms (%.2fx)\n",
-            root.c_str(), entries, sources, bare, quiet, quiet / bare, pumped, pumped / bare);
+    wprintf(L"%ls entries=%zu sources=%zu planned=%zu rows=%zu runs=%d bare=%.0fms", root.c_str(),
+            entries, sources, plannedSources, rowCount, runs, Median(bare));
+    PrintSide(L"expand", quiet, bare);
+    PrintSide(L"expand+pump", pumped, bare);
+    PrintSide(L"plan", planned, bare);
+    PrintSide(L"plan+rows", rows, bare);
+    wprintf(L"\n");
     return 0;
 }

@@ -111,9 +111,11 @@ TEST(LaunchPlan, AdminArgumentByBuildAndWindowsVersion)
     EXPECT_EQ(LaunchMode::Usage, Plain({"/new", "/Admin"}).mode);
 }
 
-TEST(LaunchPlan, PreviewTakesACsvFileAndOneCommandFile)
+TEST(LaunchPlan, PreviewTakesOneFileAndAnOptionalCsvFile)
 {
-    EXPECT_EQ(LaunchMode::Usage, Plain({"/preview", "a.Taskel"}).mode);
+    auto plain = Plain({"/preview", "a.Taskel"});
+    EXPECT_EQ(LaunchMode::Preview, plain.mode);
+    EXPECT_EQ((Strings{"a.Taskel"}), plain.parameterStrings);
     EXPECT_EQ((Strings{"\"/csv:C:\\My Plans\\a.csv\" \"C:\\My Jobs\\a.Taskel\""}),
               Plain({"/Preview", "-csv:C:\\My Plans\\a.csv", "C:\\My Jobs\\a.Taskel"})
                   .parameterStrings);

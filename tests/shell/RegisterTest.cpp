@@ -20,6 +20,7 @@ TEST(VerbLines, LauncherPathQuotedOnlyWithSpaces)
     EXPECT_EQ(plain.runQuiet, L"C:\\Tools\\ZELK.EXE /run /ne+ \"%1\"");
     EXPECT_EQ(plain.edit, L"C:\\Tools\\ZELK.EXE /edit \"%1\"");
     EXPECT_EQ(plain.create, L"C:\\Tools\\ZELK.EXE /new \"%1\"");
+    EXPECT_EQ(plain.preview, L"C:\\Tools\\ZELK.EXE /preview \"%1\"");
 
     TaskelVerbLines spaced = BuildVerbLines(L"C:\\Program Files\\Ferrovane", false);
     EXPECT_EQ(spaced.run, L"\"C:\\Program Files\\Ferrovane\\ZELK.EXE\" /run \"%1\"");

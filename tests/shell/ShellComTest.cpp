@@ -64,6 +64,8 @@ void ExpectPlaceRows(const std::wstring &library)
     EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, shell + L"OpenQuiet\\Command"),
               zelk + L" /run /ne+ \"%1\"");
     EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, shell + L"Edit\\Command"), zelk + L" /edit \"%1\"");
+    EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, shell + L"Preview\\Command"),
+              zelk + L" /preview \"%1\"");
     EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, shell + L"AdminOpen\\Command"), admin + L" /run \"%1\"");
     EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, shell + L"OpenQuietAdmin\\Command"),
               admin + L" /run /ne+ \"%1\"");
@@ -106,6 +108,7 @@ TEST_F(ShellServer, RegistrationWritesTheLayout)
     EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, L"Veltrac.Taskel\\shell"), L"Open");
     EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, L"Veltrac.Taskel\\shell\\Open"), L"Run");
     EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, L"Veltrac.Taskel\\shell\\OpenQuiet"), L"Run quiet");
+    EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, L"Veltrac.Taskel\\shell\\Preview"), L"Preview");
     bool present = true;
     RegText(HKEY_CLASSES_ROOT, L"Veltrac.Taskel\\shell\\Edit", nullptr, &present);
     EXPECT_FALSE(present); // the Edit verb shows the shell's own text

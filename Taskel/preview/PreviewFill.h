@@ -1,0 +1,54 @@
+// The preview's fill: a worker thread makes the plan of the command and
+// turns each request it records into rows, which the window takes in
+// batches. Closing the window cancels the plan; the worker shares its state
+// with the window and holds a reference on the library, so a window that
+// stops waiting for it leaves nothing behind that the worker still uses.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "PlanRows.h"
+#include "TaskelExecRun.h"
+#include "UniqueHandle.h"
+
+struct PreviewFillState;
+
+// What the window takes from the fill.
+struct PreviewBatch
+{
+    std::vector<PlanRow> rows; // received since the last batch
+    bool finished = false;     // the worker is done (no more rows come)
+    bool failed = false;       // the plan stopped on an error
+};
+
+class CPreviewFill
+{
+  public:
+    CPreviewFill();
+    // Cancels the plan and lets the worker end on its own.
+    ~CPreviewFill();
+    CPreviewFill(const CPreviewFill &) = delete;
+    CPreviewFill &operator=(const CPreviewFill &) = delete;
+
+    // Starts the worker; `message` is posted to `window` once it is done.
+    // False (traced) when no thread could be started.
+    bool Start(const ExecCommand &command, const std::wstring &baseFolder, HWND window,
+               UINT message);
+    PreviewBatch Take();
+    // The plan stops at the next entry it looks at.
+    void Cancel();
+    // No message is posted after this call.
+    void Detach();
+    bool Running() const;
+
+  private:
+    std::shared_ptr<PreviewFillState> m_state;
+    fx::unique_handle m_thread;
+};
+
+// Workers of preview windows that have not ended yet (for tests).
+long PreviewWorkersRunning();
