@@ -1,7 +1,6 @@
 // The file writer: takes the backlog of traced lines and appends them to
-// their log file in the ANSI code page, opening it with sharing-violation
-// retries, and keeps the file open in held mode until 100 ms after the last
-// held line.
+// their log file in the ANSI code page (TraceFileAccess.cpp), holding the
+// file open in held mode (TraceHeldClose.cpp).
 //
 // No file work happens under the trace lock. The thread whose line finds
 // the writer free writes the backlog itself; a thread that finds it busy
@@ -9,11 +8,11 @@
 // In the wide build (the libraries that run inside the shell), a thread
 // never waits on the file: when another program holds the log, or the log
 // is on a network drive that may not answer, the backlog goes to a thread
-// pool worker, and the held file's close is a thread pool timer. Both hold
-// a reference on the module while they are pending and let go of it only
-// when their callback returns (FreeLibraryWhenCallbackReturns), so no
-// callback runs into an unloaded module.
-#include "TraceInternal.h"
+// pool worker, which holds a reference on the module while it is pending
+// and lets go of it only when its callback returns
+// (FreeLibraryWhenCallbackReturns), so no callback runs into an unloaded
+// module.
+#include "TraceWriter.h"
 
 #include "CriticalSection.h"
 #include "UniqueHandle.h"
@@ -36,9 +35,9 @@ struct BacklogPiece
 {
     PieceKind kind = PieceKind::Text;
     bool held = false;
-    bool slow = false;     // the file is on a network drive: written by a worker thread
-    size_t file = 0;       // offset of the file name
-    size_t text = 0;       // offset and length of the text
+    bool slow = false; // the file is on a network drive: written by a worker thread
+    size_t file = 0;   // offset of the file name
+    size_t text = 0;   // offset and length of the text
     size_t length = 0;
 };
 
@@ -94,230 +93,6 @@ Backlog &TheBacklog() noexcept
     return *backlog;
 }
 
-bool Unloading() noexcept
-{
-    return g_state.unloading != 0;
-}
-
-HANDLE OpenOnce(LPCTSTR name, DWORD share, bool writeThrough) noexcept
-{
-    DWORD flags = FILE_ATTRIBUTE_NORMAL | (writeThrough ? FILE_FLAG_WRITE_THROUGH : 0);
-    return CreateFile(name, GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_ALWAYS, flags,
-                      nullptr);
-}
-
-enum class Opened
-{
-    Yes,
-    No,       // gave up: the line is lost
-    Contended // another handle holds the file and this thread may not wait
-};
-
-// Opens the log for appending. Another writer holding the file without read
-// sharing makes us wait when `mayWait`: 50 more tries sharing reads, then 20
-// sharing writes too, 20 ms apart. Anything else gives up at once.
-Opened OpenLog(LPCTSTR name, bool writeThrough, bool mayWait, HANDLE &out,
-               bool &writeShared) noexcept
-{
-    writeShared = false;
-    out = OpenOnce(name, FILE_SHARE_READ, writeThrough);
-    if (out != INVALID_HANDLE_VALUE) return Opened::Yes;
-    if (GetLastError() != ERROR_SHARING_VIOLATION || Unloading()) return Opened::No;
-    if (!mayWait) return Opened::Contended;
-    for (DWORD i = 0; i < OPEN_RETRIES_READ_SHARE + OPEN_RETRIES_READ_WRITE_SHARE; ++i)
-    {
-        writeShared = i >= OPEN_RETRIES_READ_SHARE;
-        Sleep(OPEN_RETRY_DELAY_MS);
-        out = OpenOnce(name, writeShared ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ,
-                       writeThrough);
-        if (out != INVALID_HANDLE_VALUE) return Opened::Yes;
-        if (GetLastError() != ERROR_SHARING_VIOLATION || Unloading()) break;
-    }
-    return Opened::No;
-}
-
-bool WriteAtEnd(HANDLE h, bool seek, LPCTSTR text, size_t length) noexcept
-{
-    if (seek && SetFilePointer(h, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
-        GetLastError() != NO_ERROR)
-        return false;
-    DWORD written = 0;
-#ifdef UNICODE
-    // The converted copy lives on the stack unless the text needs more room.
-    // Plain ASCII, what nearly every line is, has the same bytes in every
-    // ANSI code page: copied without asking the code page.
-    char small[4096];
-    if (length <= sizeof small)
-    {
-        size_t i = 0;
-        for (; i < length && text[i] < 0x80; ++i)
-            small[i] = static_cast<char>(text[i]);
-        if (i == length)
-            return length == 0 ||
-                   WriteFile(h, small, static_cast<DWORD>(length), &written, nullptr) != FALSE;
-    }
-    int n = length && length <= sizeof small
-                ? WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), small,
-                                      sizeof small, nullptr, nullptr)
-                : 0;
-    if (n > 0) return WriteFile(h, small, static_cast<DWORD>(n), &written, nullptr) != FALSE;
-    if (length == 0) return true;
-    n = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0, nullptr,
-                            nullptr);
-    if (n <= 0) return false;
-    try
-    {
-        std::string ansi(static_cast<size_t>(n), '\0');
-        WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), &ansi[0], n, nullptr,
-                            nullptr);
-        return WriteFile(h, ansi.data(), static_cast<DWORD>(n), &written, nullptr) != FALSE;
-    }
-    catch (...)
-    {
-        return false;
-    }
-#else
-    return length == 0 ||
-           WriteFile(h, text, static_cast<DWORD>(length), &written, nullptr) != FALSE;
-#endif
-}
-
-// True while the process ends (ExitProcess detaching the modules), when no
-// other thread runs any more.
-bool ProcessEnding() noexcept
-{
-    using Query = BOOLEAN(NTAPI *)();
-    HMODULE ntdll = GetModuleHandle(_T("ntdll.dll"));
-    FARPROC proc = ntdll ? GetProcAddress(ntdll, "RtlDllShutdownInProgress") : nullptr;
-    return proc && reinterpret_cast<Query>(reinterpret_cast<void (*)()>(proc))();
-}
-
-// Writer lock held.
-void CloseHeldHandle() noexcept
-{
-    TraceState &s = g_state;
-    if (s.heldFile != INVALID_HANDLE_VALUE) CloseHandle(s.heldFile);
-    s.heldFile = INVALID_HANDLE_VALUE;
-}
-
-#ifdef UNICODE
-// A reference on the module carrying this code, for a callback that may run
-// after its last other user let go of it.
-HMODULE TakeModuleReference() noexcept
-{
-    HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                            reinterpret_cast<LPCWSTR>(&TakeModuleReference), &module))
-        return nullptr;
-    return module;
-}
-
-void SetTimerDue(PTP_TIMER timer, DWORD delayMs) noexcept
-{
-    ULARGE_INTEGER relative;
-    relative.QuadPart = static_cast<ULONGLONG>(-static_cast<LONGLONG>(delayMs) * 10000);
-    FILETIME due;
-    due.dwLowDateTime = relative.LowPart;
-    due.dwHighDateTime = relative.HighPart;
-    SetThreadpoolTimer(timer, &due, 0, 0);
-}
-
-void CALLBACK CloseTimerCallback(PTP_CALLBACK_INSTANCE instance, PVOID, PTP_TIMER timer) noexcept
-{
-    HMODULE module = nullptr;
-    {
-        fx::CSingleLock writer(WriterLock());
-        fx::LastErrorKeeper lastError;
-        TraceState &s = g_state;
-        DWORD idle = GetTickCount() - s.lastHeldTick;
-        if (s.heldFile != INVALID_HANDLE_VALUE && idle < HELD_CLOSE_DELAY_MS && !Unloading())
-        {
-            // A later held line came in: wait on for the rest of the 100 ms,
-            // keeping the reference.
-            SetTimerDue(timer, HELD_CLOSE_DELAY_MS - idle);
-            return;
-        }
-        CloseHeldHandle();
-        s.closeArmed = false;
-        module = s.closeModule;
-        s.closeModule = nullptr;
-    }
-    // Lines that came in while this callback held the writer.
-    DrainBacklog();
-    if (module) FreeLibraryWhenCallbackReturns(instance, module);
-}
-
-// Schedules the close of the held file `delay` ms from now. Writer lock held.
-bool ArmClose(DWORD delay) noexcept
-{
-    TraceState &s = g_state;
-    if (!s.closeTimerObject)
-        s.closeTimerObject = CreateThreadpoolTimer(CloseTimerCallback, nullptr, nullptr);
-    if (!s.closeTimerObject) return false;
-    s.closeModule = TakeModuleReference();
-    if (!s.closeModule) return false;
-    s.closeArmed = true;
-    SetTimerDue(s.closeTimerObject, delay);
-    return true;
-}
-#else
-bool ArmClose(DWORD delay) noexcept;
-
-// A thread timer runs on the thread that set it, and only that thread can
-// kill it: the timer kills its own id first thing, and a timer that is no
-// longer the current one (re-armed on another thread) does nothing more.
-void CALLBACK CloseTimerProc(HWND, UINT, UINT_PTR id, DWORD) noexcept
-{
-    KillTimer(nullptr, id);
-    {
-        fx::CSingleLock writer(WriterLock());
-        fx::LastErrorKeeper lastError;
-        TraceState &s = g_state;
-        if (id != s.closeTimer || s.closeTimerThread != GetCurrentThreadId()) return;
-        s.closeTimer = 0;
-        s.closeArmed = false;
-        DWORD idle = GetTickCount() - s.lastHeldTick;
-        if (s.heldFile != INVALID_HANDLE_VALUE && idle < HELD_CLOSE_DELAY_MS &&
-            ArmClose(HELD_CLOSE_DELAY_MS - idle))
-            return;
-        CloseHeldHandle();
-    }
-    DrainBacklog();
-}
-
-// The narrow build runs in the launcher alone: a thread timer served by the
-// message loop of the writing thread.
-bool ArmClose(DWORD delay) noexcept
-{
-    TraceState &s = g_state;
-    s.closeTimer = SetTimer(nullptr, 0, delay, CloseTimerProc);
-    if (!s.closeTimer) return false;
-    s.closeTimerThread = GetCurrentThreadId();
-    s.closeArmTick = GetTickCount();
-    s.closeArmed = true;
-    return true;
-}
-#endif
-
-// Whether the armed close will still come. A thread timer of a thread that
-// no longer serves its messages (or has ended) never fires; one a second
-// overdue is taken as lost and armed again.
-bool CloseStillComing() noexcept
-{
-    TraceState &s = g_state;
-    if (!s.closeArmed) return false;
-#ifndef UNICODE
-    if (s.closeTimerThread != GetCurrentThreadId() &&
-        GetTickCount() - s.closeArmTick > HELD_CLOSE_DELAY_MS + 1000)
-    {
-        s.closeArmed = false;
-        s.closeTimer = 0;
-        return false;
-    }
-#endif
-    return true;
-}
-
 enum class Written
 {
     Done,
@@ -340,8 +115,8 @@ Written WritePiece(const Batch &batch, const BacklogPiece &piece, bool mayWait) 
     if (piece.kind == PieceKind::Truncate)
     {
         CloseHeldHandle();
-        fx::unique_file file(CreateFile(name, GENERIC_READ | GENERIC_WRITE,
-                                        FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+        fx::unique_file file(CreateFile(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                        nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
         return Written::Done;
     }
@@ -359,23 +134,15 @@ Written WritePiece(const Batch &batch, const BacklogPiece &piece, bool mayWait) 
         return Written::Done;
     }
 
-    bool reused = s.heldFile != INVALID_HANDLE_VALUE;
-    if (!reused)
+    const bool fresh = s.heldFile == INVALID_HANDLE_VALUE;
+    if (fresh)
     {
-        Opened opened =
-            OpenLog(name, false, mayWait, s.heldFile, s.heldWriteShared);
+        Opened opened = OpenLog(name, false, mayWait, s.heldFile, s.heldWriteShared);
         if (opened == Opened::Contended) return Written::HandOver;
         if (opened == Opened::No) return Written::Done;
         CopyText(s.heldName, TRACE_FILE_NAME_CHARS, name);
     }
-    // A held handle that shares no writing stays at the end of the file once
-    // it got there, so only its first write needs the seek.
-    WriteAtEnd(s.heldFile, !reused || s.heldWriteShared, text, piece.length);
-    s.lastHeldTick = GetTickCount();
-    // A close already pending re-checks the idle time when it runs, so a
-    // burst re-arms it about once per 100 ms instead of once per line.
-    if (CloseStillComing()) return Written::Done;
-    if (!ArmClose(HELD_CLOSE_DELAY_MS)) CloseHeldHandle();
+    WriteHeldText(fresh, text, piece.length);
     return Written::Done;
 }
 
@@ -477,32 +244,7 @@ void CALLBACK WorkerCallback(PTP_CALLBACK_INSTANCE instance, PVOID context) noex
     FreeLibraryWhenCallbackReturns(instance, static_cast<HMODULE>(context));
 }
 #endif
-} // namespace
 
-bool IsSlowLogFile(LPCTSTR name) noexcept
-{
-#ifdef UNICODE
-    if (!name || !name[0]) return false;
-    TCHAR full[MAX_PATH];
-    DWORD n = GetFullPathName(name, MAX_PATH, full, nullptr);
-    if (n == 0 || n >= MAX_PATH) return false;
-    // "\\server\share\..." and "\\?\UNC\server\share\..." are shares.
-    if (full[0] == _T('\\') && full[1] == _T('\\'))
-    {
-        if (full[2] != _T('?') && full[2] != _T('.')) return true;
-        return _tcsnicmp(full, _T("\\\\?\\UNC\\"), 8) == 0;
-    }
-    if (full[1] != _T(':')) return false;
-    TCHAR root[4] = {full[0], _T(':'), _T('\\'), 0};
-    return GetDriveType(root) == DRIVE_REMOTE;
-#else
-    (void)name;
-    return false;
-#endif
-}
-
-namespace
-{
 // A line traced while the module leaves: written at once with one attempt
 // and no held file, or lost, and nothing allocated. Trace lock held.
 void WriteNowAtUnload(LPCTSTR text, size_t length) noexcept
@@ -524,8 +266,8 @@ void WriteNowAtUnload(LPCTSTR text, size_t length) noexcept
 bool TraceLockHeldHere() noexcept
 {
     fx::CCriticalSection *lock = TraceLock();
-    return lock && static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(
-                       lock->Native()->OwningThread)) == GetCurrentThreadId();
+    return lock && static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(lock->Native()->OwningThread)) ==
+                       GetCurrentThreadId();
 }
 } // namespace
 
@@ -597,6 +339,34 @@ void DrainBacklog() noexcept
     }
 }
 
+bool ClaimWriterForHeldLine() noexcept
+{
+    TraceState &s = g_state;
+    if (s.slowFile || Unloading()) return false;
+    const Backlog &b = TheBacklog();
+    if (!b.queued.pieces.empty() || b.workerPending) return false;
+    // A caller tracing under the trace lock leaves its line to the backlog,
+    // as DrainBacklog does: no file work under the trace lock.
+    fx::CCriticalSection *lock = TraceLock();
+    fx::CCriticalSection *writer = WriterLock();
+    if (!lock || !writer || lock->Native()->RecursionCount != 1) return false;
+    // Never waits, so taking it inside the trace lock cannot deadlock with a
+    // writer that takes the trace lock inside the writer lock.
+    if (!writer->TryLock()) return false;
+    // With the backlog empty and no writer busy, every change of the file
+    // name (each queues the release of the held file first) has been
+    // written: an open held file is the current name's.
+    if (s.heldFile != INVALID_HANDLE_VALUE && writer->Native()->RecursionCount == 1) return true;
+    writer->Unlock();
+    return false;
+}
+
+void WriteClaimedHeldLine(LPCTSTR text, size_t length) noexcept
+{
+    WriteHeldText(false, text, length);
+    WriterLock()->Unlock();
+}
+
 bool FlushBacklog(DWORD timeoutMs) noexcept
 {
     Backlog &b = TheBacklog();
@@ -622,13 +392,6 @@ bool FlushBacklog(DWORD timeoutMs) noexcept
     }
     writer->Unlock();
     return true;
-}
-
-void CloseHeldFile() noexcept
-{
-    fx::CSingleLock writer(WriterLock());
-    fx::LastErrorKeeper lastError;
-    CloseHeldHandle();
 }
 
 void ReleaseAtUnload() noexcept

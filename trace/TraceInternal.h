@@ -5,6 +5,7 @@
 
 #include "Trace.h"
 
+#include <cstdarg>
 #include <string>
 #include <vector>
 
@@ -66,7 +67,7 @@ struct TraceState
     bool heldWriteShared = false;               // held handle was opened sharing writes
     DWORD lastHeldTick = 0;                     // tick of the last held-mode write
     bool closeArmed = false;                    // a close of the held file is scheduled
-    HMODULE closeModule = nullptr; // reference the armed pool timer holds (wide build)
+    HMODULE closeModule = nullptr;              // reference the armed pool timer holds (wide build)
     PTP_TIMER closeTimerObject = nullptr;
     UINT_PTR closeTimer = 0;    // thread timer of the narrow build
     DWORD closeTimerThread = 0; // the thread that set it, the only one that may kill it
@@ -142,6 +143,14 @@ ElapsedState &ModuleElapsedState() noexcept;
 void QueueTraceText(LPCTSTR text, size_t length, bool held) noexcept;
 void QueueFileStep(PieceKind kind) noexcept;
 void DrainBacklog() noexcept;
+// The short way of a held line past the backlog (call with the trace lock
+// held): when nothing waits in the backlog, the held file is open and the
+// writer is free, this thread takes the writer and true is returned. The
+// line is then written with WriteClaimedHeldLine once the trace lock is
+// left, which lets go of the writer; lines that other threads trace
+// meanwhile queue behind it, for DrainBacklog.
+bool ClaimWriterForHeldLine() noexcept;
+void WriteClaimedHeldLine(LPCTSTR text, size_t length) noexcept;
 // Waits until the backlog is written and the worker is done, at most
 // `timeoutMs`; true when it is. The held file stays held.
 bool FlushBacklog(DWORD timeoutMs) noexcept;
@@ -186,6 +195,11 @@ tstring ProductName();
 tstring WindowsVersionText();
 tstring ProcessorText(bool fromRegistry);
 tstring ProcessorTypeName(DWORD processorType);
+
+// A line's message: printf with the Microsoft conventions into `out`, cut
+// at count - 1 characters and terminated, as fx::FormatInto prints it;
+// returns the characters before the first null.
+size_t FormatMessageText(TCHAR *out, size_t count, LPCTSTR format, va_list args) noexcept;
 
 // Copies at most count - 1 characters and terminates.
 void CopyText(LPTSTR out, size_t count, LPCTSTR text) noexcept;

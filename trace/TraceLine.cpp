@@ -276,17 +276,23 @@ DWORD SessionOfProcess() noexcept
     return session;
 }
 
-void AssembleAndQueue(DWORD level, LPCTSTR format, va_list args) noexcept
+struct LineBuffer
 {
-    TCHAR buffer[PREFIX_ROOM + TRACE_LINE_CHARS];
-    TCHAR *message = buffer + PREFIX_ROOM;
+    TCHAR chars[PREFIX_ROOM + TRACE_LINE_CHARS];
+};
+
+// Puts the line together in `buffer`; returns where it starts and its length.
+LPCTSTR AssembleLine(DWORD level, LPCTSTR format, va_list args, LineBuffer &buffer,
+                     size_t &total) noexcept
+{
+    TCHAR *message = buffer.chars + PREFIX_ROOM;
     message[0] = 0;
     size_t length = 0;
     if (format)
     {
-        fx::FormatInto(message, TRACE_LINE_CHARS, format, args);
-        message[TRACE_LINE_CHARS - 3] = 0; // the body keeps at most 8189 characters
-        length = _tcslen(message);
+        length = FormatMessageText(message, TRACE_LINE_CHARS, format, args);
+        // The body keeps at most 8189 characters.
+        if (length > TRACE_LINE_CHARS - 3) length = TRACE_LINE_CHARS - 3;
         message[length++] = _T('\r');
         message[length++] = _T('\n');
         message[length] = 0;
@@ -335,9 +341,9 @@ void AssembleAndQueue(DWORD level, LPCTSTR format, va_list args) noexcept
     memcpy(start, head, headLength * sizeof(TCHAR));
 
     // The whole line keeps at most 8191 characters; prefixes push the end out.
-    size_t total = static_cast<size_t>(message + length - start);
+    total = static_cast<size_t>(message + length - start);
     if (total > TRACE_LINE_CHARS - 1) total = TRACE_LINE_CHARS - 1;
-    QueueTraceText(start, total, (level & TRACE_HELD) != 0);
+    return start;
 }
 } // namespace
 
@@ -346,14 +352,24 @@ BOOL Trace(DWORD level, LPCTSTR format, ...)
     if (!IsTraceEnabled(level)) return TRUE;
     level = LineLevelWord(level, g_state.level);
     fx::LastErrorKeeper lastError;
+    LineBuffer buffer;
+    LPCTSTR line = nullptr;
+    size_t length = 0;
+    bool claimed = false;
     {
         fx::CSingleLock lock(TraceLock());
         va_list args;
         va_start(args, format);
-        AssembleAndQueue(level, format, args);
+        line = AssembleLine(level, format, args, buffer, length);
         va_end(args);
+        // A held line on its way to the open held file skips the backlog
+        // when nothing waits there; anything else is queued.
+        const bool held = (level & TRACE_HELD) != 0;
+        claimed = held && g_state.fileName[0] && ClaimWriterForHeldLine();
+        if (!claimed) QueueTraceText(line, length, held);
     }
     // The file work, outside the trace lock.
+    if (claimed) WriteClaimedHeldLine(line, length);
     DrainBacklog();
     return TRUE;
 }

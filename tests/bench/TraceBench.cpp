@@ -1,11 +1,16 @@
-// Held-mode throughput of the trace log: 100,000 lines through Trace, then
-// the same bytes through a bare WriteFile loop on one held handle. Prints
-// both times and their ratio. Usage: trace_bench [folder]
+// Held-mode throughput of the trace log against a bare WriteFile loop on one
+// held handle writing the same bytes line by line. Both sides run in this one
+// process, in five interleaved pairs (the side that goes first alternates),
+// each side for at least a second; prints every pair, the median ratio of
+// the five with its spread (min-max) and each side's cost per line, in
+// processor time (the figure to compare) and in wall time.
+// Usage: trace_bench [folder]
 // "trace_bench --pieces" instead times the system calls a line is made of,
 // one by one, to see where the time of a line goes.
 #include "Trace.h"
 #include "UniqueHandle.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -15,7 +20,14 @@ TraceProfile g_traceProfile = {L"Software\\Veltrac\\FerrovaneBench", L"Ferrovane
 
 namespace
 {
-const int LINES = 100000;
+// Lines of the recording pass: their bytes are what the bare side writes,
+// over and over, so its lines have the traced lines' length.
+const int RECORDED = 100000;
+const int PAIRS = 5;
+// Each side runs at least this long; the line count is set from the faster
+// side's recorded pace with some headroom.
+const double SIDE_SECONDS = 1.0;
+const double HEADROOM = 1.3;
 
 double Seconds(LARGE_INTEGER from, LARGE_INTEGER to)
 {
@@ -25,7 +37,7 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to)
 }
 
 // Seconds of processor time this thread used so far (user and kernel): on
-// a busy machine the wall-clock times also count the waits for a processor.
+// a shared machine the wall-clock times also count the waits for a processor.
 double ThreadCpu()
 {
     FILETIME created, exited, kernel, user;
@@ -38,6 +50,35 @@ double ThreadCpu()
     return seconds(kernel) + seconds(user);
 }
 
+struct Timing
+{
+    double wall = 0;
+    double cpu = 0;
+};
+
+class Stopwatch
+{
+  public:
+    Stopwatch() noexcept
+    {
+        m_cpu = ThreadCpu();
+        QueryPerformanceCounter(&m_wall);
+    }
+    Timing Elapsed() const noexcept
+    {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        Timing t;
+        t.cpu = ThreadCpu() - m_cpu;
+        t.wall = Seconds(m_wall, now);
+        return t;
+    }
+
+  private:
+    double m_cpu;
+    LARGE_INTEGER m_wall;
+};
+
 std::string ReadAll(const std::wstring &path)
 {
     fx::unique_file file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -49,6 +90,90 @@ std::string ReadAll(const std::wstring &path)
     text.resize(read);
     return text;
 }
+
+ULONGLONG FileSize(const std::wstring &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// The traced side: `count` held lines into a fresh file, which then holds
+// exactly those lines (the START banner is a normal-mode line before them,
+// the STOP banner is left out). Returns the bytes the lines took, 0 when the
+// file did not grow by whole lines of `lineBytes` each.
+ULONGLONG TraceSide(const std::wstring &path, int count, size_t lineBytes, Timing &timing)
+{
+    DeleteFileW(path.c_str());
+    StartTracing(FALSE, path.c_str(), 0x8001);
+    FlushTrace();
+    const ULONGLONG before = FileSize(path);
+    {
+        Stopwatch watch;
+        for (int i = 0; i < count; ++i)
+            Trace(0x8001, L"Copy [C:\\Jobs\\source\\file%06d.txt] to [D:\\Backup] %d", i % RECORDED,
+                  i & 7);
+        timing = watch.Elapsed();
+    }
+    SetTraceLevel(0); // no STOP banner among the measured lines
+    StopTracing(0);
+    const ULONGLONG grown = FileSize(path) - before;
+    if (lineBytes && grown != static_cast<ULONGLONG>(count) * lineBytes) return 0;
+    return grown;
+}
+
+struct Line
+{
+    size_t at;
+    size_t length;
+};
+
+// The bare side: the recorded lines, `count` writes in turn, on one handle.
+bool BareSide(const std::wstring &path, const std::string &text, const std::vector<Line> &lines,
+              int count, Timing &timing)
+{
+    fx::unique_file file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                     nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    {
+        Stopwatch watch;
+        size_t next = 0;
+        for (int i = 0; i < count; ++i)
+        {
+            DWORD written = 0;
+            const Line &line = lines[next];
+            WriteFile(file.get(), text.data() + line.at, static_cast<DWORD>(line.length), &written,
+                      nullptr);
+            if (++next == lines.size()) next = 0;
+        }
+        timing = watch.Elapsed();
+    }
+    file.reset();
+    DeleteFileW(path.c_str());
+    return true;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void PrintSummary(const char *clock, const std::vector<Timing> &traced,
+                  const std::vector<Timing> &bare, double Timing::*which, int count)
+{
+    std::vector<double> ratios, tracedLine, bareLine;
+    for (size_t i = 0; i < traced.size(); ++i)
+    {
+        ratios.push_back(traced[i].*which / (bare[i].*which > 0 ? bare[i].*which : 1e-9));
+        tracedLine.push_back(traced[i].*which * 1e9 / count);
+        bareLine.push_back(bare[i].*which * 1e9 / count);
+    }
+    printf("%-15s median ratio %.2f (spread %.2f-%.2f); per line: Trace %.0f ns, bare %.0f ns\n",
+           clock, Median(ratios), *std::min_element(ratios.begin(), ratios.end()),
+           *std::max_element(ratios.begin(), ratios.end()), Median(tracedLine), Median(bareLine));
+}
+
 // Nanoseconds per call of `fn`, over `count` calls.
 template <typename Fn> double PerCall(int count, Fn fn)
 {
@@ -93,6 +218,20 @@ int Pieces()
     printf("WideCharToMultiByte:   %7.1f ns\n", PerCall(n, [&](int) {
                WideCharToMultiByte(CP_ACP, 0, wide, len, narrow, 512, nullptr, nullptr);
            }));
+    const wchar_t *path = L"C:\\users\\user\\Temp\\\\trace-bench-traced.log";
+    wchar_t other[64];
+    wcscpy(other, path);
+    volatile int sink = 0;
+    printf("wcscmp of a log path:  %7.1f ns\n",
+           PerCall(n, [&](int) { sink = sink + wcscmp(path, other); }));
+    printf("wcslen of a line:      %7.1f ns\n",
+           PerCall(n, [&](int) { sink = sink + static_cast<int>(wcslen(wide)); }));
+    printf("ASCII copy of a line:  %7.1f ns\n", PerCall(n, [&](int) {
+               int i = 0;
+               for (; i < len && wide[i] < 0x80; ++i)
+                   narrow[i] = static_cast<char>(wide[i]);
+               sink = sink + i;
+           }));
     printf("Enter/Leave lock:      %7.1f ns\n", PerCall(n, [&](int) {
                EnterCriticalSection(&cs);
                LeaveCriticalSection(&cs);
@@ -100,6 +239,10 @@ int Pieces()
     printf("Get/SetLastError:      %7.1f ns\n",
            PerCall(n, [&](int) { SetLastError(GetLastError()); }));
     printf("GetTickCount:          %7.1f ns\n", PerCall(n, [&](int) { (void)GetTickCount(); }));
+    printf("QueryPerfCounter:      %7.1f ns\n", PerCall(n, [&](int) {
+               LARGE_INTEGER c;
+               QueryPerformanceCounter(&c);
+           }));
     DeleteCriticalSection(&cs);
     return 0;
 }
@@ -113,65 +256,69 @@ int wmain(int argc, wchar_t **argv)
         wcscpy(folder, argv[1]);
     else
         GetTempPathW(MAX_PATH, folder);
-    std::wstring traced = std::wstring(folder) + L"\\trace-bench-traced.log";
-    std::wstring bare = std::wstring(folder) + L"\\trace-bench-bare.log";
+    const std::wstring traced = std::wstring(folder) + L"\\trace-bench-traced.log";
+    const std::wstring bare = std::wstring(folder) + L"\\trace-bench-bare.log";
 
-    // Empty the file, then leave only held lines in it (the banner is normal mode).
-    StartTracing(TRUE, traced.c_str(), 0x0001);
-    StopTracing(0);
-    DeleteFileW(traced.c_str());
-    StartTracing(FALSE, traced.c_str(), 0x8001);
-    size_t before = ReadAll(traced).size();
-
-    LARGE_INTEGER t0, t1;
-    double cpu0 = ThreadCpu();
-    QueryPerformanceCounter(&t0);
-    for (int i = 0; i < LINES; ++i)
-        Trace(0x8001, L"Copy [C:\\Jobs\\source\\file%06d.txt] to [D:\\Backup] %d", i, i & 7);
-    QueryPerformanceCounter(&t1);
-    double traceCpu = ThreadCpu() - cpu0;
-    SetTraceLevel(0); // no STOP banner among the measured lines
-    StopTracing(0);
-    double traceSeconds = Seconds(t0, t1);
-
-    // The same bytes, line by line, through one held handle.
-    std::string text = ReadAll(traced).substr(before);
-    std::vector<std::pair<size_t, size_t>> lines;
+    // The recording pass: the bytes of RECORDED held lines.
+    Timing recordTrace, recordBare;
+    if (!TraceSide(traced, RECORDED, 0, recordTrace)) return 1;
+    std::string text = ReadAll(traced);
+    std::vector<Line> lines;
     for (size_t at = 0; at < text.size();)
     {
         size_t end = text.find("\r\n", at);
         end = end == std::string::npos ? text.size() : end + 2;
-        lines.emplace_back(at, end - at);
+        lines.push_back(Line{at, end - at});
         at = end;
     }
-    fx::unique_file file(CreateFileW(bare.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                     nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
+    // Held lines only: the START banner's lines are normal mode and come first.
+    if (lines.size() < static_cast<size_t>(RECORDED))
+    {
+        fprintf(stderr, "recorded %u lines of %d\n", static_cast<unsigned>(lines.size()), RECORDED);
+        return 2;
+    }
+    lines.erase(lines.begin(), lines.end() - RECORDED);
+    const size_t lineBytes = lines.front().length;
+    for (const Line &line : lines)
+        if (line.length != lineBytes)
+        {
+            fprintf(stderr, "traced lines differ in length\n");
+            return 2;
+        }
+    if (!BareSide(bare, text, lines, RECORDED, recordBare))
     {
         fwprintf(stderr, L"cannot create %ls\n", bare.c_str());
         return 1;
     }
-    cpu0 = ThreadCpu();
-    QueryPerformanceCounter(&t0);
-    for (const auto &line : lines)
-    {
-        DWORD written = 0;
-        WriteFile(file.get(), text.data() + line.first, static_cast<DWORD>(line.second), &written,
-                  nullptr);
-    }
-    QueryPerformanceCounter(&t1);
-    double bareCpu = ThreadCpu() - cpu0;
-    file.reset();
-    double bareSeconds = Seconds(t0, t1);
 
-    printf("lines: %u (%u bytes)\n", static_cast<unsigned>(lines.size()),
-           static_cast<unsigned>(text.size()));
-    printf("Trace (held mode): %.3f s\n", traceSeconds);
-    printf("bare WriteFile:    %.3f s\n", bareSeconds);
-    printf("ratio:             %.2f\n", bareSeconds > 0 ? traceSeconds / bareSeconds : 0.0);
-    printf("processor time:    %.3f s / %.3f s, ratio %.2f\n", traceCpu, bareCpu,
-           bareCpu > 0 ? traceCpu / bareCpu : 0.0);
+    // Enough lines that the faster side, by either clock, takes a second.
+    double fastest = std::min(std::min(recordTrace.wall, recordTrace.cpu),
+                              std::min(recordBare.wall, recordBare.cpu)) /
+                     RECORDED;
+    if (fastest <= 0) fastest = 1e-7;
+    const int count = static_cast<int>(std::min(SIDE_SECONDS * HEADROOM / fastest, 2e7));
+    printf("lines per side: %d (%u bytes each)\n", count, static_cast<unsigned>(lineBytes));
+
+    std::vector<Timing> tracedTimes(PAIRS), bareTimes(PAIRS);
+    for (int pair = 0; pair < PAIRS; ++pair)
+    {
+        const bool bareFirst = pair % 2 != 0;
+        if (bareFirst && !BareSide(bare, text, lines, count, bareTimes[pair])) return 1;
+        if (!TraceSide(traced, count, lineBytes, tracedTimes[pair]))
+        {
+            fprintf(stderr, "pair %d: the traced file does not hold %d lines\n", pair + 1, count);
+            return 2;
+        }
+        if (!bareFirst && !BareSide(bare, text, lines, count, bareTimes[pair])) return 1;
+        const Timing &t = tracedTimes[pair], &b = bareTimes[pair];
+        printf("pair %d: Trace %.3f s cpu / %.3f s wall, bare %.3f s cpu / %.3f s wall, "
+               "ratio %.2f cpu / %.2f wall\n",
+               pair + 1, t.cpu, t.wall, b.cpu, b.wall, b.cpu > 0 ? t.cpu / b.cpu : 0.0,
+               b.wall > 0 ? t.wall / b.wall : 0.0);
+    }
+    PrintSummary("processor time:", tracedTimes, bareTimes, &Timing::cpu, count);
+    PrintSummary("wall time:", tracedTimes, bareTimes, &Timing::wall, count);
     DeleteFileW(traced.c_str());
     DeleteFileW(bare.c_str());
-    return lines.size() == static_cast<size_t>(LINES) ? 0 : 2;
+    return 0;
 }
