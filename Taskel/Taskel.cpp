@@ -1,5 +1,6 @@
-// Taskel.dll's entry: DllMain, the six exported command functions and the
-// preview (the UTF-16 ones and their ANSI twins), each inside the boundary
+// Taskel.dll's entry: DllMain, the six exported command functions, the run
+// that answers with its result and the preview (the UTF-16 ones and their
+// ANSI twins), each inside the boundary
 // traps that keep every exception inside the library.
 #define TRACE_SOURCE "Taskel\\Taskel"
 #define TASKEL_BUILDING_LIBRARY
@@ -17,6 +18,8 @@
 #include "TaskelTraceSites.h"
 #include "Trace.h"
 #include "UniqueHandle.h"
+
+#include <type_traits>
 
 namespace
 {
@@ -105,8 +108,14 @@ extern "C" void WINAPI NewCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
     RunEditorEntry(owner, params, true, NewCommandFlow, sites::kNewStep, sites::kNewBody);
 }
 
-extern "C" void WINAPI RunCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
+namespace
 {
+// The frame of a run call: the parameters dispatched to the run flow, one
+// command file after another. Returns S_OK when every run did its work,
+// else the first failure (E_UNEXPECTED when the call itself failed).
+HRESULT RunEntry(HWND owner, LPCWSTR params)
+{
+    HRESULT result = E_UNEXPECTED;
     TrapExport(sites::kRunBody, owner, [&] {
         COleCallScope ole;
         TaskelEnsureInitialized();
@@ -114,13 +123,25 @@ extern "C" void WINAPI RunCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
         LoadDisplayPreferences();
         ParsedParameters parsed = ParseParameters(params);
         TrapExport(sites::kRunStep, owner, [&] {
-            DispatchRun(parsed.params,
-                        [owner](const std::wstring &path, const SwitchSet &switches) {
-                            RunCommandFlow(owner, path, switches);
-                        });
+            result = DispatchRun(parsed.params,
+                                 [owner](const std::wstring &path, const SwitchSet &switches) {
+                                     return RunCommandFlow(owner, path, switches);
+                                 });
         });
     });
     FlushTrace();
+    return result;
+}
+} // namespace
+
+extern "C" void WINAPI RunCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
+{
+    RunEntry(owner, params);
+}
+
+extern "C" HRESULT WINAPI RunCommandExW(HWND owner, HINSTANCE, LPCWSTR params, int)
+{
+    return RunEntry(owner, params);
 }
 
 extern "C" void WINAPI EditCommandW(HWND owner, HINSTANCE, LPCWSTR params, int)
@@ -151,18 +172,31 @@ extern "C" HRESULT WINAPI PreviewCommandW(HWND owner, HINSTANCE, LPCWSTR params,
 
 namespace
 {
-using WideEntry = void(WINAPI *)(HWND, HINSTANCE, LPCWSTR, int);
-
 // The ANSI twins: the parameter string converted to a wide copy for the
-// length of the call to the wide function.
-template <WideEntry Wide>
-void CallWithWideParams(HWND owner, HINSTANCE instance, LPCSTR params, int show)
+// length of the call to the wide function, whose result they return
+// (E_UNEXPECTED when the conversion failed).
+template <auto Wide>
+auto CallWithWideParams(HWND owner, HINSTANCE instance, LPCSTR params, int show)
 {
-    TrapExport(TRACE_SITE_HERE(), owner, [&] {
-        TaskelEnsureInitialized();
-        CWideParams wide(params);
-        Wide(owner, instance, wide.get(), show);
-    });
+    using Result = decltype(Wide(owner, instance, nullptr, show));
+    if constexpr (std::is_void_v<Result>)
+    {
+        TrapExport(TRACE_SITE_HERE(), owner, [&] {
+            TaskelEnsureInitialized();
+            CWideParams wide(params);
+            Wide(owner, instance, wide.get(), show);
+        });
+    }
+    else
+    {
+        Result result = E_UNEXPECTED;
+        TrapExport(TRACE_SITE_HERE(), owner, [&] {
+            TaskelEnsureInitialized();
+            CWideParams wide(params);
+            result = Wide(owner, instance, wide.get(), show);
+        });
+        return result;
+    }
 }
 } // namespace
 
@@ -181,13 +215,12 @@ extern "C" void WINAPI RunCommand(HWND owner, HINSTANCE instance, LPCSTR params,
     CallWithWideParams<RunCommandW>(owner, instance, params, show);
 }
 
+extern "C" HRESULT WINAPI RunCommandEx(HWND owner, HINSTANCE instance, LPCSTR params, int show)
+{
+    return CallWithWideParams<RunCommandExW>(owner, instance, params, show);
+}
+
 extern "C" HRESULT WINAPI PreviewCommand(HWND owner, HINSTANCE instance, LPCSTR params, int show)
 {
-    HRESULT hr = E_UNEXPECTED;
-    TrapExport(TRACE_SITE_HERE(), owner, [&] {
-        TaskelEnsureInitialized();
-        CWideParams wide(params);
-        hr = PreviewCommandW(owner, instance, wide.get(), show);
-    });
-    return hr;
+    return CallWithWideParams<PreviewCommandW>(owner, instance, params, show);
 }

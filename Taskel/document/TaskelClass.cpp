@@ -165,8 +165,9 @@ HRESULT CTaskel::Preview(const std::wstring &folder, std::wstring &lines)
     return g_runner.preview(*this, RunBaseFolder(folder), lines) ? S_OK : E_FAIL;
 }
 
-bool CTaskel::Run(const std::wstring &folder, HWND owner)
+bool CTaskel::Run(const std::wstring &folder, HWND owner, RunOutcome *outcome)
 {
+    if (outcome) *outcome = RunOutcome();
     const std::wstring base = RunBaseFolder(folder);
 
     TaskelRunProcedure procedure = nullptr;
@@ -189,7 +190,7 @@ bool CTaskel::Run(const std::wstring &folder, HWND owner)
     default:
         return false;
     }
-    bool succeeded = procedure && procedure(*this, base, owner);
+    bool succeeded = procedure && procedure(*this, base, owner, outcome);
     if (m_options & OPT_X_COMPLETE_SOUND) g_sound(succeeded ? MB_OK : MB_ICONASTERISK);
     return succeeded;
 }

@@ -15,9 +15,26 @@
 
 class CTaskel;
 
+// What one run of a command came to, for its caller's result and the run
+// log's summary line.
+enum class RunResult
+{
+    Done,      // every request was carried out (a trial run passed), or nothing was to do
+    Failed,    // the command could not run, or the shell failed a request
+    Cancelled, // the user cancelled a request
+};
+struct RunOutcome
+{
+    RunResult result = RunResult::Failed;
+    size_t sent = 0;    // requests handed to the shell
+    size_t leftOut = 0; // entries left out (too long, no target, ...)
+};
+
 // A runner procedure: performs the command against the base folder, owned
-// by `owner`, and tells whether it succeeded.
-using TaskelRunProcedure = bool (*)(CTaskel &command, const std::wstring &baseFolder, HWND owner);
+// by `owner`, tells whether it succeeded and, when `outcome` is given,
+// fills it in.
+using TaskelRunProcedure = bool (*)(CTaskel &command, const std::wstring &baseFolder, HWND owner,
+                                    RunOutcome *outcome);
 struct TaskelRunner
 {
     TaskelRunProcedure move = nullptr;   // Move and MoveRename
@@ -26,7 +43,8 @@ struct TaskelRunner
     TaskelRunProcedure rename = nullptr; // Rename
     // The plan of a run as tab-separated lines (header first), for every
     // action; false when it could not be made.
-    bool (*preview)(CTaskel &command, const std::wstring &baseFolder, std::wstring &lines) = nullptr;
+    bool (*preview)(CTaskel &command, const std::wstring &baseFolder,
+                    std::wstring &lines) = nullptr;
 };
 // Installs the runner's procedures; a missing procedure makes Run fail. The
 // runner lives above the command document, so the library installs it at
@@ -65,8 +83,9 @@ class CTaskel : public fx::CComObject
     unsigned ShellMajorVersion() const noexcept { return m_shellMajor; }
 
     // Performs the command; relative specifications resolve against
-    // `folder` (the current directory when blank).
-    bool Run(const std::wstring &folder, HWND owner);
+    // `folder` (the current directory when blank). `outcome`, when given,
+    // receives what the run came to.
+    bool Run(const std::wstring &folder, HWND owner, RunOutcome *outcome = nullptr);
     // What Run would do, as the runner's preview lines; E_NOTIMPL without
     // a runner, E_FAIL when the plan could not be made.
     HRESULT Preview(const std::wstring &folder, std::wstring &lines);

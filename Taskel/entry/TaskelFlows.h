@@ -2,6 +2,7 @@
 // file, create a new command through the wizard, edit one in the sheet.
 #pragma once
 
+#include "TaskelClass.h"
 #include "TaskelParams.h"
 
 class CTaskel;
@@ -32,9 +33,14 @@ std::wstring NewCommandFilePath(const WizardState &state);
 
 // Runs the command file `path` with the switch set of its run request.
 // Without `command` a command object is made through the class factory for
-// this file and released at the end.
-void RunCommandFlow(HWND owner, const std::wstring &path, const SwitchSet &switches,
-                    CTaskel *command = nullptr);
+// this file and released at the end. Returns what the run came to: S_OK
+// done, E_ABORT cancelled or not run by the user's choice, E_FAIL failed,
+// or the failure that found no command file or could not read it. The run
+// log ends with a summary line of the result.
+HRESULT RunCommandFlow(HWND owner, const std::wstring &path, const SwitchSet &switches,
+                       CTaskel *command = nullptr);
+// A run's result as RunCommandFlow returns it.
+HRESULT RunResultCode(RunResult result);
 void NewCommandFlow(HWND owner, const std::wstring &path, const ParamList &params);
 void EditCommandFlow(HWND owner, const std::wstring &path, const ParamList &params);
 // The edit sheet's caption: "<name> - Ferrovane" (the file name without

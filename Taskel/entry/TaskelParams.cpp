@@ -180,8 +180,9 @@ void ApplySwitchParameter(SwitchSet &set, bool &admin, const std::wstring &param
     set.push_back(param);
 }
 
-void DispatchRun(const ParamList &params, const RunFlowFn &runFlow)
+HRESULT DispatchRun(const ParamList &params, const RunFlowFn &runFlow)
 {
+    HRESULT first = S_OK;
     SwitchSet switches;
     bool admin = false;
     for (const std::wstring &param : params)
@@ -195,8 +196,10 @@ void DispatchRun(const ParamList &params, const RunFlowFn &runFlow)
             continue;
         }
         if (admin) AddOnce(switches, L"/Admin");
-        runFlow(NormalizeCommandPath(param, true, false), switches);
+        const HRESULT hr = runFlow(NormalizeCommandPath(param, true, false), switches);
+        if (SUCCEEDED(first) && FAILED(hr)) first = hr;
     }
+    return first;
 }
 
 DWORD ApplyRunSwitches(DWORD options, const SwitchSet &switches, VerboseTraceLevels &levels)

@@ -39,13 +39,14 @@ std::wstring JoinParams(const ParamList &params);
 void ApplySwitchParameter(SwitchSet &set, bool &admin, const std::wstring &param);
 
 // Hand-off of one command file to the run flow: normalised path and the
-// switch set current at that file.
-using RunFlowFn = std::function<void(const std::wstring &path, const SwitchSet &switches)>;
+// switch set current at that file; returns the run's result.
+using RunFlowFn = std::function<HRESULT(const std::wstring &path, const SwitchSet &switches)>;
 
 // Walks the parameters in order with one switch set for the whole call and
 // hands every command file name, normalised with the default extension
-// added, to `runFlow`.
-void DispatchRun(const ParamList &params, const RunFlowFn &runFlow);
+// added, to `runFlow`. Returns S_OK when every run succeeded, else the
+// result of the first that failed.
+HRESULT DispatchRun(const ParamList &params, const RunFlowFn &runFlow);
 
 // The effect of a switch set on a freshly loaded command's options ("/s",
 // "/q", "/ne", "/t", "/v", then "/esc"). `levels` is changed only by "/v+"

@@ -54,14 +54,13 @@ bool AllowForeignRun(HWND owner, const std::wstring &path, const CTaskel &comman
         return false;
     }
     const std::wstring prompt =
-        ForeignRunPrompt(path, command.GetStoredAction(), command.GetSources(),
-                         command.GetTarget(), origin, LoadTaskelString);
+        ForeignRunPrompt(path, command.GetStoredAction(), command.GetSources(), command.GetTarget(),
+                         origin, LoadTaskelString);
     const QuestionButtons buttons = {LoadTaskelString(IDS_FOREIGN_RUN),
                                      LoadTaskelString(IDS_FOREIGN_DONT_RUN)};
-    const int answer = ShowTaskelQuestion(owner, IDS_FOREIGN_PROMPT, prompt,
-                                          MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING |
-                                              MB_SETFOREGROUND,
-                                          buttons);
+    const int answer =
+        ShowTaskelQuestion(owner, IDS_FOREIGN_PROMPT, prompt,
+                           MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING | MB_SETFOREGROUND, buttons);
     const bool run = answer == IDYES;
     Trace(1, LoadTaskelString(run ? IDS_TRACE_FOREIGN_ALLOWED : IDS_TRACE_FOREIGN_DECLINED).c_str(),
           path.c_str(), zone);
@@ -79,36 +78,87 @@ bool CheckCommandFileExists(HWND owner, const std::wstring &path)
     return false;
 }
 
-void RunCommandFlow(HWND owner, const std::wstring &path, const SwitchSet &switches,
-                    CTaskel *command)
+namespace
 {
-    fx::ComMethod(
+// The run log's last line for one command file: what the run came to, the
+// requests it sent and the entries it left out.
+void TraceRunSummary(const std::wstring &path, const wchar_t *result, const RunOutcome &outcome)
+{
+    Trace(1, L"<<< Run [%s] Result [%s] Sent [%u] Left out [%u]", path.c_str(), result,
+          static_cast<unsigned>(outcome.sent), static_cast<unsigned>(outcome.leftOut));
+}
+
+const wchar_t *ResultName(RunResult result)
+{
+    switch (result)
+    {
+    case RunResult::Done:
+        return L"Done";
+    case RunResult::Cancelled:
+        return L"Cancelled";
+    default:
+        return L"Failed";
+    }
+}
+} // namespace
+
+HRESULT RunResultCode(RunResult result)
+{
+    switch (result)
+    {
+    case RunResult::Done:
+        return S_OK;
+    case RunResult::Cancelled:
+        return E_ABORT;
+    default:
+        return E_FAIL;
+    }
+}
+
+HRESULT RunCommandFlow(HWND owner, const std::wstring &path, const SwitchSet &switches,
+                       CTaskel *command)
+{
+    RunOutcome outcome;
+    const wchar_t *result = L"Failed";
+    const HRESULT hr = fx::ComMethod(
         sites::kRunFlow,
-        [&] {
+        [&]() -> HRESULT {
             ApplyRunLog(switches, path);
             if (IsTraceEnabled(1))
             {
                 Trace(1, L">>> Run [%s]", path.c_str());
                 if (!switches.empty()) Trace(1, L"        [%s]", JoinParams(switches).c_str());
             }
-            if (!CheckCommandFileExists(owner, path)) return;
+            if (!CheckCommandFileExists(owner, path))
+            {
+                result = L"Missing";
+                return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+            }
             std::wstring baseFolder = execpath::ParentFolder(path);
 
             fx::ComPtr<IDispatch> created;
             if (!command) fx::COleException::ThrowIfFailed(CreateCommandObject(created, command));
 
-            const HRESULT hr = LoadCommandFile(path, *command);
-            if (FAILED(hr))
+            const HRESULT loaded = LoadCommandFile(path, *command);
+            if (FAILED(loaded))
             {
-                ShowFailure(owner, hr, sites::kRunOpen);
-                return;
+                ShowFailure(owner, loaded, sites::kRunOpen);
+                result = L"Not read";
+                return loaded;
             }
             const FileOrigin origin = ReadFileOrigin(path);
             if (IsForeignOrigin(origin) &&
                 !AllowForeignRun(owner, path, *command, origin, switches))
-                return;
+            {
+                result = L"Not run";
+                return E_ABORT;
+            }
             ApplySwitchesToCommand(*command, switches);
-            command->Run(baseFolder, owner);
+            command->Run(baseFolder, owner, &outcome);
+            result = ResultName(outcome.result);
+            return RunResultCode(outcome.result);
         },
         E_FAIL, 4);
+    TraceRunSummary(path, result, outcome);
+    return hr;
 }

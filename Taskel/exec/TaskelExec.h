@@ -20,7 +20,10 @@
 struct ExecTally
 {
     size_t dropped = 0;
-    size_t succeeded = 0; // requests the shell carried out (or a trial run passed)
+    size_t succeeded = 0;     // requests the shell carried out (or a trial run passed)
+    size_t sent = 0;          // requests handed to the shell
+    size_t failed = 0;        // requests the shell answered with an error
+    size_t aborted = 0;       // requests the user cancelled
     ExecPlan *plan = nullptr; // when set, requests are recorded here and not sent
     // The topmost folders this run created (or, making a plan, would
     // create) for its targets: never sources of the same run.

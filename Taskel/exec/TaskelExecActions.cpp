@@ -192,10 +192,27 @@ enum Kind
 };
 
 // The common start and end around one procedure's body.
+// What a procedure's result and its tally come to: done only when no
+// request failed or was cancelled, also when errors were ignored.
+RunOutcome OutcomeOf(bool result, const ExecTally &tally)
+{
+    RunOutcome outcome;
+    outcome.sent = tally.sent;
+    outcome.leftOut = tally.dropped;
+    if (tally.aborted > 0)
+        outcome.result = RunResult::Cancelled;
+    else if (!result || tally.failed > 0)
+        outcome.result = RunResult::Failed;
+    else
+        outcome.result = RunResult::Done;
+    return outcome;
+}
+
 bool RunProcedure(Kind kind, const ExecCommand &command, const std::wstring &baseFolder, HWND owner,
-                  ExecPlan *plan = nullptr)
+                  ExecPlan *plan = nullptr, RunOutcome *outcome = nullptr)
 {
     bool result = false;
+    ExecTally last;
     try
     {
         const bool transfer = kind == KIND_MOVE || kind == KIND_COPY;
@@ -233,6 +250,7 @@ bool RunProcedure(Kind kind, const ExecCommand &command, const std::wstring &bas
         }
         if (ended) result = false;
         const ExecTally &tally = run.Tally();
+        last = tally;
         if (result && tally.dropped > 0 && tally.succeeded == 0)
         {
             // Everything the command named was left out: not done.
@@ -258,6 +276,7 @@ bool RunProcedure(Kind kind, const ExecCommand &command, const std::wstring &bas
     }
     TRACE_CATCH_ALL_IN(2, PROCEDURE_SOURCE, __LINE__)
     if (plan) plan->done = result;
+    if (outcome) *outcome = OutcomeOf(result, last);
     return result;
 }
 
@@ -317,24 +336,16 @@ bool RunRename(const ExecCommand &command, const std::wstring &baseFolder, HWND 
     return RunProcedure(KIND_RENAME, command, baseFolder, owner);
 }
 
-bool RunMoveCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner)
+bool RunExecCommand(const ExecCommand &command, const std::wstring &baseFolder, HWND owner,
+                    RunOutcome *outcome)
 {
-    return RunMove(ExecCommandOf(command), baseFolder, owner);
+    return RunProcedure(KindOf(command.action), command, baseFolder, owner, nullptr, outcome);
 }
 
-bool RunCopyCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner)
+bool RunLoadedCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner,
+                      RunOutcome *outcome)
 {
-    return RunCopy(ExecCommandOf(command), baseFolder, owner);
-}
-
-bool RunDeleteCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner)
-{
-    return RunDelete(ExecCommandOf(command), baseFolder, owner);
-}
-
-bool RunRenameCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner)
-{
-    return RunRename(ExecCommandOf(command), baseFolder, owner);
+    return RunExecCommand(ExecCommandOf(command), baseFolder, owner, outcome);
 }
 
 bool PlanCommand(const ExecCommand &command, const std::wstring &baseFolder, ExecPlan &plan)
@@ -347,10 +358,10 @@ bool PlanCommand(const ExecCommand &command, const std::wstring &baseFolder, Exe
 void InstallShellRunner()
 {
     TaskelRunner runner;
-    runner.move = RunMoveCommand;
-    runner.copy = RunCopyCommand;
-    runner.remove = RunDeleteCommand;
-    runner.rename = RunRenameCommand;
+    runner.move = RunLoadedCommand;
+    runner.copy = RunLoadedCommand;
+    runner.remove = RunLoadedCommand;
+    runner.rename = RunLoadedCommand;
     runner.preview = PreviewCommandLines;
     SetTaskelRunner(runner);
 }

@@ -297,6 +297,7 @@ bool CExecRunner::RunRequest(bool asPart)
         if (plan->cancel && plan->cancel->load()) throw PlanCancelled();
         return true;
     }
+    ++m_specs->Tally().sent;
     const int code = g_seam->operate(&request);
     request.wFunc = action;
     request.pFrom = nullptr;
@@ -304,6 +305,7 @@ bool CExecRunner::RunRequest(bool asPart)
 
     if (request.fAnyOperationsAborted)
     {
+        ++m_specs->Tally().aborted;
         Trace(1, L"    * %s aborted", ActionName(action));
         return false;
     }
@@ -315,6 +317,7 @@ bool CExecRunner::RunRequest(bool asPart)
         Trace(1, L"    > %s succeeded", ActionName(action));
         return true;
     }
+    ++m_specs->Tally().failed;
     Trace(1, L"    * %s failed", ActionName(action));
     request.fAnyOperationsAborted = TRUE;
     return false;

@@ -13,6 +13,7 @@
 
 class CTaskel;
 class CTaskelProgress;
+struct RunOutcome;
 
 // The shell's file operation and the release of its name mappings; tests
 // install their own to record requests and answer them. Null restores the
@@ -138,11 +139,14 @@ bool RunCopy(const ExecCommand &command, const std::wstring &baseFolder, HWND ow
 bool RunDelete(const ExecCommand &command, const std::wstring &baseFolder, HWND owner);
 bool RunRename(const ExecCommand &command, const std::wstring &baseFolder, HWND owner);
 
+// Any action's procedure, filling in `outcome` when given: the result
+// (done only when no request failed or was cancelled), the requests sent
+// and the entries left out.
+bool RunExecCommand(const ExecCommand &command, const std::wstring &baseFolder, HWND owner,
+                    RunOutcome *outcome);
 // The same for a loaded command object (what CTaskel::Run dispatches to).
-bool RunMoveCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner);
-bool RunCopyCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner);
-bool RunDeleteCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner);
-bool RunRenameCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner);
+bool RunLoadedCommand(CTaskel &command, const std::wstring &baseFolder, HWND owner,
+                      RunOutcome *outcome);
 
 // The plan of a run of `command`: the same procedure as the run, with every
 // request recorded in `plan` instead of sent (see ExecPlan.h). A command's

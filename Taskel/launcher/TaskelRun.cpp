@@ -19,7 +19,7 @@ using tstring = std::basic_string<TCHAR>;
 
 #ifdef ZELK_ADMIN
 TraceProfile g_traceProfile = {_T("Software\\Veltrac\\Ferrovane"), _T("Ferrovane.log"), true, true};
-#define TASKEL_RUN RunCommandW
+#define TASKEL_RUN RunCommandExW
 #define TASKEL_EDIT EditCommandW
 #define TASKEL_NEW NewCommandW
 #define TASKEL_PREVIEW PreviewCommandW
@@ -27,7 +27,7 @@ TraceProfile g_traceProfile = {_T("Software\\Veltrac\\Ferrovane"), _T("Ferrovane
 #else
 TraceProfile g_traceProfile = {_T("Software\\Veltrac\\Ferrovane"), _T("Ferrovane.log"), false,
                                false};
-#define TASKEL_RUN RunCommand
+#define TASKEL_RUN RunCommandEx
 #define TASKEL_EDIT EditCommand
 #define TASKEL_NEW NewCommand
 #define TASKEL_PREVIEW PreviewCommand
@@ -66,7 +66,8 @@ void ShowUsage(HINSTANCE instance)
     ::MessageBoxIndirect(&params);
 }
 
-// The process's exit code: 0, or a preview's failure (PreviewExitCode).
+// The process's exit code (LaunchExit): the usage message's, the preview's,
+// or the highest of the run calls' codes.
 int Launch(HINSTANCE instance, int show)
 {
     std::vector<tstring> args;
@@ -78,7 +79,7 @@ int Launch(HINSTANCE instance, int show)
     {
     case LaunchMode::Usage:
         ShowUsage(instance);
-        break;
+        return UsageExitCode(plan);
     case LaunchMode::New:
         TASKEL_NEW(nullptr, instance, plan.parameterStrings.front().c_str(), show);
         break;
@@ -86,21 +87,25 @@ int Launch(HINSTANCE instance, int show)
         TASKEL_EDIT(nullptr, instance, plan.parameterStrings.front().c_str(), show);
         break;
     case LaunchMode::Preview:
-        return PreviewExitCode(
+        return CallExitCode(
             TASKEL_PREVIEW(nullptr, instance, plan.parameterStrings.front().c_str(), show));
-    case LaunchMode::Run:
+    case LaunchMode::Run: {
+        int exitCode = EXIT_DONE;
         for (const tstring &params : plan.parameterStrings)
         {
             // One file's failure does not stop the next.
+            HRESULT hr = E_UNEXPECTED;
             try
             {
-                TASKEL_RUN(nullptr, instance, params.c_str(), show);
+                hr = TASKEL_RUN(nullptr, instance, params.c_str(), show);
             }
             TRACE_CATCH_SITE(4, kRunCallSite)
+            exitCode = CombineExitCodes(exitCode, CallExitCode(hr));
         }
-        break;
+        return exitCode;
     }
-    return 0;
+    }
+    return EXIT_DONE;
 }
 
 } // namespace
@@ -117,7 +122,7 @@ int WINAPI _tWinMain(HINSTANCE instance, HINSTANCE, LPTSTR, int show)
         Trace(2, _T("  AdminUser [%u] CanRegister [%u]"), 1u, 1u);
 #endif
     }
-    int exitCode = 0;
+    int exitCode = EXIT_FAILED;
     try
     {
         exitCode = Launch(instance, show);

@@ -1,7 +1,8 @@
 // The launcher's decisions: from the argument vector to the library calls
 // it makes (new, edit, preview, or one run call per command file) or the
-// usage message, and the exit code of a preview. One template serves the ANSI build (char) and the UTF-16 build
-// (wchar_t); the build's administrator handling is a parameter.
+// usage message, and the exit codes of the calls' results. One template
+// serves the ANSI build (char) and the UTF-16 build (wchar_t); the build's
+// administrator handling is a parameter.
 #pragma once
 
 #include <windows.h>
@@ -30,6 +31,7 @@ struct LaunchBuild
 template <typename Ch> struct LaunchPlan
 {
     LaunchMode mode = LaunchMode::Usage;
+    bool helpAsked = false; // the usage message because "/?" asked for it
     std::vector<std::basic_string<Ch>> parameterStrings; // one per library call
 };
 
@@ -109,6 +111,7 @@ LaunchPlan<Ch> PlanLaunch(std::vector<std::basic_string<Ch>> args, const LaunchB
 
     LaunchPlan<Ch> plan;
     if (args.empty()) return plan;
+    plan.helpAsked = args.size() == 1 && Is(args[0], "/?");
 
     if (Is(args[0], "/new") || Is(args[0], "/edit"))
     {
@@ -171,20 +174,50 @@ LaunchPlan<Ch> PlanLaunch(std::vector<std::basic_string<Ch>> args, const LaunchB
     return plan;
 }
 
-// The exit code of a preview: 0 done; 2 no such command file, or not a
-// command file; 1 any other failure (the CSV file not written).
-inline int PreviewExitCode(HRESULT hr)
+// The launcher's exit codes.
+enum LaunchExit : int
 {
-    if (SUCCEEDED(hr)) return 0;
+    EXIT_DONE = 0,          // every command did its work (a trial run that passed counts)
+    EXIT_FAILED = 1,        // a run failed or the user cancelled it; a preview not written
+    EXIT_NOT_A_COMMAND = 2, // a command file was missing or not a command file
+    EXIT_BAD_ARGUMENTS = 3, // the usage message, unless "/?" asked for it
+};
+
+// The exit code of one library call's result: 0 done; 2 no such command
+// file, or not a command file; 1 any other failure (a run that failed or
+// was cancelled, the CSV file not written).
+inline int CallExitCode(HRESULT hr)
+{
+    if (SUCCEEDED(hr)) return EXIT_DONE;
     const HRESULT notACommand[] = {
-        HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND),
-        HRESULT_FROM_WIN32(ERROR_INVALID_NAME),   HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE),
-        HRESULT_FROM_WIN32(ERROR_INVALID_DATA),   STG_E_FILENOTFOUND,
-        STG_E_PATHNOTFOUND,                       STG_E_INVALIDHEADER,
-        STG_E_DOCFILECORRUPT,                     STG_E_OLDFORMAT,
+        HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND),
+        HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND),
+        HRESULT_FROM_WIN32(ERROR_INVALID_NAME),
+        HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE),
+        HRESULT_FROM_WIN32(ERROR_INVALID_DATA),
+        STG_E_FILENOTFOUND,
+        STG_E_PATHNOTFOUND,
+        STG_E_INVALIDHEADER,
+        STG_E_DOCFILECORRUPT,
+        STG_E_OLDFORMAT,
         STG_E_INVALIDNAME,
+        CO_E_CANTDETERMINECLASS,
     };
     for (HRESULT code : notACommand)
-        if (hr == code) return 2;
-    return 1;
+        if (hr == code) return EXIT_NOT_A_COMMAND;
+    return EXIT_FAILED;
+}
+
+// The exit code of several run calls: the highest of their codes, so a
+// missing file is not hidden by a later failure, nor a failure by a later
+// success.
+inline int CombineExitCodes(int soFar, int next)
+{
+    return next > soFar ? next : soFar;
+}
+
+// The exit code of the usage message.
+template <typename Ch> int UsageExitCode(const LaunchPlan<Ch> &plan)
+{
+    return plan.helpAsked ? EXIT_DONE : EXIT_BAD_ARGUMENTS;
 }

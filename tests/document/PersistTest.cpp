@@ -60,7 +60,7 @@ void MakeCopyExample(CTaskel &c)
 
 bool g_runnerCalled = false;
 std::wstring g_runnerBase;
-bool FakeRun(CTaskel &, const std::wstring &base, HWND)
+bool FakeRun(CTaskel &, const std::wstring &base, HWND, RunOutcome *)
 {
     g_runnerCalled = true;
     g_runnerBase = base;

@@ -266,7 +266,7 @@ TEST_F(Launcher, MissingFileIsReportedWithItsFullPath)
 {
     const std::string shown =
         "Ferrovane|File command \"" + Narrow(P(L"nothing.Taskel")) + "\" doesn't exist.";
-    Lines log = Run(L"/run " + Q(L"nothing"));
+    Lines log = Run(L"/run " + Q(L"nothing"), L"ZELK.exe", BinaryDir(), 2);
     EXPECT_EQ(Messages(), Lines{shown});
     EXPECT_EQ(shown, MissingFileMessage(P(L"nothing.Taskel")));
     EXPECT_FALSE(Contains(log, ">>> Start"));
@@ -282,14 +282,16 @@ TEST_F(Launcher, ForeignAndBrokenFilesAreReportedAndNothingRuns)
     std::vector<BYTE> good = ReadBytes(P(L"copy.Taskel"));
 
     WriteBytes(P(L"copy.Taskel"), std::vector<BYTE>(good.begin() + 16, good.end()));
-    Lines log = Run(Q(L"copy.Taskel"));
+    Lines log = Run(Q(L"copy.Taskel"), L"ZELK.exe", BinaryDir(), 2);
     std::wstring text = fx::COleException(static_cast<HRESULT>(0x800401F2)).MessageText();
     EXPECT_EQ(Messages(), Lines{"Ferrovane|" + Narrow(text)});
     EXPECT_TRUE(Contains(log, "does not have the proper prefix"));
     EXPECT_TRUE(Contains(log, "Exception [COleException]"));
 
     WriteBytes(P(L"copy.Taskel"), std::vector<BYTE>(good.begin(), good.begin() + 200));
-    Run(Q(L"copy.Taskel"));
+    log = Run(Q(L"copy.Taskel"), L"ZELK.exe", BinaryDir(), 2);
+    EXPECT_TRUE(Contains(log, "<<< Run [" + Narrow(P(L"copy.Taskel")) +
+                                  "] Result [Not read] Sent [0] Left out [0]"));
     // A message of the failure, not of a missing file.
     Lines shown = Messages();
     ASSERT_EQ(shown.size(), 1u);
@@ -311,13 +313,14 @@ TEST_F(Launcher, CommandFromTheInternetRunsOnlyWhenAsked)
     const std::string mark = "[ZoneTransfer]\r\nZoneId=3\r\nHostUrl=https://h.example/d\r\n";
     WriteBytes(P(L"del.Taskel:Zone.Identifier"), std::vector<BYTE>(mark.begin(), mark.end()));
 
-    Lines log = Run(L"/s " + Q(L"del.Taskel"));
+    // Not run: the script learns it from the exit code.
+    Lines log = Run(L"/s " + Q(L"del.Taskel"), L"ZELK.exe", BinaryDir(), 1);
     EXPECT_TRUE(Exists(P(L"victim.txt")));
     EXPECT_TRUE(Contains(log, "Not run [" + Narrow(P(L"del.Taskel")) +
                                   "]: from zone [3], and a silent run does not ask"));
     EXPECT_TRUE(Messages().empty());
 
-    log = Run(Q(L"del.Taskel"));
+    log = Run(Q(L"del.Taskel"), L"ZELK.exe", BinaryDir(), 1);
     EXPECT_TRUE(Exists(P(L"victim.txt")));
     ASSERT_EQ(m_shown.size(), 1u);
     EXPECT_EQ(m_shown[0].buttons, (std::vector<std::wstring>{L"&Run", L"&Don't run"}));
@@ -333,6 +336,8 @@ TEST_F(Launcher, CommandFromTheInternetRunsOnlyWhenAsked)
     EXPECT_NE(shown[0].find("Zone: Internet"), std::string::npos) << shown[0];
     EXPECT_NE(shown[0].find("From: https://h.example/d"), std::string::npos) << shown[0];
     EXPECT_TRUE(Contains(log, "from zone [3], the user declined"));
+    EXPECT_TRUE(Contains(log, "<<< Run [" + Narrow(P(L"del.Taskel")) +
+                                  "] Result [Not run] Sent [0] Left out [0]"));
 
     Run(L"/s " + Q(L"local.Taskel"));
     EXPECT_FALSE(Exists(P(L"victim.txt")));
@@ -352,7 +357,8 @@ TEST_F(Launcher, PreviewWritesThePlanForScripts)
         const std::string text(bytes.begin(), bytes.end());
         EXPECT_EQ(text, "\xEF\xBB\xBF"
                         "Action,Source,Target,What happens,Size\r\n"
-                        "Delete," + Narrow(P(L"src\\a.txt")) + ",,Deleted,4\r\n")
+                        "Delete," +
+                            Narrow(P(L"src\\a.txt")) + ",,Deleted,4\r\n")
             << Narrow(exe);
         EXPECT_TRUE(Contains(log, ">>> Preview [" + Narrow(P(L"del.Taskel")) + "]"));
         EXPECT_TRUE(Exists(P(L"src\\a.txt")));
@@ -508,14 +514,90 @@ TEST_F(Launcher, UsageRunsNothingAndEnds)
         "Ferrovane|" + Narrow(ProgramString(BinaryDir() + L"ZELK.exe", IDS_USAGE));
     ASSERT_NE(usage.find("To run a command:"), std::string::npos) << usage;
 
-    Lines log = Run(L"/x a.Taskel");
+    ASSERT_NE(usage.find("Exit codes:"), std::string::npos) << usage;
+
+    // Wrong arguments end with 3.
+    Lines log = Run(L"/x a.Taskel", L"ZELK.exe", BinaryDir(), 3);
     EXPECT_TRUE(After(log, "CmdLine [").empty());
     EXPECT_EQ(Messages(), Lines{usage});
     // "/Admin" belongs to the elevated launcher only.
-    log = Run(L"/Admin a.Taskel");
+    log = Run(L"/Admin a.Taskel", L"ZELK.exe", BinaryDir(), 3);
     EXPECT_TRUE(After(log, "CmdLine [").empty());
     EXPECT_EQ(Messages(), Lines{usage});
+    Run(L"", L"ZELK.exe", BinaryDir(), 3);
+    EXPECT_EQ(Messages(), Lines{usage});
+    // Asked for, the same message is no error.
+    Run(L"/?", L"ZELK.exe", BinaryDir(), 0);
+    EXPECT_EQ(Messages(), Lines{usage});
+    Run(L"/?", L"ZELKadmin.exe", BinaryDir(), 0);
+    EXPECT_EQ(Messages().size(), 1u);
     EXPECT_FALSE(Exists(P(L"out")));
+}
+
+// Scripts and schedulers learn how the runs ended from the exit code: 0
+// every command did its work (a trial run too), 1 a run the shell failed
+// or the user cancelled, 2 a missing command file; of several files, the
+// worst. Each command's run ends with its summary line, also in the run's
+// own log.
+TEST_F(Launcher, ExitCodesTellHowTheRunsEnded)
+{
+    WriteText(P(L"src\\a.txt"));
+    WriteText(P(L"src\\c.dat"));
+    WriteText(P(L"held.txt"));
+    WriteText(P(L"asked.txt"));
+    Command(L"ren.Taskel",
+            {EDIT_ACTION_RENAME, REAL, {L"src\\*.txt>*.bak", L"src\\c.dat>..\\c.bak"}, L""});
+    Command(L"held.Taskel", {EDIT_ACTION_DELETE, REAL, {L"held.txt"}, L""});
+    Command(
+        L"asked.Taskel",
+        {EDIT_ACTION_DELETE, REAL & ~static_cast<DWORD>(OPT_NOCONFIRMATION), {L"asked.txt"}, L""});
+    auto summary = [&](const wchar_t *file, const char *rest) {
+        return "<<< Run [" + Narrow(P(file)) + "] " + rest;
+    };
+
+    // Done, with the rename out of its folder left out.
+    Lines log = Run(Q(L"ren.Taskel"));
+    EXPECT_TRUE(Exists(P(L"src\\a.bak")));
+    EXPECT_EQ(After(log, "<<< Run ["),
+              Lines{summary(L"ren.Taskel", "Result [Done] Sent [1] Left out [1]")});
+    // A trial run that passes is done, and sends nothing.
+    log = Run(L"/t " + Q(L"held.Taskel"));
+    EXPECT_EQ(After(log, "<<< Run ["),
+              Lines{summary(L"held.Taskel", "Result [Done] Sent [0] Left out [0]")});
+
+    // The shell cannot delete a file another program holds: 1, in the run's
+    // own log too.
+    ::CreateDirectoryW(P(L"logs").c_str(), nullptr);
+    {
+        HANDLE holder = ::CreateFileW(P(L"held.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        Run(L"/l /lflogs\\held " + Q(L"held.Taskel"), L"ZELK.exe", BinaryDir(), 1);
+        ::CloseHandle(holder);
+    }
+    EXPECT_TRUE(Exists(P(L"held.txt")));
+    const Lines runLog = ReadLines(P(L"logs\\held.log"));
+    EXPECT_EQ(After(runLog, "<<< Run ["),
+              Lines{summary(L"held.Taskel", "Result [Failed] Sent [1] Left out [0]")});
+
+    // The user's answer No (or Cancel) to the shell's confirmation: 1.
+    log = Run(Q(L"asked.Taskel"), L"ZELKadmin.exe", BinaryDir(), 1);
+    EXPECT_TRUE(Exists(P(L"asked.txt")));
+    EXPECT_EQ(Messages().size(), 1u) << "the shell's confirmation";
+    EXPECT_EQ(After(log, "<<< Run ["),
+              Lines{summary(L"asked.Taskel", "Result [Cancelled] Sent [1] Left out [0]")});
+
+    // Several files: the missing one in the middle decides, and the others
+    // still run.
+    WriteText(P(L"src\\d.txt"));
+    log = Run(Q(L"ren.Taskel") + L" " + Q(L"none.Taskel") + L" /t " + Q(L"held.Taskel"),
+              L"ZELK.exe", BinaryDir(), 2);
+    EXPECT_EQ(Messages(), Lines{MissingFileMessage(P(L"none.Taskel"))});
+    EXPECT_TRUE(Exists(P(L"src\\d.bak")));
+    EXPECT_EQ(After(log, "<<< Run ["),
+              (Lines{summary(L"ren.Taskel", "Result [Done] Sent [1] Left out [1]"),
+                     summary(L"none.Taskel", "Result [Missing] Sent [0] Left out [0]"),
+                     summary(L"held.Taskel", "Result [Done] Sent [0] Left out [0]")}));
 }
 
 // The ANSI exports convert their parameters and do what the wide ones do:

@@ -81,7 +81,7 @@ namespace
 {
 
 int g_runs = 0;
-bool CountRun(CTaskel &, const std::wstring &, HWND)
+bool CountRun(CTaskel &, const std::wstring &, HWND, RunOutcome *)
 {
     ++g_runs;
     return true;

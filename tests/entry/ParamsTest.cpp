@@ -22,6 +22,7 @@ std::vector<RunCall> Dispatch(LPCWSTR text)
     DispatchRun(ParseParameters(text).params,
                 [&calls](const std::wstring &path, const SwitchSet &switches) {
                     calls.push_back({path, switches});
+                    return S_OK;
                 });
     return calls;
 }

@@ -13,6 +13,7 @@
 #include "TaskelFlows.h"
 #include "TaskelMessage.h"
 #include "TaskelOptions.h"
+#include "TestTrace.h"
 
 namespace
 {
@@ -24,17 +25,19 @@ struct RunRecord
     std::wstring baseFolder;
     std::vector<std::wstring> sources;
     int priority = 0;
+    RunOutcome answer{RunResult::Done, 0, 0}; // what the run comes to
 };
 RunRecord g_run;
 
-bool RecordRun(CTaskel &command, const std::wstring &baseFolder, HWND)
+bool RecordRun(CTaskel &command, const std::wstring &baseFolder, HWND, RunOutcome *outcome)
 {
     ++g_run.calls;
     g_run.options = command.GetOptions();
     g_run.baseFolder = baseFolder;
     g_run.sources = command.GetSources();
     g_run.priority = ::GetThreadPriority(::GetCurrentThread());
-    return true;
+    if (outcome) *outcome = g_run.answer;
+    return g_run.answer.result == RunResult::Done;
 }
 
 struct Shown
@@ -215,4 +218,36 @@ TEST_F(RunFlow, QuietRunOfAnErrorSilentCommandLowersThreadPriority)
     WriteCopy(OPT_NOERRORUI | OPT_SILENT);
     std::thread([&] { RunCommandFlow(nullptr, command, {}); }).join();
     EXPECT_EQ(g_run.priority, THREAD_PRIORITY_BELOW_NORMAL);
+}
+
+// The flow's result tells a script what happened: done, cancelled, failed,
+// or no command file to run; the run log ends with one summary line.
+TEST_F(RunFlow, ResultSaysWhatTheRunCameTo)
+{
+    WriteCopy(0);
+    CTraceLines trace(1);
+    auto logged = [&trace](const std::wstring &part) { return !trace.With(part.c_str()).empty(); };
+    g_run.answer = {RunResult::Done, 3, 1};
+    EXPECT_EQ(RunCommandFlow(nullptr, command, {L"/s+"}), S_OK);
+    EXPECT_TRUE(logged(L"<<< Run [" + command + L"] Result [Done] Sent [3] Left out [1]"));
+
+    g_run.answer = {RunResult::Cancelled, 1, 0};
+    EXPECT_EQ(RunCommandFlow(nullptr, command, {L"/s+"}), E_ABORT);
+    EXPECT_TRUE(logged(L"Result [Cancelled] Sent [1] Left out [0]"));
+
+    g_run.answer = {RunResult::Failed, 2, 0};
+    EXPECT_EQ(RunCommandFlow(nullptr, command, {L"/s+"}), E_FAIL);
+    EXPECT_TRUE(logged(L"Result [Failed] Sent [2] Left out [0]"));
+    EXPECT_EQ(g_run.calls, 3);
+
+    const std::wstring missing = folder + L"none.Taskel";
+    EXPECT_EQ(RunCommandFlow(nullptr, missing, {L"/s+"}), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+    EXPECT_TRUE(logged(L"<<< Run [" + missing + L"] Result [Missing] Sent [0]"));
+
+    WriteBytes(command, std::vector<BYTE>(100, 0x41));
+    const HRESULT broken = RunCommandFlow(nullptr, command, {L"/s+"});
+    EXPECT_TRUE(FAILED(broken));
+    EXPECT_TRUE(logged(L"Result [Not read]"));
+    EXPECT_EQ(g_run.calls, 3);
+    g_shown.clear();
 }

@@ -1,9 +1,11 @@
 // One request to the shell: the shell codes and flags it carries, the
 // target parent it creates first, trial runs, nothing to do, failures and
-// cancels, one-by-one renames, and the tray icon and pump switches.
+// cancels, one-by-one renames, the tray icon and pump switches, and what a
+// whole run came to.
 #include <gtest/gtest.h>
 
 #include "RunnerTestSupport.h"
+#include "TaskelClass.h"
 #include "TaskelProgress.h"
 
 namespace
@@ -240,4 +242,44 @@ TEST_F(Decisions, RequestTraceShowsSourcesTargetsAndOptions)
         L"      [" + P(L"a\\y.txt") + L"]", L"   to [" + P(L"b") + L"]", L"  ---"};
     ASSERT_GE(lines.size(), expected.size());
     EXPECT_EQ(expected, std::vector<std::wstring>(lines.end() - expected.size(), lines.end()));
+}
+
+// What a whole run came to, as its caller reports it: the requests sent,
+// the entries left out, and done only when no request failed or was
+// cancelled (ignoring errors goes on, but still does not count as done).
+TEST_F(Decisions, TheOutcomeSaysWhatTheRunCameTo)
+{
+    tree.Add({L"pics\\a.jpeg", L"pics\\b.jpeg", L"docs\\r.txt"});
+    auto run = [&](DWORD options, const std::vector<std::wstring> &sources) {
+        RunOutcome outcome;
+        outcome.sent = 99;
+        RunExecCommand(Command(ACTION_RENAME, QUIET | options, sources), tree.Root(), nullptr,
+                       &outcome);
+        return outcome;
+    };
+    // One request per renamed file; the rename out of its folder left out.
+    RunOutcome done = run(0, {L"pics\\*.jpeg>*.jpg", L"docs\\r.txt>..\\r.bak"});
+    EXPECT_EQ(done.result, RunResult::Done);
+    EXPECT_EQ(done.sent, 2u);
+    EXPECT_EQ(done.leftOut, 1u);
+    // A trial run that passed sends nothing and is done.
+    RunOutcome trial = run(OPT_TRIAL_RUN, {L"docs\\*.txt>*.bak"});
+    EXPECT_EQ(trial.result, RunResult::Done);
+    EXPECT_EQ(trial.sent, 0u);
+    EXPECT_EQ(shell.requests.size(), 2u);
+
+    shell.answer = [](SHFILEOPSTRUCTW &, size_t) { return ERROR_ACCESS_DENIED; };
+    RunOutcome failed = run(0, {L"docs\\*.txt>*.bak"});
+    EXPECT_EQ(failed.result, RunResult::Failed);
+    EXPECT_EQ(failed.sent, 1u);
+    RunOutcome ignored = run(OPT_X_IGNORE_ERRORS, {L"docs\\*.txt>*.bak"});
+    EXPECT_EQ(ignored.result, RunResult::Failed);
+
+    shell.answer = [](SHFILEOPSTRUCTW &request, size_t) {
+        request.fAnyOperationsAborted = TRUE;
+        return 0;
+    };
+    RunOutcome cancelled = run(0, {L"docs\\*.txt>*.bak"});
+    EXPECT_EQ(cancelled.result, RunResult::Cancelled);
+    EXPECT_EQ(cancelled.sent, 1u);
 }

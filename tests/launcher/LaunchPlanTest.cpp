@@ -116,9 +116,9 @@ TEST(LaunchPlan, PreviewTakesOneFileAndAnOptionalCsvFile)
     auto plain = Plain({"/preview", "a.Taskel"});
     EXPECT_EQ(LaunchMode::Preview, plain.mode);
     EXPECT_EQ((Strings{"a.Taskel"}), plain.parameterStrings);
-    EXPECT_EQ((Strings{"\"/csv:C:\\My Plans\\a.csv\" \"C:\\My Jobs\\a.Taskel\""}),
-              Plain({"/Preview", "-csv:C:\\My Plans\\a.csv", "C:\\My Jobs\\a.Taskel"})
-                  .parameterStrings);
+    EXPECT_EQ(
+        (Strings{"\"/csv:C:\\My Plans\\a.csv\" \"C:\\My Jobs\\a.Taskel\""}),
+        Plain({"/Preview", "-csv:C:\\My Plans\\a.csv", "C:\\My Jobs\\a.Taskel"}).parameterStrings);
     EXPECT_EQ((WStrings{L"/Admin /csv:out.csv a"}),
               Admin({L"/preview", L"/csv:out.csv", L"a"}).parameterStrings);
 
@@ -129,11 +129,45 @@ TEST(LaunchPlan, PreviewTakesOneFileAndAnOptionalCsvFile)
     EXPECT_EQ(LaunchMode::Usage, Plain({"/preview", "a", "b"}).mode);
 }
 
-TEST(LaunchPlan, PreviewExitCodesTellMissingFilesFromFailures)
+TEST(LaunchPlan, ExitCodesTellMissingFilesFromFailures)
 {
-    EXPECT_EQ(0, PreviewExitCode(S_OK));
-    EXPECT_EQ(2, PreviewExitCode(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)));
-    EXPECT_EQ(2, PreviewExitCode(STG_E_INVALIDHEADER));
-    EXPECT_EQ(1, PreviewExitCode(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)));
-    EXPECT_EQ(1, PreviewExitCode(E_UNEXPECTED));
+    EXPECT_EQ(EXIT_DONE, CallExitCode(S_OK));
+    EXPECT_EQ(EXIT_DONE, CallExitCode(S_FALSE));
+    // No such file, or a file that is not a command file.
+    for (HRESULT hr :
+         {HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND),
+          STG_E_INVALIDHEADER, STG_E_DOCFILECORRUPT, CO_E_CANTDETERMINECLASS})
+        EXPECT_EQ(EXIT_NOT_A_COMMAND, CallExitCode(hr)) << std::hex << hr;
+    // A run that failed or was cancelled, a file that could not be opened,
+    // a call that failed in itself.
+    for (HRESULT hr : {E_FAIL, E_ABORT, HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED),
+                       HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION), E_UNEXPECTED})
+        EXPECT_EQ(EXIT_FAILED, CallExitCode(hr)) << std::hex << hr;
+}
+
+// Several files: the worst code wins whatever the order, so neither a later
+// success nor a later failure hides a missing file.
+TEST(LaunchPlan, SeveralRunsEndWithTheWorstCode)
+{
+    const int orders[][3] = {{0, 1, 2}, {2, 1, 0}, {1, 0, 0}, {0, 0, 0}, {2, 0, 1}};
+    const int worst[] = {2, 2, 1, 0, 2};
+    for (size_t i = 0; i < 5; ++i)
+    {
+        int code = EXIT_DONE;
+        for (int next : orders[i])
+            code = CombineExitCodes(code, next);
+        EXPECT_EQ(worst[i], code) << i;
+    }
+}
+
+// The usage message ends with 3, unless "/?" alone asked for it.
+TEST(LaunchPlan, UsageAskedForIsNoError)
+{
+    EXPECT_EQ(EXIT_DONE, UsageExitCode(Plain({"/?"})));
+    EXPECT_EQ(EXIT_DONE, UsageExitCode(Admin({L"-?"})));
+    EXPECT_EQ(EXIT_DONE, UsageExitCode(Admin({L"/Admin", L"/?"})));
+    EXPECT_EQ(EXIT_BAD_ARGUMENTS, UsageExitCode(Plain({})));
+    EXPECT_EQ(EXIT_BAD_ARGUMENTS, UsageExitCode(Plain({"/x", "a.Taskel"})));
+    EXPECT_EQ(EXIT_BAD_ARGUMENTS, UsageExitCode(Plain({"/?", "a.Taskel"})));
+    EXPECT_EQ(EXIT_BAD_ARGUMENTS, UsageExitCode(Plain({"/Admin", "/?"})));
 }
