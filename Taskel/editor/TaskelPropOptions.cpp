@@ -22,6 +22,18 @@ CTaskelPropOptions::~CTaskelPropOptions()
     Trace(4, L"CTaskelPropOptions::~CTaskelPropOptions");
 }
 
+// The command being built has no file yet: the template's Preview... button
+// belongs to the edit sheet's page only.
+bool CTaskelPropOptions::OnInitDialog()
+{
+    if (HWND preview = ::GetDlgItem(Window(), IDC_PREVIEW_COMMAND))
+    {
+        ::ShowWindow(preview, SW_HIDE);
+        ::EnableWindow(preview, FALSE);
+    }
+    return CTaskelPropBase::OnInitDialog();
+}
+
 bool CTaskelPropOptions::OnSetActive()
 {
     try

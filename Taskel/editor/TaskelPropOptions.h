@@ -15,6 +15,7 @@ class CTaskelPropOptions : public CTaskelPropBase
     const char *ClassName() const override { return "CTaskelPropOptions"; }
 
   protected:
+    bool OnInitDialog() override;
     bool OnSetActive() override;
     bool OnKillActive() override;
     LRESULT OnWizardNext() override;

@@ -1,15 +1,19 @@
 // CTaskelPropPage: the file binding of the command page (file name and
 // caption, loading, storage hand-off on activation and deactivation, saving
-// on Apply, the activation timer).
+// on Apply, the activation timer, the preview of the edited command).
 #define TRACE_SOURCE "Taskel\\TaskelPropPage"
 #include "TaskelPropPage.h"
 
 #include <shlwapi.h>
 
+#include "FileOrigin.h"
 #include "FxException.h"
+#include "PagePreview.h"
 #include "ShellDisplayPrefs.h"
 #include "ShellFolderCache.h"
 #include "TaskelClass.h"
+#include "TaskelExecPath.h"
+#include "TaskelExecRun.h"
 #include "TaskelGuids.h"
 #include "TaskelMessage.h"
 #include "TaskelStrings.h"
@@ -251,4 +255,37 @@ bool CTaskelPropPage::OnApply()
     if (result) result = CTaskelPropBase::OnApply();
     if (IsTraceEnabled(1)) Trace(2, L"CTaskelPropPage::OnApply Result [%u]", result ? 1u : 0u);
     return result;
+}
+
+bool CTaskelPropPage::OnCommand(WORD code, WORD id, HWND control)
+{
+    if (id != IDC_PREVIEW_COMMAND) return CTaskelPropBase::OnCommand(code, id, control);
+    if (code == BN_CLICKED) ShowPreview(control);
+    return true;
+}
+
+void CTaskelPropPage::ShowPreview(HWND button)
+{
+    // An entry still being typed in place is stored first, as it is when a
+    // click takes the focus to the button; a key or a message that reaches
+    // the button may leave the focus in the entry.
+    if (button && ::GetFocus() != button) ::SetFocus(button);
+    CTaskel *command = Document() ? Document() : m_command.Get();
+    if (!command || m_fileName.empty())
+    {
+        ::MessageBeep(MB_OK);
+        return;
+    }
+    if (IsTraceEnabled(1)) Trace(2, L"CTaskelPropPage Preview [%s]", m_fileName.c_str());
+    // Run runs the command as edited, as the file's run would (its folder is
+    // the base); the page keeps its reference until the window has closed.
+    const std::wstring folder = execpath::ParentFolder(m_fileName);
+    const std::wstring path = m_fileName;
+    PageRunner runner = [command, folder, path](HWND owner) {
+        if (IsTraceEnabled(1)) Trace(1, L">>> Run edited [%s]", path.c_str());
+        command->Run(folder, owner);
+    };
+    const PreviewSource source = PagePreviewSource(m_fileName, ExecCommandOf(*command),
+                                                   ReadFileOrigin(m_fileName), std::move(runner));
+    ShowPreviewWindow(Sheet() ? Sheet() : Window(), source);
 }

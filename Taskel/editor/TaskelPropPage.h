@@ -1,8 +1,9 @@
 // CTaskelPropPage: the command page bound to one command file. It loads the
 // command from the file, keeps the file's storage attached to the command
 // only while the page is active, saves on Apply through the container's
-// Reopen and Commit, and refreshes the lists by a timer once the shell-folder
-// information has been gathered in the background.
+// Reopen and Commit, refreshes the lists by a timer once the shell-folder
+// information has been gathered in the background, and shows the command as
+// edited in the preview window (Preview...) without saving it.
 #pragma once
 
 #include <string>
@@ -46,8 +47,12 @@ class CTaskelPropPage : public CTaskelPropBase
     bool OnKillActive() override;
     bool OnApply() override;
     bool OnTimer(UINT_PTR id) override;
+    bool OnCommand(WORD code, WORD id, HWND control) override;
 
   private:
+    // The preview window over the command as the page holds it now, owned by
+    // the sheet; returns when it closes. Nothing is saved or marked changed.
+    void ShowPreview(HWND button);
     // S_OK when the file was written; a failure of the container or the
     // system (also thrown as a framework exception).
     HRESULT Save();

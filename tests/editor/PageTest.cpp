@@ -2,11 +2,14 @@
 // sheet, driven through window messages: filling both views, the action
 // group and layout, option boxes, in-place editing, reordering by keys and
 // by the repeating button, the clipboard and deleting, Apply writing once,
-// read-only pages, captions, and screenshots of both views.
+// read-only pages, captions, the preview of the edited command, and
+// screenshots of both views.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
+
+#include <atomic>
 
 #include "Clipboard.h"
 #include "FlowTestSupport.h"
@@ -15,6 +18,7 @@
 #include "ShellFolderCache.h"
 #include "TaskelClass.h"
 #include "TaskelCodec.h"
+#include "TaskelExecRun.h"
 #include "TaskelMessage.h"
 #include "TaskelOptions.h"
 #include "TaskelStrings.h"
@@ -339,10 +343,8 @@ TEST(CommandPage, ClipboardAndDelete)
 // that comes from another program as a file list alone is normalised.
 TEST(CommandPage, PastedEntriesComeBackAsStored)
 {
-    CommandSpec spec{EDIT_ACTION_COPYRENAME,
-                     0,
-                     {L"src\\*.txt>*.bak", L"C:\\data\\report.doc"},
-                     L"out\\"};
+    CommandSpec spec{
+        EDIT_ACTION_COPYRENAME, 0, {L"src\\*.txt>*.bak", L"C:\\data\\report.doc"}, L"out\\"};
     const std::wstring path = MakeCommand(L"paste.Taskel", spec);
     {
         CPageHost host(path, false, true);
@@ -350,8 +352,7 @@ TEST(CommandPage, PastedEntriesComeBackAsStored)
         HWND list = host.Item(IDC_SOURCE_DESCRIPTIONS);
         ::SendMessageW(list, LB_SETCURSEL, 0, 0);
         ::SendMessageW(list, WM_CUT, 0, 0);
-        ASSERT_EQ(host.Command().GetSources(),
-                  std::vector<std::wstring>{L"C:\\data\\report.doc"});
+        ASSERT_EQ(host.Command().GetSources(), std::vector<std::wstring>{L"C:\\data\\report.doc"});
         ::SendMessageW(list, LB_SETCURSEL, 1, 0);
         ::SendMessageW(list, WM_PASTE, 0, 0);
         EXPECT_EQ(host.Command().GetSources(),
@@ -495,8 +496,8 @@ TEST(CommandPage, AFailedSaveSaysWhyAndTheSavedFileIsLetGo)
     ::SendMessageW(host.Item(IDC_OPT_IGNORE_ERRORS), BM_CLICK, 0, 0);
     {
         // Another program holds the file without sharing.
-        fx::unique_file holder(::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr,
-                                               OPEN_EXISTING, 0, nullptr));
+        fx::unique_file holder(
+            ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(holder);
         EXPECT_FALSE(::SendMessageW(host.Sheet(), PSM_APPLY, 0, 0));
         PumpFor(20);
@@ -516,7 +517,7 @@ TEST(CommandPage, AFailedSaveSaysWhyAndTheSavedFileIsLetGo)
     }
     // The sheet is still open, the file free to write and delete.
     fx::unique_file writer(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                           OPEN_EXISTING, 0, nullptr));
+                                         OPEN_EXISTING, 0, nullptr));
     EXPECT_TRUE(writer);
     writer.reset();
     EXPECT_TRUE(::DeleteFileW(path.c_str()));
@@ -570,6 +571,96 @@ TEST(CommandPage, ReadOnlyPageBeepsAndNeverWrites)
     ::SendMessageW(host.Sheet(), PSM_APPLY, 0, 0);
     PumpFor(20);
     EXPECT_EQ(ReadBytes(path), original);
+}
+
+// What Run received from the preview: the command it ran and its base.
+struct RunSeen
+{
+    std::atomic<int> runs{0};
+    std::wstring target;
+    std::wstring sources;
+    std::wstring baseFolder;
+    bool owned = false;
+};
+RunSeen g_run;
+
+bool RecordCopyRun(CTaskel &command, const std::wstring &baseFolder, HWND owner, RunOutcome *)
+{
+    const ExecCommand ran = ExecCommandOf(command);
+    g_run.target = ran.target;
+    g_run.sources = ran.sourceList;
+    g_run.baseFolder = baseFolder;
+    g_run.owned = owner != nullptr;
+    ++g_run.runs;
+    return true;
+}
+
+// Preview... shows the command as it stands on the page, unsaved edits
+// included, resolved against the command file's folder, in a window the
+// sheet waits on; it saves nothing, copies nothing and leaves the page as
+// it was, and its Run runs the edited command.
+TEST(CommandPage, PreviewShowsTheEditedCommandAndSavesNothing)
+{
+    const std::wstring path =
+        MakeCommand(L"Nightly.Taskel", {EDIT_ACTION_COPY, 0, {L"in\\*.txt"}, L"out\\"});
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
+    WriteText(folder + L"in\\a.txt");
+    WriteText(folder + L"more\\b.log");
+    CPageHost host(path, false, false);
+    ASSERT_EQ(host.LoadResult(), S_OK);
+    const std::vector<BYTE> original = ReadBytes(path);
+    HWND apply = ::GetDlgItem(host.Sheet(), 0x3021);
+    HWND button = host.Item(IDC_PREVIEW_COMMAND);
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(button));
+    EXPECT_EQ(WindowText(button), L"Pre&view...");
+    const std::wstring title = L"Nightly.Taskel - Preview";
+
+    // As saved; previewing does not count as a change.
+    const PreviewSeen saved = PreviewFromButton(button, title);
+    ASSERT_TRUE(saved.shown);
+    EXPECT_EQ(saved.owner, host.Sheet());
+    EXPECT_FALSE(saved.ownerEnabled) << "the sheet waits while the preview shows";
+    EXPECT_TRUE(::IsWindowEnabled(host.Sheet()));
+    ASSERT_EQ(saved.rows.size(), 1u);
+    EXPECT_EQ(saved.rows[0][1], folder + L"in\\a.txt");
+    EXPECT_EQ(saved.rows[0][2], folder + L"out\\a.txt");
+    EXPECT_FALSE(::IsWindowEnabled(apply));
+
+    // Edited and not applied: another source and a new target.
+    EditLabel(host.Item(IDC_SOURCE_LIST), 1, L"more\\*.log");
+    EditLabel(host.Item(IDC_TARGET_LIST), 0, L"edited\\");
+    ASSERT_EQ(host.Command().GetSourceCount(), 2u);
+
+    SetTaskelRunner({nullptr, RecordCopyRun, nullptr, nullptr, nullptr});
+    g_run.runs = 0;
+    const PreviewSeen edited =
+        PreviewFromButton(button, title, L"page-preview.png", [] { return g_run.runs == 1; });
+    SetTaskelRunner({});
+    ASSERT_TRUE(edited.shown);
+    ASSERT_EQ(edited.rows.size(), 2u);
+    EXPECT_EQ(edited.rows[0][0], L"Copy");
+    EXPECT_EQ(edited.rows[0][1], folder + L"in\\a.txt");
+    EXPECT_EQ(edited.rows[0][2], folder + L"edited\\a.txt");
+    EXPECT_EQ(edited.rows[1][1], folder + L"more\\b.log");
+    EXPECT_EQ(edited.rows[1][2], folder + L"edited\\b.log");
+    EXPECT_FALSE(edited.screenshot.empty());
+    // Run ran the command as edited, from the file's folder, owned by the
+    // preview.
+    EXPECT_TRUE(edited.runShown);
+    EXPECT_TRUE(edited.ran);
+    EXPECT_EQ(g_run.target, L"edited\\");
+    EXPECT_EQ(g_run.sources, std::wstring(L"in\\*.txt\0more\\*.log\0\0", 21));
+    EXPECT_EQ(g_run.baseFolder + L"\\", folder);
+    EXPECT_TRUE(g_run.owned);
+
+    // The file is as saved, nothing was copied, and the page keeps the edits.
+    EXPECT_EQ(ReadBytes(path), original);
+    EXPECT_FALSE(Exists(folder + L"edited"));
+    EXPECT_EQ(ListViewText(host.Item(IDC_TARGET_LIST), 0), L"edited\\");
+    EXPECT_EQ(ListViewText(host.Item(IDC_SOURCE_LIST), 1), L"more\\*.log");
+    EXPECT_EQ(host.Command().GetTarget(), L"edited\\");
+    EXPECT_TRUE(::IsWindowEnabled(apply));
 }
 
 TEST(CommandPage, CaptionFromTheFileName)

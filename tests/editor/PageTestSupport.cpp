@@ -1,5 +1,6 @@
 // Helpers of the command page tests: the sheet host, pumping, keyboard
-// state, control texts and PNG screenshots through the imaging component.
+// state, control texts, the preview window read from a worker thread and
+// PNG screenshots through the imaging component.
 #include "PageTestSupport.h"
 
 #include <commctrl.h>
@@ -8,8 +9,10 @@
 #include <vector>
 
 #include "ComPtr.h"
+#include "PreviewResources.h"
 #include "ShellDisplayPrefs.h"
 #include "TaskelStrings.h"
+#include "UniqueHandle.h"
 
 void SetDescriptionView(bool descriptions)
 {
@@ -161,4 +164,124 @@ std::wstring SaveScreenshot(HWND window, const std::wstring &name)
     }
     ::DeleteObject(bitmap);
     return ok ? path : std::wstring();
+}
+
+namespace
+{
+
+struct PreviewWatch
+{
+    DWORD threadId = 0;
+    std::wstring title;
+    std::wstring screenshotName;
+    std::function<bool()> ran;
+    PreviewSeen seen;
+};
+
+struct TitleSearch
+{
+    const std::wstring *title;
+    HWND found;
+};
+
+BOOL CALLBACK FindTitled(HWND window, LPARAM param)
+{
+    auto *search = reinterpret_cast<TitleSearch *>(param);
+    if (!::IsWindowVisible(window) || WindowText(window) != *search->title) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// Any owned dialog of the thread: a window under another title still has to
+// close, or the click would never return.
+BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM param)
+{
+    wchar_t name[32] = {};
+    ::GetClassNameW(window, name, 32);
+    if (std::wstring(name) != L"#32770" || !::GetWindow(window, GW_OWNER)) return TRUE;
+    *reinterpret_cast<HWND *>(param) = window;
+    return FALSE;
+}
+
+std::wstring PreviewCell(HWND list, int row, int column)
+{
+    wchar_t text[1024] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 1024;
+    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                   reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+// The plan is whole once the progress line no longer says it is looking.
+bool PreviewFilled(HWND window)
+{
+    const std::wstring progress = WindowText(::GetDlgItem(window, IDC_PREVIEW_PROGRESS));
+    return !progress.empty() && progress.find(L"Looking") == std::wstring::npos;
+}
+
+DWORD WINAPI WatchPreview(void *param) noexcept
+{
+    auto &watch = *static_cast<PreviewWatch *>(param);
+    TitleSearch search{&watch.title, nullptr};
+    WaitUntil(
+        [&] {
+            search.found = nullptr;
+            ::EnumThreadWindows(watch.threadId, FindTitled, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        20000);
+    HWND window = search.found;
+    if (!window)
+    {
+        ::EnumThreadWindows(watch.threadId, FindOwnedDialog, reinterpret_cast<LPARAM>(&window));
+        if (window) ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return 0;
+    }
+    if (WaitUntil([&] { return PreviewFilled(window); }, 20000))
+    {
+        PreviewSeen &seen = watch.seen;
+        seen.shown = true;
+        seen.owner = ::GetWindow(window, GW_OWNER);
+        seen.ownerEnabled = seen.owner && ::IsWindowEnabled(seen.owner);
+        seen.runShown = ::IsWindowVisible(::GetDlgItem(window, IDC_PREVIEW_RUN)) != FALSE;
+        HWND list = ::GetDlgItem(window, IDC_PREVIEW_LIST);
+        const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < count; ++row)
+            seen.rows.push_back({PreviewCell(list, row, 0), PreviewCell(list, row, 1),
+                                 PreviewCell(list, row, 2), PreviewCell(list, row, 3)});
+        if (!watch.screenshotName.empty())
+        {
+            const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+            seen.screenshot = SaveScreenshot(window, watch.screenshotName);
+            if (SUCCEEDED(com)) ::CoUninitialize();
+        }
+        if (watch.ran && seen.runShown)
+        {
+            ::PostMessageW(::GetDlgItem(window, IDC_PREVIEW_RUN), BM_CLICK, 0, 0);
+            seen.ran = WaitUntil(watch.ran, 20000);
+        }
+    }
+    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return 0;
+}
+
+} // namespace
+
+PreviewSeen PreviewFromButton(HWND button, const std::wstring &title,
+                              const std::wstring &screenshotName, const std::function<bool()> &ran)
+{
+    PreviewWatch watch;
+    watch.threadId = ::GetCurrentThreadId();
+    watch.title = title;
+    watch.screenshotName = screenshotName;
+    watch.ran = ran;
+    fx::unique_handle worker(::CreateThread(nullptr, 0, WatchPreview, &watch, 0, nullptr));
+    if (!worker) return watch.seen;
+    ::SendMessageW(button, BM_CLICK, 0, 0);
+    // The window has closed (or never opened): the worker ends on its own.
+    ::WaitForSingleObject(worker.get(), 45000);
+    return watch.seen;
 }
