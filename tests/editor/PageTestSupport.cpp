@@ -68,11 +68,11 @@ CControlKeyDown::~CControlKeyDown()
     ::SetKeyboardState(keys);
 }
 
-std::wstring ListViewText(HWND list, int row)
+std::wstring ListViewText(HWND list, int row, int column)
 {
     wchar_t text[1024] = {};
     LVITEMW item{};
-    item.iSubItem = 0;
+    item.iSubItem = column;
     item.pszText = text;
     item.cchTextMax = 1024;
     ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
@@ -203,18 +203,6 @@ BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM param)
     return FALSE;
 }
 
-std::wstring PreviewCell(HWND list, int row, int column)
-{
-    wchar_t text[1024] = {};
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = 1024;
-    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
-                   reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
 // The plan is whole once the progress line no longer says it is looking.
 bool PreviewFilled(HWND window)
 {
@@ -248,10 +236,10 @@ DWORD WINAPI WatchPreview(void *param) noexcept
         seen.ownerEnabled = seen.owner && ::IsWindowEnabled(seen.owner);
         seen.runShown = ::IsWindowVisible(::GetDlgItem(window, IDC_PREVIEW_RUN)) != FALSE;
         HWND list = ::GetDlgItem(window, IDC_PREVIEW_LIST);
-        const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        const int count = ListViewCount(list);
         for (int row = 0; row < count; ++row)
-            seen.rows.push_back({PreviewCell(list, row, 0), PreviewCell(list, row, 1),
-                                 PreviewCell(list, row, 2), PreviewCell(list, row, 3)});
+            seen.rows.push_back({ListViewText(list, row, 0), ListViewText(list, row, 1),
+                                 ListViewText(list, row, 2), ListViewText(list, row, 3)});
         if (!watch.screenshotName.empty())
         {
             const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

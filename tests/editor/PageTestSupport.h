@@ -47,7 +47,8 @@ class CControlKeyDown
     ~CControlKeyDown();
 };
 
-std::wstring ListViewText(HWND list, int row);
+// The text of a list view's item `row` in `column`.
+std::wstring ListViewText(HWND list, int row, int column = 0);
 int ListViewCount(HWND list);
 std::wstring ListBoxText(HWND list, int row);
 int ListBoxCount(HWND list);
