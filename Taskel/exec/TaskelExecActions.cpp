@@ -191,7 +191,6 @@ enum Kind
     KIND_RENAME,
 };
 
-// The common start and end around one procedure's body.
 // What a procedure's result and its tally come to: done only when no
 // request failed or was cancelled, also when errors were ignored.
 RunOutcome OutcomeOf(bool result, const ExecTally &tally)
@@ -208,6 +207,7 @@ RunOutcome OutcomeOf(bool result, const ExecTally &tally)
     return outcome;
 }
 
+// The common start and end around one procedure's body.
 bool RunProcedure(Kind kind, const ExecCommand &command, const std::wstring &baseFolder, HWND owner,
                   ExecPlan *plan = nullptr, RunOutcome *outcome = nullptr)
 {
