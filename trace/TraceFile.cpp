@@ -17,6 +17,7 @@
 #include "CriticalSection.h"
 #include "UniqueHandle.h"
 
+#include <atomic>
 #include <new>
 #include <string>
 
@@ -81,6 +82,14 @@ struct Backlog
     Batch queued;
     Batch writing;              // the writer's, guarded by the writer lock
     bool workerPending = false; // a worker thread owns the backlog until it is empty
+    // Whether `queued` holds pieces, also read without the lock: a thread
+    // that let go of the writer looks at it instead of taking the trace lock
+    // once more for every line. Set under the lock before the queuing
+    // thread tries the writer, read after the writing thread let go of it,
+    // both interlocked, so one of the two always sees the other's line.
+    std::atomic<bool> nonEmpty{false};
+
+    void NoteQueue() noexcept { nonEmpty.store(!queued.pieces.empty()); }
 };
 
 // Never destroyed: lines traced from other modules' or objects' destructors
@@ -186,6 +195,7 @@ bool WriteBacklog(bool mayWait) noexcept
             if (b.queued.pieces.empty()) return false;
             std::swap(batch.pieces, b.queued.pieces);
             std::swap(batch.chars, b.queued.chars);
+            b.NoteQueue();
         }
         for (size_t i = 0; i < batch.pieces.size(); ++i)
         {
@@ -210,6 +220,7 @@ bool WriteBacklog(bool mayWait) noexcept
                 }
                 std::swap(rest.pieces, b.queued.pieces);
                 std::swap(rest.chars, b.queued.chars);
+                b.NoteQueue();
             }
             catch (...)
             {
@@ -276,7 +287,8 @@ void QueueTraceText(LPCTSTR text, size_t length, bool held) noexcept
     TraceState &s = g_state;
     if (!s.fileName[0]) return;
     if (Unloading()) return WriteNowAtUnload(text, length);
-    Batch &q = TheBacklog().queued;
+    Backlog &b = TheBacklog();
+    Batch &q = b.queued;
     if (q.chars.size() + length > BACKLOG_MAX_CHARS) return;
     try
     {
@@ -300,6 +312,7 @@ void QueueTraceText(LPCTSTR text, size_t length, bool held) noexcept
     catch (...)
     {
     }
+    b.NoteQueue();
 }
 
 void QueueFileStep(PieceKind kind) noexcept
@@ -310,20 +323,22 @@ void QueueFileStep(PieceKind kind) noexcept
         if (kind == PieceKind::CloseHeld) WriteNowAtUnload(nullptr, 0);
         return;
     }
+    Backlog &b = TheBacklog();
     try
     {
-        TheBacklog().queued.Add(kind, false, s.slowFile, s.fileName);
+        b.queued.Add(kind, false, s.slowFile, s.fileName);
     }
     catch (...)
     {
     }
+    b.NoteQueue();
 }
 
 void DrainBacklog() noexcept
 {
     Backlog &b = TheBacklog();
     fx::CCriticalSection *writer = WriterLock();
-    if (!writer || Unloading() || TraceLockHeldHere()) return;
+    if (!writer || !b.nonEmpty.load() || Unloading() || TraceLockHeldHere()) return;
     for (;;)
     {
         {
@@ -423,6 +438,7 @@ void ReleaseAtUnload() noexcept
         Backlog &b = TheBacklog();
         Batch().pieces.swap(b.queued.pieces);
         tstring().swap(b.queued.chars);
+        b.NoteQueue();
         if (writer && writer->TryLock())
         {
             Batch().pieces.swap(b.writing.pieces);

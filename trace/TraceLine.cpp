@@ -94,37 +94,56 @@ struct StampCache
 };
 StampCache g_stampCache;
 
-// The local time of a stamp. Reading the system clock is cheap; converting
-// it to local time costs as much as writing a short line. The local time of
+// The local time of a stamp. Converting the system clock to local time
+// costs as much as writing a short line, and under some hosts reading the
+// clock is a system call that costs nearly as much again. The local time of
 // any moment within one second of the system clock is that second's local
 // time (zone biases are whole minutes) plus the milliseconds into it, so
-// the conversion runs once a second. Guarded by the trace lock.
+// the conversion runs once a second; and a line without milliseconds needs
+// no clock read at all while the tick count (a plain memory read) says the
+// second read last cannot have ended yet. The tick count runs at the
+// clock's pace but may lag it by one timer interval (about 16 ms), so the
+// reuse stops TICK_SLACK_MS short of the second's end by the tick count.
+// Guarded by the trace lock.
+constexpr DWORD TICK_SLACK_MS = 40;
+
 struct LocalClock
 {
     ULONGLONG secondStart = 0; // system time, 100 ns units
     ULONGLONG secondEnd = 0;
     SYSTEMTIME local = {};
+    DWORD tickAtRead = 0; // the tick count just after the last clock read
+    DWORD msLeft = 0;     // whole milliseconds of the second left at that read
 };
 LocalClock g_localClock;
 
-void LocalTimeNow(SYSTEMTIME &out) noexcept
+void LocalTimeNow(SYSTEMTIME &out, bool milliseconds) noexcept
 {
+    LocalClock &c = g_localClock;
+    if (!milliseconds && c.msLeft > TICK_SLACK_MS &&
+        GetTickCount() - c.tickAtRead < c.msLeft - TICK_SLACK_MS)
+    {
+        out = c.local;
+        return;
+    }
     FILETIME ft;
     GetSystemTimeAsFileTime(&ft);
     const ULONGLONG now = (static_cast<ULONGLONG>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-    LocalClock &c = g_localClock;
     if (now < c.secondStart || now >= c.secondEnd)
     {
         FILETIME localFt;
         if (!FileTimeToLocalFileTime(&ft, &localFt) || !FileTimeToSystemTime(&localFt, &c.local))
         {
             c.secondEnd = 0;
+            c.msLeft = 0;
             GetLocalTime(&out);
             return;
         }
         c.secondStart = now - now % 10000000u;
         c.secondEnd = c.secondStart + 10000000u;
     }
+    c.tickAtRead = GetTickCount();
+    c.msLeft = static_cast<DWORD>((c.secondEnd - now) / 10000u);
     out = c.local;
     out.wMilliseconds = static_cast<WORD>(static_cast<DWORD>(now - c.secondStart) / 10000u);
 }
@@ -276,6 +295,16 @@ DWORD SessionOfProcess() noexcept
     return session;
 }
 
+// The identifier prefix of the thread that traced last. Guarded by the
+// trace lock.
+struct IdentifierCache
+{
+    DWORD process = 0;
+    DWORD thread = 0;
+    TCHAR text[32] = {};
+    size_t length = 0;
+};
+
 struct LineBuffer
 {
     TCHAR chars[PREFIX_ROOM + TRACE_LINE_CHARS];
@@ -314,7 +343,7 @@ LPCTSTR AssembleLine(DWORD level, LPCTSTR format, va_list args, LineBuffer &buff
     if (WantsStamp(level))
     {
         SYSTEMTIME now;
-        LocalTimeNow(now);
+        LocalTimeNow(now, WantsMilliseconds(level));
         LARGE_INTEGER counter;
         bool haveCounter = false;
         if (WantsCounter(level))
@@ -332,10 +361,20 @@ LPCTSTR AssembleLine(DWORD level, LPCTSTR format, va_list args, LineBuffer &buff
     }
     if (WantsIdentifiers(level))
     {
-        // The process's session never changes: asked once.
+        // The process's session never changes: asked once. The prefix of
+        // the thread that traced last is kept: a burst comes from one thread.
         static DWORD session = SessionOfProcess();
-        headLength += FormatIdentifierPrefix(head + headLength, 64 - headLength, session,
-                                             GetCurrentProcessId(), GetCurrentThreadId());
+        static IdentifierCache cache;
+        const DWORD process = GetCurrentProcessId(), thread = GetCurrentThreadId();
+        if (cache.length == 0 || cache.thread != thread || cache.process != process)
+        {
+            cache.length = FormatIdentifierPrefix(cache.text, 32, session, process, thread);
+            cache.process = process;
+            cache.thread = thread;
+        }
+        const size_t n = cache.length < 64 - headLength ? cache.length : 63 - headLength;
+        memcpy(head + headLength, cache.text, n * sizeof(TCHAR));
+        headLength += n;
     }
     start -= headLength;
     memcpy(start, head, headLength * sizeof(TCHAR));

@@ -70,6 +70,55 @@ TEST_F(TraceLine, StampAndIdentifiers)
     EXPECT_NE(body[0].find(ids), std::string::npos) << body[0];
 }
 
+namespace
+{
+// "yyyy/MM/dd HH:mm:ss" of a local time: compared as text, it orders as
+// the times do.
+std::string StampText(const SYSTEMTIME &t)
+{
+    return fx::Format("%4.4u/%2.2u/%2.2u %2.2u:%2.2u:%2.2u", t.wYear, t.wMonth, t.wDay, t.wHour,
+                      t.wMinute, t.wSecond);
+}
+} // namespace
+
+TEST_F(TraceLine, StampsFollowTheClockAcrossASecond)
+{
+    // Lines in a burst reuse the second read last; none may show a second
+    // before the one the clock showed when it was traced, or after. The
+    // burst starts late in a second so that it crosses into the next one,
+    // and ends a while after.
+    SYSTEMTIME t;
+    for (GetLocalTime(&t); t.wMilliseconds < 900; GetLocalTime(&t))
+        Sleep(t.wMilliseconds < 880 ? 880 - t.wMilliseconds : 0);
+    Start(0x0001);
+    std::vector<std::pair<std::string, std::string>> clock;
+    WORD firstSecond = 0;
+    for (int i = 0;; ++i)
+    {
+        SYSTEMTIME before, after;
+        GetLocalTime(&before);
+        Trace(i % 2 ? 0x8001 : 0x0001, L"line %d", i);
+        GetLocalTime(&after);
+        clock.emplace_back(StampText(before), StampText(after));
+        if (i == 0) firstSecond = before.wSecond;
+        if (after.wSecond != firstSecond && after.wMilliseconds >= 100) break;
+        ASSERT_LT(i, 10000000);
+    }
+    FlushTrace();
+    std::vector<std::string> body = BodyLines();
+    ASSERT_EQ(body.size(), clock.size());
+    size_t crossed = 0;
+    for (size_t i = 0; i < body.size(); ++i)
+    {
+        const std::string stamp = body[i].substr(0, 19);
+        EXPECT_LE(clock[i].first, stamp) << "line " << i << ": " << body[i];
+        EXPECT_LE(stamp, clock[i].second) << "line " << i << ": " << body[i];
+        if (i && stamp != body[i - 1].substr(0, 19)) ++crossed;
+        if (HasFailure()) break;
+    }
+    EXPECT_GE(crossed, 1u);
+}
+
 TEST_F(TraceLine, ConfiguredOptionsApplyToEveryLine)
 {
     Start(0x4104); // milliseconds asked for, but without 0x1000 only the banners get them
