@@ -34,6 +34,17 @@ template <typename Char> class Output
         for (size_t i = 0; i < count && m_n < m_room; ++i)
             m_out[m_n++] = static_cast<Char>(text[i]);
     }
+    // The format's own characters up to the next '%' or its end; returns
+    // where they stop. One bound for the run instead of one per character.
+    const Char *Literal(const Char *f) noexcept
+    {
+        const size_t room = m_room - m_n;
+        size_t i = 0;
+        for (; i < room && f[i] && f[i] != '%'; ++i)
+            m_out[m_n + i] = f[i];
+        m_n += i;
+        return f + i;
+    }
 
   private:
     Char *m_out;
@@ -133,7 +144,7 @@ template <typename Char> bool FormatCommon(Output<Char> &out, const Char *f, va_
     {
         if (*f != '%')
         {
-            out.Put(*f++);
+            f = out.Literal(f);
             continue;
         }
         ++f;
