@@ -117,14 +117,16 @@ struct LocalClock
 };
 LocalClock g_localClock;
 
-void LocalTimeNow(SYSTEMTIME &out, bool milliseconds) noexcept
+// Returns the start of the second served (system time), 0 when the clock
+// could not be converted and the local time came from GetLocalTime.
+ULONGLONG LocalTimeNow(SYSTEMTIME &out, bool milliseconds) noexcept
 {
     LocalClock &c = g_localClock;
     if (!milliseconds && c.msLeft > TICK_SLACK_MS &&
         GetTickCount() - c.tickAtRead < c.msLeft - TICK_SLACK_MS)
     {
         out = c.local;
-        return;
+        return c.secondStart;
     }
     FILETIME ft;
     GetSystemTimeAsFileTime(&ft);
@@ -137,7 +139,7 @@ void LocalTimeNow(SYSTEMTIME &out, bool milliseconds) noexcept
             c.secondEnd = 0;
             c.msLeft = 0;
             GetLocalTime(&out);
-            return;
+            return 0;
         }
         c.secondStart = now - now % 10000000u;
         c.secondEnd = c.secondStart + 10000000u;
@@ -146,6 +148,7 @@ void LocalTimeNow(SYSTEMTIME &out, bool milliseconds) noexcept
     c.msLeft = static_cast<DWORD>((c.secondEnd - now) / 10000u);
     out = c.local;
     out.wMilliseconds = static_cast<WORD>(static_cast<DWORD>(now - c.secondStart) / 10000u);
+    return c.secondStart;
 }
 
 size_t DateTimeText(TCHAR *out, size_t count, const SYSTEMTIME &t) noexcept
@@ -295,15 +298,76 @@ DWORD SessionOfProcess() noexcept
     return session;
 }
 
-// The identifier prefix of the thread that traced last. Guarded by the
-// trace lock.
-struct IdentifierCache
+// The stamp and identifier prefix of the last line that showed neither
+// milliseconds nor a counter: the same for every such line of one thread
+// within one second, so a burst puts it together once a second. Guarded
+// by the trace lock.
+struct HeadCache
 {
-    DWORD process = 0;
+    ULONGLONG second = 0; // start of the stamp's second, 0 without a stamp
     DWORD thread = 0;
-    TCHAR text[32] = {};
+    DWORD parts = 0; // HEAD_STAMP, HEAD_IDS
+    TCHAR text[64] = {};
     size_t length = 0;
 };
+HeadCache g_headCache;
+constexpr DWORD HEAD_STAMP = 1, HEAD_IDS = 2;
+
+// The stamp and identifier prefix of a line of `level`: in `head` (64
+// characters), or the cached one; returns its text and length.
+LPCTSTR LineHead(DWORD level, TCHAR *head, size_t &length) noexcept
+{
+    length = 0;
+    const DWORD parts =
+        (WantsStamp(level) ? HEAD_STAMP : 0) | (WantsIdentifiers(level) ? HEAD_IDS : 0);
+    if (!parts) return head;
+    const DWORD thread = GetCurrentThreadId();
+    const bool precise = (parts & HEAD_STAMP) && (WantsMilliseconds(level) || WantsCounter(level));
+    SYSTEMTIME now = {};
+    ULONGLONG second = 0;
+    if (parts & HEAD_STAMP) second = LocalTimeNow(now, precise);
+    // Only a head whose stamp came from the clock's cache is kept.
+    const bool keep = !precise && (second != 0 || !(parts & HEAD_STAMP));
+    HeadCache &c = g_headCache;
+    if (keep && c.length && c.second == second && c.thread == thread && c.parts == parts)
+    {
+        length = c.length;
+        return c.text;
+    }
+    if (parts & HEAD_STAMP)
+    {
+        LARGE_INTEGER counter;
+        bool haveCounter = false;
+        if (WantsCounter(level))
+        {
+            if (g_state.stampFrequency == 0)
+            {
+                LARGE_INTEGER f;
+                g_state.stampFrequency =
+                    QueryPerformanceFrequency(&f) && f.QuadPart > 0 ? f.QuadPart : -1;
+            }
+            haveCounter = g_state.stampFrequency > 0 && QueryPerformanceCounter(&counter);
+        }
+        length = FormatTimeStamp(head, 64, level, now, haveCounter ? &counter : nullptr,
+                                 g_state.stampFrequency);
+    }
+    if (parts & HEAD_IDS)
+    {
+        // The process's session never changes: asked once.
+        static DWORD session = SessionOfProcess();
+        length += FormatIdentifierPrefix(head + length, 64 - length, session, GetCurrentProcessId(),
+                                         thread);
+    }
+    if (keep)
+    {
+        CopyText(c.text, 64, head);
+        c.length = length;
+        c.second = second;
+        c.thread = thread;
+        c.parts = parts;
+    }
+    return head;
+}
 
 struct LineBuffer
 {
@@ -340,44 +404,9 @@ LPCTSTR AssembleLine(DWORD level, LPCTSTR format, va_list args, LineBuffer &buff
 
     TCHAR head[64];
     size_t headLength = 0;
-    if (WantsStamp(level))
-    {
-        SYSTEMTIME now;
-        LocalTimeNow(now, WantsMilliseconds(level));
-        LARGE_INTEGER counter;
-        bool haveCounter = false;
-        if (WantsCounter(level))
-        {
-            if (g_state.stampFrequency == 0)
-            {
-                LARGE_INTEGER f;
-                g_state.stampFrequency =
-                    QueryPerformanceFrequency(&f) && f.QuadPart > 0 ? f.QuadPart : -1;
-            }
-            haveCounter = g_state.stampFrequency > 0 && QueryPerformanceCounter(&counter);
-        }
-        headLength = FormatTimeStamp(head, 64, level, now, haveCounter ? &counter : nullptr,
-                                     g_state.stampFrequency);
-    }
-    if (WantsIdentifiers(level))
-    {
-        // The process's session never changes: asked once. The prefix of
-        // the thread that traced last is kept: a burst comes from one thread.
-        static DWORD session = SessionOfProcess();
-        static IdentifierCache cache;
-        const DWORD process = GetCurrentProcessId(), thread = GetCurrentThreadId();
-        if (cache.length == 0 || cache.thread != thread || cache.process != process)
-        {
-            cache.length = FormatIdentifierPrefix(cache.text, 32, session, process, thread);
-            cache.process = process;
-            cache.thread = thread;
-        }
-        const size_t n = cache.length < 64 - headLength ? cache.length : 63 - headLength;
-        memcpy(head + headLength, cache.text, n * sizeof(TCHAR));
-        headLength += n;
-    }
+    LPCTSTR headText = LineHead(level, head, headLength);
     start -= headLength;
-    memcpy(start, head, headLength * sizeof(TCHAR));
+    memcpy(start, headText, headLength * sizeof(TCHAR));
 
     // The whole line keeps at most 8191 characters; prefixes push the end out.
     total = static_cast<size_t>(message + length - start);

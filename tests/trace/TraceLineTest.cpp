@@ -4,6 +4,8 @@
 
 #include "WinFormat.h"
 
+#include <thread>
+
 using namespace tracetest;
 
 TraceProfile g_traceProfile = {L"Software\\Veltrac\\FerrovaneTraceTest", L"FerrovaneTraceTest.log",
@@ -56,8 +58,17 @@ TEST_F(TraceLine, StampAndIdentifiers)
     Trace(0x4001, L"bare");
     Trace(0x5001, L"stamp options");
     Trace(0x6001, L"stamp");
+    // Lines of another thread within the same second carry its identifier,
+    // and the next line of this one this thread's again.
+    DWORD otherThread = 0;
+    std::thread other([&] {
+        otherThread = GetCurrentThreadId();
+        Trace(4, L"other");
+    });
+    other.join();
+    Trace(4, L"again");
     std::vector<std::string> body = BodyLines();
-    ASSERT_EQ(body.size(), 4u);
+    ASSERT_EQ(body.size(), 6u);
     EXPECT_TRUE(Matches(body[0], Pattern(STAMP, IDS, "plain").c_str())) << body[0];
     EXPECT_EQ(body[1], "bare");
     EXPECT_TRUE(Matches(body[2], Pattern(STAMP, "stamp options").c_str())) << body[2];
@@ -68,6 +79,10 @@ TEST_F(TraceLine, StampAndIdentifiers)
     std::string ids =
         fx::Format("[%2.2u %4.4u %4.4u] ", session, GetCurrentProcessId(), GetCurrentThreadId());
     EXPECT_NE(body[0].find(ids), std::string::npos) << body[0];
+    EXPECT_NE(body[5].find(ids), std::string::npos) << body[5];
+    std::string otherIds =
+        fx::Format("[%2.2u %4.4u %4.4u] ", session, GetCurrentProcessId(), otherThread);
+    EXPECT_NE(body[4].find(otherIds), std::string::npos) << body[4];
 }
 
 namespace
