@@ -6,8 +6,10 @@
 # Each line gives the median of the runs per side and the median ratio to
 # the bare walk with its spread; "plan" is the preview's plan of a Copy of
 # the same files, "plan+rows" adds the rows (a look at each source and target),
-# "first-request" is the time until the plan recorded its first request (when
-# a preview can show its first rows).
+# "first-rows" is the time until the plan handed over the first entries it
+# found (when a preview shows its first, provisional rows), "first-request"
+# the time until it recorded its first request (when the request's own rows
+# can show).
 # Usage: scripts/bench-expand.sh [x86_64|i686] [runs]   (default x86_64, 5 runs)
 set -euo pipefail
 source "$(dirname "$0")/bench-common.sh"

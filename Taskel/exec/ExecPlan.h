@@ -54,6 +54,16 @@ struct ExecPlan
     // entry looked at, and a call after every request recorded.
     const std::atomic<bool> *cancel = nullptr;
     std::function<void(const ExecPlan &plan)> recorded;
+    // Optional: a call with the entries the expansion found since the last
+    // call, so that a long expansion can be shown before its request is
+    // recorded. Entries are gathered up to FOUND_BATCH of them, or for at
+    // most FOUND_WAIT_MS while the expansion goes on; those not handed over
+    // when a request is recorded are dropped (the request's rows stand for
+    // them). What is handed over is no part of the plan: the request's
+    // sources are its own list, in the order the shell receives them.
+    std::function<void(const StringArray &entries)> found;
+    static constexpr size_t FOUND_BATCH = 512;
+    static constexpr DWORD FOUND_WAIT_MS = 50;
 };
 
 // Thrown inside the procedures when `cancel` is set; the procedure that

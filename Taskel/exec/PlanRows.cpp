@@ -192,6 +192,21 @@ std::vector<PlanRow> NoteRows(const ExecPlan &plan, UINT commandFunc)
     return rows;
 }
 
+std::vector<PlanRow> PendingRows(const StringArray &entries, UINT commandFunc)
+{
+    std::vector<PlanRow> rows(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i)
+    {
+        PlanRow &row = rows[i];
+        row.func = commandFunc;
+        row.source = entries[i];
+        row.outcome = PlanOutcome::Pending;
+        // The expansion lists folders with their trailing backslash.
+        row.folder = !entries[i].empty() && entries[i].back() == L'\\';
+    }
+    return rows;
+}
+
 std::vector<PlanRow> PlanRows(const ExecPlan &plan, UINT commandFunc, const PlanDisk &disk)
 {
     std::vector<PlanRow> rows = RequestRows(plan, 0, plan.requests.size(), disk);
@@ -210,6 +225,8 @@ void AddToTotals(PlanTotals &totals, const PlanRow &row)
         return;
     case PlanOutcome::LeftOut:
         ++totals.leftOut;
+        return;
+    case PlanOutcome::Pending:
         return;
     case PlanOutcome::Replaces:
     case PlanOutcome::Merges:

@@ -25,6 +25,7 @@ enum class PlanOutcome
     SourceMissing,  // the shell will find no such source
     NothingMatches, // a specification that matched nothing
     LeftOut,        // left out of the requests (see the row's reason)
+    Pending,        // found while the plan is being made; its request is not put together yet
 };
 
 struct PathFacts
@@ -79,9 +80,14 @@ std::vector<PlanRow> RequestRows(const ExecPlan &plan, size_t first, size_t last
 // The rows of the entries left out and the specifications that matched
 // nothing, shown with the command's function code.
 std::vector<PlanRow> NoteRows(const ExecPlan &plan, UINT commandFunc);
+// Provisional rows of entries the expansion found (ExecPlan::found): the
+// source as found, no target and no size. They stand for the rows of the
+// request that will hold the entries until it is recorded.
+std::vector<PlanRow> PendingRows(const StringArray &entries, UINT commandFunc);
 // All rows: the requests' in order, then the notes'.
 std::vector<PlanRow> PlanRows(const ExecPlan &plan, UINT commandFunc, const PlanDisk &disk);
 
+// Pending rows are not counted: nothing is known yet of what they come to.
 void AddToTotals(PlanTotals &totals, const PlanRow &row);
 
 // The texts of a row's columns: Action, Source, Target, What happens,

@@ -68,6 +68,8 @@ UINT OutcomeStringId(const PlanRow &row)
         return IDS_PLAN_NOTHING_MATCHES;
     case PlanOutcome::LeftOut:
         return ReasonStringId(row.reason);
+    case PlanOutcome::Pending:
+        return IDS_PLAN_PENDING;
     }
     return IDS_PLAN_NEW;
 }

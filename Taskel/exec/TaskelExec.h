@@ -28,6 +28,10 @@ struct ExecTally
     // The topmost folders this run created (or, making a plan, would
     // create) for its targets: never sources of the same run.
     StringArray made;
+    // Making a plan with ExecPlan::found: the entries found and not yet
+    // handed over, and the tick of the first of them.
+    StringArray found;
+    DWORD foundSince = 0;
 };
 
 class CExecPathSpecs
@@ -78,6 +82,12 @@ class CExecPathSpecs
         if (m_tally->plan) m_tally->plan->missing.push_back(spec);
     }
     bool Planning() const { return m_tally->plan != nullptr; }
+    // An entry the expansion found, for a plan that shows entries as they
+    // are found (ExecPlan::found); nothing on a run.
+    void Found(const std::wstring &entry) const
+    {
+        if (m_tally->plan && m_tally->plan->found) NoteFound(entry);
+    }
     // Whether `path` (a folder with its trailing backslash, or a file) lies
     // in a folder this run made for its targets.
     bool MadeByThisRun(const std::wstring &path) const
@@ -101,6 +111,8 @@ class CExecPathSpecs
 
   private:
     void Pump() const;
+    void NoteFound(const std::wstring &entry) const;
+    void HandFound() const;
     void AddTargetEntries(const StringArray &matches, StringArray &targets, size_t at,
                           const std::wstring &text, const std::wstring &name,
                           const std::wstring &rename);

@@ -170,6 +170,7 @@ bool CExecPathSpecs::MatchSpec(const std::wstring &spec, StringArray &out, int d
                     }
                     if (MatchesPattern(action, m_flags, path, pattern))
                     {
+                        Found(path);
                         foundFolders.Add(path, found.size());
                         found.push_back(path);
                         Trace(m_expansionLevel, L"%sMatched  [%s] (directory)", indent.c_str(),
@@ -193,6 +194,7 @@ bool CExecPathSpecs::MatchSpec(const std::wstring &spec, StringArray &out, int d
                         Dropped(path, LeftOutReason::TooLong);
                         continue;
                     }
+                    Found(path);
                     found.push_back(path);
                     Trace(m_expansionLevel, L"%sMatched  [%s] (file)", indent.c_str(),
                           path.c_str());

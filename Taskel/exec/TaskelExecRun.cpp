@@ -289,6 +289,9 @@ bool CExecRunner::RunRequest(bool asPart)
         // A preview records the request as the shell would receive it and
         // goes on as after a request that succeeded.
         plan->requests.push_back({request.wFunc, request.fFlags, sources, targets});
+        // What the expansion found and has not handed over is in this
+        // request (or left out of it): its rows take their place.
+        m_specs->Tally().found.clear();
         request.wFunc = action;
         request.pFrom = nullptr;
         request.pTo = nullptr;

@@ -37,6 +37,10 @@ void CExecPathSpecs::Pump() const
     {
         // A preview shows no tray icon; it stops here when it is cancelled.
         if (plan->cancel && plan->cancel->load(std::memory_order_relaxed)) throw PlanCancelled();
+        // Entries found a while ago go out even when few follow them.
+        if (!m_tally->found.empty() &&
+            GetTickCount() - m_tally->foundSince >= ExecPlan::FOUND_WAIT_MS)
+            HandFound();
         return;
     }
     if (m_flags & OPT_X_NO_ANIMATION) return;
@@ -47,6 +51,25 @@ void CExecPathSpecs::Pump() const
     m_pumped = true;
     m_lastPump = now;
     fx::PumpAll(100);
+}
+
+void CExecPathSpecs::NoteFound(const std::wstring &entry) const
+{
+    ExecTally &tally = *m_tally;
+    if (tally.found.empty())
+    {
+        tally.found.reserve(ExecPlan::FOUND_BATCH);
+        tally.foundSince = GetTickCount();
+    }
+    tally.found.push_back(entry);
+    if (tally.found.size() >= ExecPlan::FOUND_BATCH) HandFound();
+}
+
+void CExecPathSpecs::HandFound() const
+{
+    StringArray entries;
+    entries.swap(m_tally->found);
+    m_tally->plan->found(entries);
 }
 
 bool CExecPathSpecs::SetBaseFolder(const std::wstring &folder)

@@ -1,6 +1,8 @@
 // The preview's worker: the plan of the command with its rows handed over
-// under a lock as each request is recorded, the notes (entries left out,
-// specifications matching nothing) at the end.
+// under a lock, in the order the window adds them: the entries of a request
+// as the expansion finds them (provisional rows), its rows once it is
+// recorded (which take the place of the provisional ones), and the notes
+// (entries left out, specifications matching nothing) at the end.
 #define TRACE_SOURCE "Taskel\\PreviewFill"
 #include "PreviewFill.h"
 
@@ -19,6 +21,12 @@ namespace
 const size_t kSliceSize = 256;
 
 std::atomic<long> g_running{0};
+std::atomic<PreviewHandSeam> g_handSeam{nullptr};
+
+bool IsPending(const PlanRow &row)
+{
+    return row.outcome == PlanOutcome::Pending;
+}
 } // namespace
 
 struct PreviewFillState
@@ -37,12 +45,23 @@ struct PreviewFillState
     void Hand(std::vector<PlanRow> &&rows)
     {
         if (rows.empty()) return;
-        fx::CSingleLock guard(&lock);
-        if (incoming.empty())
-            incoming = std::move(rows);
-        else
-            incoming.insert(incoming.end(), std::make_move_iterator(rows.begin()),
-                            std::make_move_iterator(rows.end()));
+        const PreviewHandSeam seam = g_handSeam.load();
+        std::vector<PlanRow> seen;
+        if (seam) seen = rows;
+        {
+            fx::CSingleLock guard(&lock);
+            // Provisional rows the window has not taken yet are replaced
+            // here already: the window would drop them on taking these.
+            if (!IsPending(rows.front()))
+                while (!incoming.empty() && IsPending(incoming.back()))
+                    incoming.pop_back();
+            if (incoming.empty())
+                incoming = std::move(rows);
+            else
+                incoming.insert(incoming.end(), std::make_move_iterator(rows.begin()),
+                                std::make_move_iterator(rows.end()));
+        }
+        if (seam) seam(seen);
     }
 };
 
@@ -71,8 +90,12 @@ void HandRequestRows(PreviewFillState &state, const ExecPlan &plan, size_t index
 bool Fill(PreviewFillState &state)
 {
     const PlanDisk disk = SystemDisk();
+    const UINT func = PlanFunc(state.command.action);
     ExecPlan plan;
     plan.cancel = &state.cancel;
+    plan.found = [&](const StringArray &entries) {
+        if (!state.cancel.load()) state.Hand(PendingRows(entries, func));
+    };
     size_t handed = 0;
     plan.recorded = [&](const ExecPlan &recorded) {
         for (; handed < recorded.requests.size(); ++handed)
@@ -83,7 +106,7 @@ bool Fill(PreviewFillState &state)
     // Requests recorded after the last call (none as the engine stands).
     for (; handed < plan.requests.size(); ++handed)
         HandRequestRows(state, plan, handed, disk);
-    state.Hand(NoteRows(plan, PlanFunc(state.command.action)));
+    state.Hand(NoteRows(plan, func));
     return true;
 }
 
@@ -184,4 +207,9 @@ bool CPreviewFill::Running() const
 long PreviewWorkersRunning()
 {
     return g_running.load();
+}
+
+void SetPreviewHandSeam(PreviewHandSeam seam)
+{
+    g_handSeam.store(seam);
 }

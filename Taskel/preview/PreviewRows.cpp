@@ -2,6 +2,8 @@
 // totals, the progress and totals lines, and the slices of a request.
 #include "PreviewRows.h"
 
+#include <algorithm>
+
 #include "PreviewResources.h"
 #include "TaskelStrings.h"
 
@@ -11,6 +13,7 @@ bool ShowsRow(PreviewFilter filter, const PlanRow &row)
     {
     case PreviewFilter::All:
         return true;
+    // Provisional rows belong to no group until their request is known.
     case PreviewFilter::New:
         return row.outcome == PlanOutcome::NewTarget;
     case PreviewFilter::Replaced:
@@ -36,16 +39,34 @@ UINT FilterStringId(PreviewFilter filter)
     return index >= 0 && index < PREVIEW_FILTERS ? ids[index] : IDS_PREVIEW_SHOW_ALL;
 }
 
-void CPreviewRows::Add(std::vector<PlanRow> &&rows)
+size_t CPreviewRows::Add(std::vector<PlanRow> &&rows)
 {
+    size_t changed = m_shown.size();
     m_rows.reserve(m_rows.size() + rows.size());
     for (PlanRow &row : rows)
     {
-        AddToTotals(m_totals, row);
+        if (row.outcome == PlanOutcome::Pending)
+            ++m_pending;
+        else
+        {
+            if (m_pending) changed = std::min(changed, DropPending());
+            AddToTotals(m_totals, row);
+        }
         if (ShowsRow(m_filter, row)) m_shown.push_back(m_rows.size());
         m_rows.push_back(std::move(row));
     }
     rows.clear();
+    return changed;
+}
+
+size_t CPreviewRows::DropPending()
+{
+    // Provisional rows are not in the totals: nothing to take back there.
+    m_rows.resize(m_rows.size() - m_pending);
+    m_pending = 0;
+    while (!m_shown.empty() && m_shown.back() >= m_rows.size())
+        m_shown.pop_back();
+    return m_shown.size();
 }
 
 void CPreviewRows::SetFilter(PreviewFilter filter)
@@ -61,7 +82,7 @@ std::vector<PlanRow> CPreviewRows::ShownRows() const
     std::vector<PlanRow> rows;
     rows.reserve(m_shown.size());
     for (size_t index : m_shown)
-        rows.push_back(m_rows[index]);
+        if (m_rows[index].outcome != PlanOutcome::Pending) rows.push_back(m_rows[index]);
     return rows;
 }
 
@@ -70,7 +91,8 @@ std::vector<PlanRow> CPreviewRows::ShownRows(const std::vector<size_t> &indices)
     std::vector<PlanRow> rows;
     rows.reserve(indices.size());
     for (size_t index : indices)
-        if (index < m_shown.size()) rows.push_back(m_rows[m_shown[index]]);
+        if (index < m_shown.size() && m_rows[m_shown[index]].outcome != PlanOutcome::Pending)
+            rows.push_back(m_rows[m_shown[index]]);
     return rows;
 }
 
@@ -93,9 +115,12 @@ std::wstring InsertTexts(const std::wstring &format, const std::vector<std::wstr
     return text;
 }
 
-std::wstring ProgressText(bool filling, size_t rows, size_t shown)
+std::wstring ProgressText(bool filling, size_t rows, size_t shown, size_t pending)
 {
     const std::wstring count = std::to_wstring(rows);
+    if (filling && pending)
+        return InsertTexts(LoadTaskelString(IDS_PREVIEW_LOOKING_PENDING),
+                           {count, std::to_wstring(pending)});
     if (filling) return InsertTexts(LoadTaskelString(IDS_PREVIEW_LOOKING), {count});
     if (shown == rows) return InsertTexts(LoadTaskelString(IDS_PREVIEW_FINISHED), {count});
     return InsertTexts(LoadTaskelString(IDS_PREVIEW_FINISHED_SHOWING),

@@ -29,35 +29,49 @@ bool ShowsRow(PreviewFilter filter, const PlanRow &row);
 UINT FilterStringId(PreviewFilter filter);
 
 // The rows received so far, the ones the filter shows (in order) and the
-// totals of all of them.
+// totals of all of them. Provisional rows (PlanOutcome::Pending) are kept
+// after all others: the first other row added after them takes their place,
+// so that a request's rows replace the entries found for it.
 class CPreviewRows
 {
   public:
-    void Add(std::vector<PlanRow> &&rows);
+    // Adds `rows` in order; the result is the first shown index whose row
+    // changed or went away (ShownCount() before the call when rows were only
+    // appended): a list showing the rows redraws and deselects from there.
+    size_t Add(std::vector<PlanRow> &&rows);
+    // Removes the provisional rows (the plan ended without their request);
+    // the result as for Add.
+    size_t DropPending();
     void SetFilter(PreviewFilter filter);
     PreviewFilter Filter() const { return m_filter; }
 
     size_t Count() const { return m_rows.size(); }
+    size_t PendingCount() const { return m_pending; }
     size_t ShownCount() const { return m_shown.size(); }
     // The shown row at `index` (< ShownCount()).
     const PlanRow &Shown(size_t index) const { return m_rows[m_shown[index]]; }
+    // The shown rows of the plan, for the clipboard and CSV files:
+    // provisional rows are no part of it and are left out.
     std::vector<PlanRow> ShownRows() const;
-    // The shown rows at the given shown indices (those out of range are skipped).
+    // The same of the given shown indices (those out of range are skipped).
     std::vector<PlanRow> ShownRows(const std::vector<size_t> &indices) const;
+    // Totals of the rows other than provisional ones.
     const PlanTotals &Totals() const { return m_totals; }
 
   private:
     std::vector<PlanRow> m_rows;
     std::vector<size_t> m_shown;
+    size_t m_pending = 0; // provisional rows at the end of m_rows
     PreviewFilter m_filter = PreviewFilter::All;
     PlanTotals m_totals;
 };
 
 // `format` with "%1" ... "%9" replaced by the inserts in order.
 std::wstring InsertTexts(const std::wstring &format, const std::vector<std::wstring> &inserts);
-// The progress line: still looking with the rows so far, or the rows found
-// (and how many are shown when the filter hides some).
-std::wstring ProgressText(bool filling, size_t rows, size_t shown);
+// The progress line: still looking with the rows so far (and how many of
+// them are provisional), or the rows found (and how many are shown when
+// the filter hides some).
+std::wstring ProgressText(bool filling, size_t rows, size_t shown, size_t pending = 0);
 std::wstring TotalsText(const PlanTotals &totals);
 
 // Pieces of `request` of about `size` sources each. RequestRows reads each

@@ -56,6 +56,7 @@ class CPreviewWindow
 
     void AddColumns() const;
     void TakeRows();
+    void ShowChangedRows(size_t before, size_t changed) const;
     void ShowCounts() const;
     void GetDispInfo(NMLVDISPINFOW &info) const;
     bool OnListKey(const NMLVKEYDOWN &key);
@@ -385,12 +386,17 @@ void CPreviewWindow::TakeRows()
     PreviewBatch batch = m_fill.Take();
     if (!batch.rows.empty() && !m_closing)
     {
-        m_rows.Add(std::move(batch.rows));
-        ::SendMessageW(m_list, LVM_SETITEMCOUNT, m_rows.ShownCount(),
-                       LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+        const size_t before = m_rows.ShownCount();
+        ShowChangedRows(before, m_rows.Add(std::move(batch.rows)));
     }
     if (batch.finished)
     {
+        // A plan that stopped before their request leaves no provisional rows.
+        if (m_rows.PendingCount() && !m_closing)
+        {
+            const size_t before = m_rows.ShownCount();
+            ShowChangedRows(before, m_rows.DropPending());
+        }
         m_filling = false;
         m_failed = batch.failed;
         ::KillTimer(m_window, TIMER_FILL);
@@ -404,11 +410,35 @@ void CPreviewWindow::TakeRows()
     if (!m_closing) ShowCounts();
 }
 
+// The list after the rows from shown index `changed` on were replaced or
+// removed (`before` rows were shown): a selection there named rows that are
+// gone, so it is cleared; the rows above keep theirs and the scroll position
+// stays.
+void CPreviewWindow::ShowChangedRows(size_t before, size_t changed) const
+{
+    if (changed < before)
+    {
+        LVITEMW none = {};
+        none.stateMask = LVIS_SELECTED;
+        int index = static_cast<int>(changed) - 1;
+        while ((index = static_cast<int>(::SendMessageW(
+                    m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(index), LVNI_SELECTED))) >= 0)
+            ::SendMessageW(m_list, LVM_SETITEMSTATE, static_cast<WPARAM>(index),
+                           reinterpret_cast<LPARAM>(&none));
+    }
+    // Rows only appended: the list draws the new ones. Rows replaced: the
+    // list draws again what it shows, since rows kept their index but not
+    // their content.
+    ::SendMessageW(m_list, LVM_SETITEMCOUNT, m_rows.ShownCount(),
+                   changed < before ? LVSICF_NOSCROLL : LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
 void CPreviewWindow::ShowCounts() const
 {
     const std::wstring progress =
-        m_failed && !m_filling ? LoadTaskelString(IDS_PREVIEW_FAILED)
-                               : ProgressText(m_filling, m_rows.Count(), m_rows.ShownCount());
+        m_failed && !m_filling
+            ? LoadTaskelString(IDS_PREVIEW_FAILED)
+            : ProgressText(m_filling, m_rows.Count(), m_rows.ShownCount(), m_rows.PendingCount());
     ::SetDlgItemTextW(m_window, IDC_PREVIEW_PROGRESS, progress.c_str());
     ::SetDlgItemTextW(m_window, IDC_PREVIEW_TOTALS, TotalsText(m_rows.Totals()).c_str());
 }

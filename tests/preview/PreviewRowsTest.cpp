@@ -11,6 +11,7 @@
 #include "PreviewLayout.h"
 #include "PreviewPlacement.h"
 #include "PreviewRows.h"
+#include "PlanTexts.h"
 #include "RunnerTestSupport.h"
 #include "TaskelStrings.h"
 #include "UniqueHandle.h"
@@ -89,6 +90,72 @@ TEST_F(PreviewParts, RowsArriveInBatchesUnderAFilterWithTotalsOfAll)
     EXPECT_EQ(TotalsText(rows.Totals()),
               L"Files: 2    Folders: 1    Bytes: 15    Replaced: 2    Missing: 1    Left out: 0");
     EXPECT_EQ(InsertTexts(L"%2 and %1, 100%, %9", {L"a", L"b"}), L"b and a, 100%, %9");
+}
+
+TEST_F(PreviewParts, ProvisionalRowsGiveWayToTheirRequestsRowsAndStayOutOfTotalsAndCopies)
+{
+    CPreviewRows rows;
+    EXPECT_EQ(rows.Add({Row(PlanOutcome::NewTarget, false, 10)}), 0u);
+    // Three entries found for the next request, one of them a folder.
+    const std::vector<PlanRow> found =
+        PendingRows({L"C:\\s\\a", L"C:\\s\\d\\", L"C:\\s\\b"}, FO_COPY);
+    EXPECT_TRUE(found[1].folder);
+    EXPECT_EQ(rows.Add(std::vector<PlanRow>(found)), 1u) << "appended after the shown row";
+    EXPECT_EQ(rows.Count(), 4u);
+    EXPECT_EQ(rows.PendingCount(), 3u);
+    ASSERT_EQ(rows.ShownCount(), 4u);
+    EXPECT_EQ(rows.Shown(2).source, L"C:\\s\\d\\");
+    EXPECT_EQ(rows.Totals().files, 1u);
+    EXPECT_EQ(rows.Totals().folders, 0u);
+    EXPECT_EQ(rows.Totals().bytes, 10u);
+    // Copy and CSV take only the plan's rows, also of a selection.
+    EXPECT_EQ(rows.ShownRows().size(), 1u);
+    EXPECT_TRUE(rows.ShownRows({1, 2, 3}).empty());
+    EXPECT_EQ(ProgressText(true, rows.Count(), rows.ShownCount(), rows.PendingCount()),
+              L"Looking at the files... 4 rows so far, 3 of them being listed");
+    const PlanTexts texts = LibraryPlanTexts();
+    EXPECT_EQ(RowColumns(found[0], texts),
+              (std::vector<std::wstring>{L"Copy", L"C:\\s\\a", L"", L"Being listed...", L""}));
+    // They belong to no group of the filter.
+    for (int f = 1; f < PREVIEW_FILTERS; ++f)
+        EXPECT_FALSE(ShowsRow(static_cast<PreviewFilter>(f), found[0])) << f;
+
+    // The request's rows take the place of all three, whatever arrives with
+    // them; shown rows from index 1 on changed (a selection there is void).
+    EXPECT_EQ(rows.Add({Row(PlanOutcome::Replaces, false, 5), Row(PlanOutcome::NewTarget, false, 7),
+                        found[2]}),
+              1u);
+    EXPECT_EQ(rows.Count(), 4u);
+    EXPECT_EQ(rows.PendingCount(), 1u);
+    EXPECT_EQ(rows.Shown(1).outcome, PlanOutcome::Replaces);
+    EXPECT_EQ(rows.Shown(3).outcome, PlanOutcome::Pending);
+    EXPECT_EQ(rows.Totals().files, 3u);
+    EXPECT_EQ(rows.Totals().bytes, 22u);
+    EXPECT_EQ(rows.Totals().replaced, 1u);
+
+    // Under a filter the provisional rows are hidden: replacing them changes
+    // no shown row, and the rows that come show where the filter says.
+    rows.SetFilter(PreviewFilter::New);
+    ASSERT_EQ(rows.ShownCount(), 2u);
+    EXPECT_EQ(rows.Add(std::vector<PlanRow>(found)), 2u);
+    EXPECT_EQ(rows.PendingCount(), 4u);
+    EXPECT_EQ(rows.Add({Row(PlanOutcome::NothingMatches), Row(PlanOutcome::NewTarget, false, 1)}),
+              2u);
+    EXPECT_EQ(rows.PendingCount(), 0u);
+    EXPECT_EQ(rows.Count(), 5u);
+    ASSERT_EQ(rows.ShownCount(), 3u);
+    EXPECT_EQ(rows.Shown(2).size, 1u);
+    EXPECT_EQ(rows.Totals().missing, 1u);
+
+    // A plan that ends before their request takes the provisional rows away.
+    rows.SetFilter(PreviewFilter::All);
+    rows.Add(std::vector<PlanRow>(found));
+    EXPECT_EQ(rows.ShownCount(), 8u);
+    EXPECT_EQ(rows.DropPending(), 5u);
+    EXPECT_EQ(rows.Count(), 5u);
+    EXPECT_EQ(rows.ShownCount(), 5u);
+    EXPECT_EQ(rows.Totals().files, 4u);
+    EXPECT_EQ(rows.DropPending(), 5u) << "nothing left to drop";
 }
 
 TEST_F(PreviewParts, SlicesOfARequestGiveTheRowsOfTheWhole)

@@ -2,8 +2,9 @@
 // drives it: the rows of a real Copy fill in the background, the filter
 // narrows them, Copy puts them on the clipboard, Save as CSV goes through
 // the system's save dialog, Run calls back and Close ends window and
-// worker; a big tree stays answerable while it fills and closes at once;
-// the window comes back where it was.
+// worker; a big tree stays answerable while it fills and closes at once,
+// and shows the entries being listed until its request's rows replace
+// them; the window comes back where it was.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -48,6 +49,21 @@ class PreviewWindow : public ::testing::Test
         source.command = Command(ACTION_COPY, QUIET | OPT_NOCONFIRMATION,
                                  {L"src\\*.txt", L"gone\\*.png"}, L"out");
         source.baseFolder = tree.Root();
+        return source;
+    }
+
+    // A Copy of the 20,000 files the build makes (tests/preview/CMakeLists.txt:
+    // making them here, file by file through Wine, would take a minute) into
+    // out; Run must not be pressed.
+    static std::wstring BigTree() { return BuildFolder() + L"tests\\preview\\big-tree"; }
+    PreviewSource BigTreeSource()
+    {
+        PreviewSource source;
+        source.name = L"Big.Taskel";
+        source.command = Command(ACTION_COPY, QUIET | OPT_NOCONFIRMATION, {BigTree() + L"\\*.txt"},
+                                 tree.Path(L"out"));
+        source.baseFolder = tree.Root();
+        source.run = [](HWND) { ADD_FAILURE() << "Run pressed"; };
         return source;
     }
 
@@ -222,17 +238,9 @@ TEST_F(PreviewWindow, SaveAsCsvWritesTheFileThroughTheSaveDialog)
 
 TEST_F(PreviewWindow, BigTreeAnswersWhileFillingAndClosesAtOnce)
 {
-    // 20,000 files made by the build (tests/preview/CMakeLists.txt): making
-    // them here, file by file through Wine, would take a minute.
-    const std::wstring big = BuildFolder() + L"tests\\preview\\big-tree";
+    const std::wstring big = BigTree();
     ASSERT_TRUE(Exists(big + L"\\f19999.txt")) << Narrow(big);
-    PreviewSource source;
-    source.name = L"Big.Taskel";
-    source.command =
-        Command(ACTION_COPY, QUIET | OPT_NOCONFIRMATION, {big + L"\\*.txt"}, tree.Path(L"out"));
-    source.baseFolder = tree.Root();
-    source.run = [](HWND) { ADD_FAILURE() << "Run pressed"; };
-    CPreviewHost host(source);
+    CPreviewHost host(BigTreeSource());
     HWND window = host.WaitForWindow();
     ASSERT_NE(window, nullptr);
     HWND list = host.Item(IDC_PREVIEW_LIST);
@@ -263,6 +271,96 @@ TEST_F(PreviewWindow, BigTreeAnswersWhileFillingAndClosesAtOnce)
     EXPECT_TRUE(host.WaitEnded(10000));
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_TRUE(WaitUntil([] { return PreviewWorkersRunning() == 0; }, 10000));
+}
+
+namespace
+{
+// Holds the worker at its first hand-over of provisional rows until the
+// test lets it go on, so the window shows them for as long as the test
+// looks.
+std::atomic<bool> g_held{false};
+HANDLE g_goOn = nullptr;
+
+void HoldAtFirstPending(const std::vector<PlanRow> &rows)
+{
+    if (rows.empty() || rows.front().outcome != PlanOutcome::Pending) return;
+    if (g_held.exchange(true)) return;
+    ::WaitForSingleObject(g_goOn, 30000);
+}
+
+class CHoldWorker
+{
+  public:
+    CHoldWorker()
+    {
+        g_held = false;
+        g_goOn = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        SetPreviewHandSeam(&HoldAtFirstPending);
+    }
+    ~CHoldWorker()
+    {
+        GoOn();
+        SetPreviewHandSeam(nullptr);
+    }
+    void GoOn() const { ::SetEvent(g_goOn); }
+};
+} // namespace
+
+TEST_F(PreviewWindow, EntriesBeingListedShowUntilTheirRequestsRowsReplaceThem)
+{
+    const std::wstring big = BigTree();
+    ASSERT_TRUE(Exists(big + L"\\f19999.txt")) << Narrow(big);
+    CPreviewHost host(BigTreeSource());
+    CHoldWorker hold; // let go (before the host closes the window) however the test ends
+    HWND window = host.WaitForWindow();
+    ASSERT_NE(window, nullptr);
+    HWND list = host.Item(IDC_PREVIEW_LIST);
+    HWND progress = host.Item(IDC_PREVIEW_PROGRESS);
+
+    // The worker is held after handing over the first entries it found.
+    ASSERT_TRUE(WaitUntil([&] { return g_held.load() && ItemCount(list) > 0; }));
+    const int pending = ItemCount(list);
+    EXPECT_EQ(ListText(list, 0, 0), L"Copy");
+    EXPECT_EQ(ListText(list, 0, 1).rfind(big + L"\\f", 0), 0u);
+    EXPECT_EQ(ListText(list, 0, 2), L"");
+    EXPECT_EQ(ListText(list, pending - 1, 3), L"Being listed...");
+    EXPECT_EQ(ListText(list, 0, 4), L"");
+    EXPECT_NE(WindowText(progress).find(L"of them being listed"), std::wstring::npos)
+        << Narrow(WindowText(progress));
+    EXPECT_EQ(WindowText(host.Item(IDC_PREVIEW_TOTALS)),
+              L"Files: 0    Folders: 0    Bytes: 0    Replaced: 0    Missing: 0    Left out: 0");
+    EXPECT_FALSE(::IsWindowEnabled(host.Item(IDC_PREVIEW_RUN)));
+    // Copy takes the plan's rows only: none yet.
+    EmptyTheClipboard();
+    Click(window, IDC_PREVIEW_COPY);
+    ASSERT_TRUE(WaitUntil([] { return !ClipboardText().empty(); }));
+    EXPECT_EQ(ClipboardText(), kHeader);
+    // Under a filter they are hidden.
+    ChooseFilter(window, 1);
+    EXPECT_EQ(ItemCount(list), 0);
+    ChooseFilter(window, 0);
+    ASSERT_EQ(ItemCount(list), pending);
+
+    // Selected, they are replaced by the request's rows: the selection goes
+    // with them, and in the end every row is the plan's.
+    LVITEMW all = {};
+    all.state = LVIS_SELECTED;
+    all.stateMask = LVIS_SELECTED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&all));
+    EXPECT_EQ(::SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), pending);
+    hold.GoOn();
+    ASSERT_TRUE(WaitUntil([&] { return Filled(window); }, 120000));
+    ASSERT_EQ(ItemCount(list), 20000);
+    EXPECT_EQ(::SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 0);
+    for (int row : {0, pending - 1, pending, 19999})
+    {
+        EXPECT_EQ(ListText(list, row, 3), L"New") << row;
+        EXPECT_EQ(ListText(list, row, 2).rfind(tree.Path(L"out\\f"), 0), 0u) << row;
+    }
+    EXPECT_EQ(WindowText(progress), L"20000 rows");
+    EXPECT_EQ(
+        WindowText(host.Item(IDC_PREVIEW_TOTALS)),
+        L"Files: 20000    Folders: 0    Bytes: 0    Replaced: 0    Missing: 0    Left out: 0");
 }
 
 TEST_F(PreviewWindow, ComesBackWhereItWasAndOnTheScreen)
