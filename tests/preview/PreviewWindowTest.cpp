@@ -330,6 +330,7 @@ TEST_F(PreviewWindow, EntriesBeingListedShowUntilTheirRequestsRowsReplaceThem)
     EXPECT_EQ(WindowText(host.Item(IDC_PREVIEW_TOTALS)),
               L"Files: 0    Folders: 0    Bytes: 0    Replaced: 0    Missing: 0    Left out: 0");
     EXPECT_FALSE(::IsWindowEnabled(host.Item(IDC_PREVIEW_RUN)));
+    SaveShot(window, L"preview-listing.png");
     // Copy takes the plan's rows only: none yet.
     EmptyTheClipboard();
     Click(window, IDC_PREVIEW_COPY);

@@ -102,9 +102,13 @@ TEST_F(TraceLine, StampsFollowTheClockAcrossASecond)
     // before the one the clock showed when it was traced, or after. The
     // burst starts late in a second so that it crosses into the next one,
     // and ends a while after.
-    SYSTEMTIME t;
-    for (GetLocalTime(&t); t.wMilliseconds < 900; GetLocalTime(&t))
-        Sleep(t.wMilliseconds < 880 ? 880 - t.wMilliseconds : 0);
+    ASSERT_TRUE(WaitUntil(
+        [] {
+            SYSTEMTIME t;
+            GetLocalTime(&t);
+            return t.wMilliseconds >= 900;
+        },
+        2000));
     Start(0x0001);
     std::vector<std::pair<std::string, std::string>> clock;
     WORD firstSecond = 0;
